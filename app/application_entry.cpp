@@ -1,0 +1,28 @@
+#include "app/application_entry.h"
+
+#include "app/dialogs.h"
+#include "app/form1.h"
+#include "app/qt_desktop.h"
+#include "app/theme.h"
+
+#include <QApplication>
+#include <QIcon>
+
+int runApplication(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Palvoric"));
+    QApplication::setDesktopFileName(QStringLiteral("palvoric"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/pictures/palvoric.svg")));
+
+    QtDesktop desktop;
+    const QString theme = QString::fromLatin1(kThemeName);
+    if (!applyTheme(app, theme)) {
+        MessageDialog(desktop, QStringLiteral("Style '%1' non trouvé").arg(theme),
+                      Desktop::DialogKind::Error, Desktop::Close);
+    }
+
+    TForm1 form(desktop, QApplication::arguments().mid(1));
+    form.show();
+    return QApplication::exec();
+}

@@ -1,0 +1,31 @@
+#include "app/directory_edit.h"
+
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QStyle>
+#include <QToolButton>
+
+DirectoryEdit::DirectoryEdit(QWidget *parent)
+    : QWidget(parent), m_edit(new QLineEdit(this)), m_browse(new QToolButton(this))
+{
+    auto *layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(m_edit, 1);
+    layout->addWidget(m_browse);
+    m_browse->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
+    m_browse->setFocusPolicy(Qt::NoFocus);
+    m_browse->setCursor(Qt::ArrowCursor);
+    setFocusProxy(m_edit);
+    connect(m_browse, &QToolButton::clicked, this, &DirectoryEdit::browseClicked);
+}
+
+QString DirectoryEdit::text() const
+{
+    return m_edit->text();
+}
+
+void DirectoryEdit::setText(const QString &text)
+{
+    m_edit->setText(text);
+}

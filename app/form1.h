@@ -1,0 +1,68 @@
+#pragma once
+
+#include "app/form1_elements.h"
+
+#include <QStringList>
+#include <QWidget>
+
+class Desktop;
+class TrayNotice;
+
+// The main window and its controller: it owns the elements of the window and every
+// event handler of the program. Handlers read the elements, call the routines below the
+// window with plain values and write the results back. Each handler raised by an event
+// runs inside the error guard; handlers run by another handler let errors go to its guard.
+class TForm1 : public QWidget
+{
+    Q_OBJECT
+public:
+    // arguments: the process arguments after the program's own name.
+    TForm1(Desktop &desktop, const QStringList &arguments, QWidget *parent = nullptr);
+    ~TForm1() override;
+
+    const Form1Elements &elements() const { return ui; }
+    TrayNotice &trayIcon() const { return *m_trayIcon; }
+    Desktop &desktop() const { return m_desktop; }
+
+    // The folder the search runs in: the start-folder field's text, read afresh.
+    QString StartFolder() const;
+    bool stayOnTop() const;
+    // The picture an option item shows, as an index into the image list; -1 for none.
+    static int pictureOf(const QAction *item);
+
+    // Handlers, named after their element and event.
+    void FormCreate();
+    void FormShow();
+    void FormClose();
+    void FormKeyPress(QChar key);
+    void ChercheEnter();
+    void chk_DEBUTClick();
+    void chk_StayOnTopClick();
+    void chk_DOSSIERClick();
+    void chk_LOGClick();
+    void panel_dossierButtonClick();
+    void Quitter1Click();
+    void BTN_ChercherExecute();
+    void Button1Click();
+    void ini_getExecute();
+    void ini_saveExecute();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void wireEvents();
+    void setPicture(QAction *item, int picture);
+    void setStayOnTop(bool on);
+    bool belongsToWindow(QObject *object) const;
+    // Runs a handler raised by an event; false when it ended with an error, shown already.
+    template<class Handler> bool guard(Handler &&handler);
+
+    Desktop &m_desktop;
+    QStringList m_arguments;
+    Form1Elements ui;
+    TrayNotice *m_trayIcon = nullptr;
+    bool m_shown = false;
+};

@@ -1,0 +1,79 @@
+// The real window on a real X server: shown, searched, its context menu opened, and a
+// screenshot of the screen written next to the build for a person to look at.
+#include "app/directory_edit.h"
+#include "app/form1.h"
+#include "app/result_list_view.h"
+#include "app/scripted_desktop.h"
+#include "app/theme.h"
+#include "platform/exe_identity.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QMenu>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QTest>
+
+class TestSmokeWindow : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase();
+    void showSearchAndMenu();
+
+private:
+    QTemporaryDir m_dir;
+};
+
+void TestSmokeWindow::initTestCase()
+{
+    QCOMPARE(QGuiApplication::platformName(), QStringLiteral("xcb"));
+    QVERIFY(m_dir.isValid());
+    // The program's own files go to a folder of the test's: a copy of this executable,
+    // which carries the program's version section, stands for the program.
+    QVERIFY(QDir(m_dir.path()).mkpath(QStringLiteral("bin")));
+    const QString exe = m_dir.filePath(QStringLiteral("bin/Palvoric"));
+    QVERIFY(QFile::copy(QCoreApplication::applicationFilePath(), exe));
+    platform::overrideExecutablePath(exe);
+    for (const char *name : {"DUPONT Marie 2019", "DUPONT Jean", "dupont Léa", "DURAND Paul",
+                             "Dumas Élodie", "MARTIN Paul"})
+        QVERIFY(QDir(m_dir.path()).mkpath(QStringLiteral("patients/") + QString::fromUtf8(name)));
+    QVERIFY(applyTheme(*qApp, QString::fromLatin1(kThemeName)));
+}
+
+void TestSmokeWindow::showSearchAndMenu()
+{
+    ScriptedDesktop desktop;
+    TForm1 form(desktop, {});
+    const Form1Elements &ui = form.elements();
+    ui.JvDirectory_DATA->setText(m_dir.filePath(QStringLiteral("patients")));
+    form.move(40, 40);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QVERIFY(form.windowTitle().startsWith(QStringLiteral("PALVORIC 22.2 | Kestrane ***{:-  | ")));
+
+    QTRY_VERIFY(ui.Cherche->lineEdit()->hasFocus());
+    QTest::keyClicks(ui.Cherche->lineEdit(), QStringLiteral("du"));
+    QCOMPARE(ui.ListBox1->count(), 5);
+    QCOMPARE(ui.ListBox1->currentLine(), 0);
+
+    ui.PopupMenu1->popup(ui.ListBox1->mapToGlobal(QPoint(40, 30)));
+    QTRY_VERIFY(ui.PopupMenu1->isVisible());
+    QVERIFY(QTest::qWaitForWindowExposed(ui.PopupMenu1));
+    // Let the menu finish drawing before the picture is taken.
+    QTRY_VERIFY(!ui.PopupMenu1->grab().isNull());
+
+    const QPixmap shot = QGuiApplication::primaryScreen()->grabWindow(0);
+    QVERIFY(!shot.isNull());
+    const QString dir = qEnvironmentVariable("PALVORIC_SCREENSHOT_DIR", QDir::tempPath());
+    QVERIFY(shot.copy(0, 0, 700, 560).save(dir + QStringLiteral("/smoke-window.png")));
+    ui.PopupMenu1->close();
+    QVERIFY(desktop.unansweredDialogs().isEmpty());
+}
+
+QTEST_MAIN(TestSmokeWindow)
+#include "tst_smoke_window.moc"
