@@ -3,7 +3,23 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 class QWidget;
+
+// The record of the notification-area icon, sent whole at each change: the desktop
+// never keeps a piece of it that the sender does not know.
+struct TrayRecord
+{
+    enum class BalloonIcon { None = 0, Information = 1 };
+
+    QString tip;          // the icon's tooltip (empty: none)
+    QString balloonTitle; // at most 63 characters
+    QString balloonText;  // at most 255 characters
+    bool balloon = false; // a balloon is requested: the desktop shows title and text
+    BalloonIcon balloonIcon = BalloonIcon::None;
+    int balloonTimeoutMs = 10000;
+};
 
 // Everything the window asks of the desktop it runs on: modal message dialogs, the
 // standard error box, the tray notice, the folder chooser, opening a folder or a text
@@ -18,6 +34,10 @@ public:
     enum Button { NoButton = 0, Ok = 1, Cancel = 2, Close = 8 };
     using Buttons = int; // OR of Button values
 
+    // What is done with the tray record: the icon put into the notification area,
+    // its record changed, the icon taken out.
+    enum class TrayCommand { Add, Modify, Delete };
+
     virtual ~Desktop() = default;
 
     // A modal dialog; returns the result of the button pressed (Cancel for the close box).
@@ -25,14 +45,14 @@ public:
     virtual int messageDialog(const QString &text, DialogKind kind, Buttons buttons,
                               Button defaultButton = NoButton) = 0;
 
-    // The standard error box: the program title, an error icon, one OK button.
+    // The standard error box: the title, an error icon, the text, one OK button.
     virtual void errorBox(const QString &title, const QString &text) = 0;
 
-    // Tray notice: the balloon of the notification-area icon, or a passing notice of
-    // our own where the desktop has no notification area.
-    virtual void showTrayNotice(const QString &title, const QString &text) = 0;
-    virtual void hideTrayIcon() = 0;
-    virtual bool trayIconPresent() const = 0;
+    // The notification-area icon. Returns false when the desktop refused the command
+    // (taking out an icon that is not there, for one). A Modify with a balloon requested
+    // shows the balloon; the desktop says through the handler when it has gone again.
+    virtual bool sendTrayRecord(TrayCommand command, const TrayRecord &record) = 0;
+    virtual void setTrayBalloonHiddenHandler(std::function<void()> handler) = 0;
 
     // The folder chooser, modal over parent; returns the empty text on Cancel.
     virtual QString chooseFolder(QWidget *parent, const QString &startFolder) = 0;
