@@ -1,0 +1,160 @@
+#include "app/qt_desktop.h"
+
+#include "app/message_dialog.h"
+#include "app/passing_notice.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QStyle>
+#include <QSystemTrayIcon>
+#include <QTimer>
+#include <QUrl>
+
+namespace {
+
+QIcon programIcon()
+{
+    const QIcon icon = QGuiApplication::windowIcon();
+    if (!icon.isNull())
+        return icon;
+    // An icon the tray can always draw.
+    return QApplication::style()->standardIcon(QStyle::SP_MessageBoxInformation);
+}
+
+QSystemTrayIcon::MessageIcon messageIconOf(TrayRecord::BalloonIcon icon)
+{
+    return icon == TrayRecord::BalloonIcon::Information ? QSystemTrayIcon::Information
+                                                        : QSystemTrayIcon::NoIcon;
+}
+
+} // namespace
+
+QtDesktop::QtDesktop() = default;
+
+QtDesktop::~QtDesktop()
+{
+    m_balloonHidden = nullptr;
+}
+
+int QtDesktop::messageDialog(const QString &text, DialogKind kind, Buttons buttons,
+                             Button defaultButton)
+{
+    MessageDialogWindow dialog(text, kind, buttons, defaultButton, QApplication::activeWindow());
+    return dialog.run();
+}
+
+void QtDesktop::errorBox(const QString &title, const QString &text)
+{
+    QMessageBox box(QMessageBox::Critical, title, text, QMessageBox::Ok,
+                    QApplication::activeWindow());
+    box.setTextFormat(Qt::PlainText);
+    box.button(QMessageBox::Ok)->setText(QStringLiteral("OK"));
+    box.setDefaultButton(QMessageBox::Ok);
+    box.setEscapeButton(QMessageBox::Ok);
+    box.exec();
+}
+
+bool QtDesktop::sendTrayRecord(TrayCommand command, const TrayRecord &record)
+{
+    switch (command) {
+    case TrayCommand::Add:
+        if (m_present)
+            return false;
+        m_present = true;
+        if (QSystemTrayIcon::isSystemTrayAvailable()) {
+            if (!m_tray)
+                m_tray = std::make_unique<QSystemTrayIcon>(programIcon());
+            m_tray->setToolTip(record.tip);
+            m_tray->show();
+        }
+        break;
+    case TrayCommand::Modify:
+        if (!m_present)
+            return false;
+        if (m_tray)
+            m_tray->setToolTip(record.tip);
+        break;
+    case TrayCommand::Delete:
+        if (!m_present)
+            return false;
+        m_present = false;
+        if (m_tray)
+            m_tray->hide();
+        if (m_balloonTimer)
+            m_balloonTimer->stop();
+        if (m_notice)
+            m_notice->hide();
+        return true;
+    }
+    if (record.balloon)
+        showBalloon(record);
+    return true;
+}
+
+void QtDesktop::showBalloon(const TrayRecord &record)
+{
+    if (m_tray && m_tray->isVisible()) {
+        m_tray->showMessage(record.balloonTitle, record.balloonText,
+                            messageIconOf(record.balloonIcon), record.balloonTimeoutMs);
+        // The system tray does not say when its message has gone: count the time it was
+        // asked to stay.
+        if (!m_balloonTimer) {
+            m_balloonTimer = std::make_unique<QTimer>();
+            m_balloonTimer->setSingleShot(true);
+            QObject::connect(m_balloonTimer.get(), &QTimer::timeout, [this] { balloonGone(); });
+            QObject::connect(m_tray.get(), &QSystemTrayIcon::messageClicked,
+                             [this] { balloonGone(); });
+        }
+        m_balloonTimer->start(record.balloonTimeoutMs);
+        return;
+    }
+    if (!m_notice) {
+        m_notice = std::make_unique<PassingNotice>();
+        QObject::connect(m_notice.get(), &PassingNotice::hidden, [this] { balloonGone(); });
+    }
+    m_notice->showNotice(record.balloonTitle, record.balloonText, record.balloonTimeoutMs);
+}
+
+void QtDesktop::balloonGone()
+{
+    if (m_balloonHidden)
+        m_balloonHidden();
+}
+
+void QtDesktop::setTrayBalloonHiddenHandler(std::function<void()> handler)
+{
+    m_balloonHidden = std::move(handler);
+}
+
+QString QtDesktop::chooseFolder(QWidget *parent, const QString &startFolder)
+{
+    // A start folder that is not there opens the chooser at the root.
+    const QString start = QFileInfo(startFolder).isDir() ? startFolder : QDir::rootPath();
+    return QFileDialog::getExistingDirectory(parent, QString(), start, QFileDialog::ShowDirsOnly);
+}
+
+bool QtDesktop::openFolder(const QString &path)
+{
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+bool QtDesktop::openTextFile(const QString &path)
+{
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+void QtDesktop::setClipboardText(const QString &text)
+{
+    QGuiApplication::clipboard()->setText(text);
+}
+
+QString QtDesktop::clipboardText() const
+{
+    return QGuiApplication::clipboard()->text();
+}
