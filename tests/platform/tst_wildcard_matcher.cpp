@@ -1,0 +1,211 @@
+#include "platform/native_names.h"
+#include "platform/wildcard_matcher.h"
+
+#include <QRandomGenerator>
+#include <QTest>
+
+#include <vector>
+
+using platform::WildcardMatcher;
+using ByteAnswer = platform::WildcardMatcher::ByteAnswer;
+
+namespace {
+
+// Reference: dynamic programming over code units, folded the same way.
+bool referenceMatch(QStringView pattern, QStringView name)
+{
+    const qsizetype m = pattern.size(), n = name.size();
+    std::vector<std::vector<char>> ok(m + 1, std::vector<char>(n + 1, 0));
+    ok[0][0] = 1;
+    for (qsizetype i = 1; i <= m; ++i) {
+        const char16_t p = pattern[i - 1].unicode();
+        for (qsizetype j = 0; j <= n; ++j) {
+            if (p == u'*')
+                ok[i][j] = ok[i - 1][j] || (j > 0 && ok[i][j - 1]);
+            else if (j > 0)
+                ok[i][j] = ok[i - 1][j - 1] &&
+                           (p == u'?' ||
+                            QChar::toCaseFolded(p) == QChar::toCaseFolded(name[j - 1].unicode()));
+        }
+    }
+    return ok[m][n];
+}
+
+} // namespace
+
+class TestWildcardMatcher : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void matches_data();
+    void matches();
+    void bytesAgreeWithText_data();
+    void bytesAgreeWithText();
+    void randomPatternsAgreeWithReference();
+    void starsOnlyMatchEverything_data();
+    void starsOnlyMatchEverything();
+    void manyStarsOnLongNames();
+};
+
+void TestWildcardMatcher::matches_data()
+{
+    QTest::addColumn<QString>("pattern");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("expected");
+
+    QTest::newRow("begins with, case") << u"du*"_qs << u"DUPONT Marie"_qs << true;
+    QTest::newRow("begins with, mixed case") << u"DU*"_qs << u"Dupont"_qs << true;
+    QTest::newRow("begins with, exact") << u"du*"_qs << u"du"_qs << true;
+    QTest::newRow("begins with, not inside") << u"mar*"_qs << u"DUMARTIN Luc"_qs << false;
+    QTest::newRow("begins with, too short") << u"du*"_qs << u"d"_qs << false;
+    QTest::newRow("contains, inside") << u"*mar*"_qs << u"DUMARTIN Luc"_qs << true;
+    QTest::newRow("contains, at end") << u"*ar*"_qs << u"RICHARD"_qs.left(5) + u"AR"_qs << true;
+    QTest::newRow("contains, absent") << u"*ar*"_qs << u"DUPONT Marie"_qs.left(6) << false;
+    QTest::newRow("question mark") << u"D?P*"_qs << u"DEPRAZ Anne"_qs << true;
+    QTest::newRow("question mark, one unit") << u"D?P*"_qs << u"DUUPONT"_qs << false;
+    QTest::newRow("accent folds") << u"é*"_qs << u"Éloïse"_qs << true;
+    QTest::newRow("accent in name, ascii text") << u"l*"_qs << u"Léa"_qs << true;
+    QTest::newRow("accent differs from base") << u"le*"_qs << u"Léa"_qs << false;
+    QTest::newRow("decomposed base letter") << u"le*"_qs << u"Le\u0301a"_qs << true;
+    QTest::newRow("kelvin sign folds to k") << u"k*"_qs << u"\u212Aelvin"_qs << true;
+    QTest::newRow("long s folds to s") << u"*s*"_qs << u"Wei\u017F"_qs << true;
+    QTest::newRow("sharp s is its own letter") << u"*ss*"_qs << u"Weiß"_qs << false;
+    QTest::newRow("emoji is two units") << u"??"_qs << u"\U0001F600"_qs << true;
+    QTest::newRow("emoji is not one unit") << u"?"_qs << u"\U0001F600"_qs << false;
+    QTest::newRow("star literal in name") << u"DU*"_qs << u"DU*PONT"_qs << true;
+    QTest::newRow("question literal in name") << u"*?"_qs << u"Qui ?"_qs << true;
+    QTest::newRow("two units at least") << u"??*"_qs << u"a"_qs << false;
+    QTest::newRow("star question star, empty") << u"*?*"_qs << QString() << false;
+    QTest::newRow("star question star") << u"*?*"_qs << u"x"_qs << true;
+    QTest::newRow("trailing literal") << u"*ne"_qs << u"DEPRAZ Anne"_qs << true;
+    QTest::newRow("trailing literal missing") << u"*ne"_qs << u"Anne Marie"_qs << false;
+    QTest::newRow("line break in name") << u"*ar*"_qs << u"DUPONT\nMarie"_qs << true;
+    QTest::newRow("escaped byte") << u"lef*"_qs << u"Lef\xDCE8vre"_qs << true;
+}
+
+void TestWildcardMatcher::matches()
+{
+    QFETCH(QString, pattern);
+    QFETCH(QString, name);
+    QFETCH(bool, expected);
+    QCOMPARE(referenceMatch(pattern, name), expected); // the row itself is right
+    QCOMPARE(WildcardMatcher(pattern).matches(name), expected);
+}
+
+void TestWildcardMatcher::bytesAgreeWithText_data()
+{
+    QTest::addColumn<QString>("pattern");
+    QTest::addColumn<QByteArray>("name");
+    QTest::addColumn<bool>("mayBeUndecided");
+
+    QTest::newRow("ascii name") << u"du*"_qs << QByteArray("DUPONT Marie") << false;
+    QTest::newRow("accent after prefix")
+        << u"du*"_qs << QByteArray("DUPONT H\xC3\xA9l\xC3\xA8ne") << false;
+    QTest::newRow("accent first") << u"du*"_qs << QByteArray("\xC3\x89ric DUPONT") << false;
+    QTest::newRow("contains across accent") << u"*ar*"_qs << QByteArray("L\xC3\xA9onard") << false;
+    QTest::newRow("contains after accent") << u"*ar*"_qs << QByteArray("\xC3\x89RARD") << false;
+    QTest::newRow("contains, invalid bytes") << u"*ar*"_qs
+                                             << QByteArray("\xE8\xFF"
+                                                           "ar")
+                                             << false;
+    QTest::newRow("question mark meets accent")
+        << u"l?a*"_qs << QByteArray("L\xC3\xA9\x61") << true;
+    QTest::newRow("kelvin sign may be k") << u"k*"_qs
+                                          << QByteArray("\xE2\x84\xAA"
+                                                        "elvin")
+                                          << true;
+    QTest::newRow("long s may be s") << u"*s*"_qs << QByteArray("Wei\xC5\xBF") << true;
+    QTest::newRow("accented text") << u"l\u00E9*"_qs << QByteArray("L\xC3\x89\x41") << true;
+    QTest::newRow("accented text, ascii name") << u"l\u00E9*"_qs << QByteArray("LEA") << false;
+    QTest::newRow("decomposed") << u"*e*"_qs
+                                << QByteArray("Le\xCC\x81"
+                                              "a")
+                                << false;
+    QTest::newRow("trailing literal after accent")
+        << u"*ne"_qs << QByteArray("H\xC3\xA9l\xC3\xA8ne") << false;
+}
+
+void TestWildcardMatcher::bytesAgreeWithText()
+{
+    QFETCH(QString, pattern);
+    QFETCH(QByteArray, name);
+    QFETCH(bool, mayBeUndecided);
+    const WildcardMatcher matcher(pattern);
+    const bool expected = matcher.matches(platform::decodeFileName(name));
+    const ByteAnswer answer = matcher.matchesBytes(name);
+    if (!mayBeUndecided)
+        QVERIFY(answer != ByteAnswer::Undecided);
+    if (answer != ByteAnswer::Undecided)
+        QCOMPARE(answer == ByteAnswer::Match, expected);
+}
+
+void TestWildcardMatcher::randomPatternsAgreeWithReference()
+{
+    // Pieces that stress folding, units versus bytes, and star backtracking.
+    const QList<QByteArray> namePieces = {"a",        "A",
+                                          "r",        "s",
+                                          "K",        "k",
+                                          "\xC3\xA9", "\xC3\x89",
+                                          "\xCC\x81", "\xE2\x84\xAA",
+                                          "\xC5\xBF", "\xF0\x9F\x98\x80",
+                                          "\xE8",     "\xFF",
+                                          "*",        "?",
+                                          " "};
+    const QList<QString> patternPieces = {u"*"_qs, u"?"_qs, u"a"_qs, u"R"_qs, u"s"_qs,
+                                          u"k"_qs, u"é"_qs, u"É"_qs, u" "_qs, u"\u212A"_qs};
+    QRandomGenerator random(7);
+    for (int round = 0; round < 20000; ++round) {
+        QString pattern;
+        for (int i = 0, n = random.bounded(1, 6); i < n; ++i)
+            pattern += patternPieces[random.bounded(patternPieces.size())];
+        QByteArray bytes;
+        for (int i = 0, n = random.bounded(0, 7); i < n; ++i)
+            bytes += namePieces[random.bounded(namePieces.size())];
+        const QString name = platform::decodeFileName(bytes);
+        const WildcardMatcher matcher(pattern);
+        const bool expected = referenceMatch(pattern, name);
+        const ByteAnswer answer = matcher.matchesBytes(bytes);
+        const bool consistent =
+            matcher.matches(name) == expected &&
+            (answer == ByteAnswer::Undecided || (answer == ByteAnswer::Match) == expected);
+        if (!consistent)
+            QFAIL(qPrintable(u"pattern \""_qs + pattern + u"\", name bytes "_qs +
+                             QString::fromLatin1(bytes.toHex())));
+    }
+}
+
+void TestWildcardMatcher::starsOnlyMatchEverything_data()
+{
+    QTest::addColumn<QString>("pattern");
+    QTest::newRow("one") << u"*"_qs;
+    QTest::newRow("two") << u"**"_qs;
+    QTest::newRow("contains two stars") << u"****"_qs;
+}
+
+void TestWildcardMatcher::starsOnlyMatchEverything()
+{
+    QFETCH(QString, pattern);
+    const WildcardMatcher matcher(pattern);
+    QVERIFY(matcher.matchesEverything());
+    for (const QByteArray &name : {QByteArray("."), QByteArray(".."), QByteArray("x"),
+                                   QByteArray("\xFF\xFE"), QByteArray(255, 'z')}) {
+        QVERIFY(matcher.matches(platform::decodeFileName(name)));
+        QCOMPARE(matcher.matchesBytes(name), ByteAnswer::Match);
+    }
+    QVERIFY(!WildcardMatcher(u"??"_qs).matchesEverything());
+    QVERIFY(!WildcardMatcher(u"*?*"_qs).matchesEverything());
+}
+
+void TestWildcardMatcher::manyStarsOnLongNames()
+{
+    // A recursive matcher takes exponential time here; the walk answers at once.
+    const QString pattern = u"*a*a*a*a*a*a*a*a*a*a*a*a*a*a*a*a*b"_qs;
+    const QString name(255, u'a');
+    QVERIFY(!WildcardMatcher(pattern).matches(name));
+    QCOMPARE(WildcardMatcher(pattern).matchesBytes(name.toLatin1()), ByteAnswer::NoMatch);
+    QVERIFY(WildcardMatcher(pattern).matches(name + u'B'));
+}
+
+QTEST_GUILESS_MAIN(TestWildcardMatcher)
+#include "tst_wildcard_matcher.moc"
