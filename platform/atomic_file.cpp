@@ -1,0 +1,197 @@
+#include "platform/atomic_file.h"
+
+#include "platform/native_names.h"
+
+#include <QList>
+#include <QRandomGenerator>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <dirent.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace platform {
+
+namespace {
+
+const QByteArray kTemporaryPrefix = QByteArrayLiteral(".palvoric-tmp-");
+
+bool fail(QString *errorText, int error)
+{
+    if (errorText)
+        *errorText = qt_error_string(error);
+    return false;
+}
+
+// The target itself, or the file a symbolic link at the target points to.
+QByteArray resolvedTarget(const QByteArray &target)
+{
+    struct stat status;
+    if (lstat(target.constData(), &status) != 0 || !S_ISLNK(status.st_mode))
+        return target;
+    char *resolved = realpath(target.constData(), nullptr);
+    if (!resolved)
+        return target; // a dangling link is replaced like a file
+    QByteArray result(resolved);
+    free(resolved);
+    return result;
+}
+
+bool writeAll(int fd, QByteArrayView data)
+{
+    const char *p = data.data();
+    qsizetype left = data.size();
+    while (left > 0) {
+        const ssize_t written = ::write(fd, p, size_t(qMin<qsizetype>(left, 1 << 30)));
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        p += written;
+        left -= written;
+    }
+    return true;
+}
+
+// Closes a descriptor once, whatever path leaves the scope.
+struct FdGuard
+{
+    int fd = -1;
+    ~FdGuard()
+    {
+        if (fd >= 0)
+            ::close(fd);
+    }
+};
+
+} // namespace
+
+bool isAtomicTemporaryName(const QString &fileName)
+{
+    return fileName.startsWith(QLatin1StringView(kTemporaryPrefix));
+}
+
+bool writeFileAtomically(const QString &path, QByteArrayView data, QString *errorText)
+{
+    QByteArray target = encodePath(path);
+    if (target.isEmpty())
+        return fail(errorText, ENOENT);
+    target = resolvedTarget(target);
+
+    const qsizetype slash = target.lastIndexOf('/');
+    const QByteArray folder = slash < 0    ? QByteArrayLiteral(".")
+                              : slash == 0 ? QByteArrayLiteral("/")
+                                           : target.left(slash);
+    const QByteArray name = target.mid(slash + 1);
+    if (name.isEmpty())
+        return fail(errorText, EISDIR);
+
+    FdGuard dir;
+    dir.fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir.fd < 0)
+        return fail(errorText, errno);
+
+    struct stat old;
+    const bool hadOld = fstatat(dir.fd, name.constData(), &old, 0) == 0;
+    if (hadOld) {
+        if (S_ISDIR(old.st_mode))
+            return fail(errorText, EISDIR);
+        if ((old.st_mode & 0222) == 0)
+            return fail(errorText, EACCES); // read-only, even for root, as on Windows
+        if (faccessat(dir.fd, name.constData(), W_OK, AT_EACCESS) != 0)
+            return fail(errorText, errno);
+    } else if (errno != ENOENT) {
+        return fail(errorText, errno);
+    }
+
+    QByteArray temporary;
+    FdGuard file;
+    for (int attempt = 0; attempt < 100 && file.fd < 0; ++attempt) {
+        temporary = kTemporaryPrefix + QByteArray::number(getpid()) + '-' +
+                    QByteArray::number(QRandomGenerator::global()->generate(), 16);
+        // The umask applies to 0666, as for any new file; an old file's mode is copied below.
+        file.fd =
+            openat(dir.fd, temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (file.fd < 0 && errno != EEXIST)
+            return fail(errorText, errno);
+    }
+    if (file.fd < 0)
+        return fail(errorText, EEXIST);
+
+    auto abandon = [&](int error) {
+        if (file.fd >= 0) {
+            ::close(file.fd);
+            file.fd = -1;
+        }
+        unlinkat(dir.fd, temporary.constData(), 0);
+        return fail(errorText, error);
+    };
+
+    if (!writeAll(file.fd, data))
+        return abandon(errno);
+    if (hadOld) {
+        // Best effort: a file system without modes or owners keeps its own.
+        (void)fchmod(file.fd, old.st_mode & 07777);
+        if (geteuid() == 0)
+            (void)fchown(file.fd, old.st_uid, old.st_gid);
+    }
+    if (fdatasync(file.fd) != 0)
+        return abandon(errno);
+    const int closed = ::close(file.fd);
+    file.fd = -1;
+    if (closed != 0)
+        return abandon(errno);
+    if (renameat(dir.fd, temporary.constData(), dir.fd, name.constData()) != 0)
+        return abandon(errno);
+    // The rename is durable only once the folder is; file systems that cannot sync a
+    // folder say EINVAL, and have nothing to sync.
+    if (fsync(dir.fd) != 0 && errno != EINVAL && errno != EROFS)
+        return fail(errorText, errno);
+    return true;
+}
+
+int removeStaleTemporaries(const QString &folder)
+{
+    const QByteArray encoded = encodePath(folder);
+    if (encoded.isEmpty())
+        return 0;
+    FdGuard dir;
+    dir.fd = ::open(encoded.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir.fd < 0)
+        return 0;
+    DIR *listing = fdopendir(dup(dir.fd));
+    if (!listing)
+        return 0;
+    QList<QByteArray> stale;
+    while (const dirent *entry = readdir(listing)) {
+        const QByteArray name(entry->d_name);
+        if (!name.startsWith(kTemporaryPrefix))
+            continue;
+        const QByteArray rest = name.mid(kTemporaryPrefix.size());
+        bool isNumber = false;
+        const long pid = rest.left(rest.indexOf('-')).toLong(&isNumber);
+        if (isNumber && pid > 0 && pid <= INT_MAX) {
+            if (pid == getpid())
+                continue; // this process writes it right now
+            if (kill(pid_t(pid), 0) == 0 || errno != ESRCH)
+                continue; // its writer still runs (or is another user's)
+        }
+        stale.append(name);
+    }
+    closedir(listing);
+    int removed = 0;
+    for (const QByteArray &name : std::as_const(stale)) {
+        struct stat status;
+        if (fstatat(dir.fd, name.constData(), &status, AT_SYMLINK_NOFOLLOW) == 0 &&
+            S_ISREG(status.st_mode) && unlinkat(dir.fd, name.constData(), 0) == 0)
+            ++removed;
+    }
+    return removed;
+}
+
+} // namespace platform

@@ -1,0 +1,73 @@
+#include "platform/file_contents.h"
+
+#include "platform/native_names.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace platform {
+
+namespace {
+
+ReadStatus failed(QString *errorText, int error)
+{
+    if (errorText)
+        *errorText = qt_error_string(error);
+    return ReadStatus::Failed;
+}
+
+} // namespace
+
+ReadStatus readFileContents(const QString &path, QByteArray *data, QString *errorText)
+{
+    data->clear();
+    const QByteArray encoded = encodePath(path);
+    if (encoded.isEmpty())
+        return ReadStatus::Missing;
+    // O_NONBLOCK: opening a pipe must not wait for a writer.
+    const int fd = ::open(encoded.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
+        if (errno == ENOENT || errno == ENOTDIR)
+            return ReadStatus::Missing;
+        return failed(errorText, errno);
+    }
+    struct stat status;
+    if (fstat(fd, &status) != 0) {
+        const int error = errno;
+        ::close(fd);
+        return failed(errorText, error);
+    }
+    if (S_ISDIR(status.st_mode)) {
+        ::close(fd);
+        return ReadStatus::Missing;
+    }
+    if (!S_ISREG(status.st_mode)) {
+        ::close(fd);
+        return failed(errorText, EINVAL);
+    }
+    // Back to blocking reads: a regular file never waits anyway.
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    if (status.st_size > 0)
+        data->reserve(status.st_size);
+    char buffer[65536];
+    for (;;) {
+        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            const int error = errno;
+            ::close(fd);
+            data->clear();
+            return failed(errorText, error);
+        }
+        if (got == 0)
+            break;
+        data->append(buffer, got);
+    }
+    ::close(fd);
+    return ReadStatus::Ok;
+}
+
+} // namespace platform

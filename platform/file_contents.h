@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// Reading a whole file of the program (settings, history, logs) in one call.
+namespace platform {
+
+enum class ReadStatus {
+    Ok,
+    Missing, // nothing at the path, or a folder: "no file" for every caller
+    Failed,  // a file is there but cannot be read; errorText says why
+};
+
+// Reads the regular file at path into data. Anything else that is not a folder (a pipe,
+// a device) is refused without being opened for long, so that it cannot block the
+// program.
+ReadStatus readFileContents(const QString &path, QByteArray *data, QString *errorText = nullptr);
+
+} // namespace platform

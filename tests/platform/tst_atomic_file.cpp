@@ -1,0 +1,327 @@
+#include "platform/atomic_file.h"
+#include "tests/support/child_process.h"
+#include "tests/support/small_tmpfs.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRandomGenerator>
+#include <QSaveFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace platform;
+
+namespace {
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QByteArray("<unreadable>");
+    return file.readAll();
+}
+
+bool writePlain(const QString &path, const QByteArray &data)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(data) == data.size();
+}
+
+QStringList entriesOf(const QString &folder)
+{
+    return QDir(folder).entryList(
+        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+// A large content made of one repeated byte, so that a torn file is easy to spot.
+QByteArray pattern(char fill, int size)
+{
+    return QByteArray(size, fill);
+}
+
+// Child steps: "atomic"/"qsavefile" PATH TEXT write once and print the result;
+// "loop" PATH SIZE writes two contents in turn for ever, saying "started" after the first.
+int childMain(const QStringList &args)
+{
+    const QString mode = args.value(0);
+    const QString path = args.value(1);
+    if (mode == QLatin1String("atomic")) {
+        QString error;
+        const bool ok = writeFileAtomically(path, args.value(2).toUtf8(), &error);
+        printf("%s %s\n", ok ? "ok" : "failed", qPrintable(error));
+        return ok ? 0 : 1;
+    }
+    if (mode == QLatin1String("qsavefile")) {
+        QSaveFile file(path);
+        const bool ok = file.open(QIODevice::WriteOnly) &&
+                        file.write(args.value(2).toUtf8()) >= 0 && file.commit();
+        printf("%s\n", ok ? "ok" : "failed");
+        return ok ? 0 : 1;
+    }
+    if (mode == QLatin1String("loop")) {
+        const int size = args.value(2).toInt();
+        for (quint64 round = 0;; ++round) {
+            if (!writeFileAtomically(path, pattern(round % 2 ? 'A' : 'B', size)))
+                return 2;
+            if (round == 0) {
+                printf("started\n");
+                fflush(stdout);
+            }
+        }
+    }
+    return 3;
+}
+
+} // namespace
+
+class TstAtomicFile : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void createsAndReplaces_data();
+    void createsAndReplaces();
+    void keepsPermissions();
+    void followsSymbolicLink();
+    void refusesReadOnlyFileAndFolders_data();
+    void refusesReadOnlyFileAndFolders();
+    void fullDiskKeepsOldFile();
+    void readOnlyFileSystemKeepsOldFile();
+    void failedDataSyncKeepsOldFile_data();
+    void failedDataSyncKeepsOldFile();
+    void qsaveFileReportsSuccessAfterFailedDataSync();
+    void killDuringSaveLeavesOldOrNew();
+    void removesOnlyStaleTemporaries();
+};
+
+void TstAtomicFile::createsAndReplaces_data()
+{
+    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<QByteArray>("after");
+    QTest::newRow("new file") << QByteArray() << QByteArray("[S]\r\nk=v\r\n");
+    QTest::newRow("replaced") << QByteArray("old content") << QByteArray("new");
+    QTest::newRow("emptied") << QByteArray("old content") << QByteArray();
+    QTest::newRow("binary") << QByteArray("x") << QByteArray("\0\xff\r\n\x80", 5);
+    QTest::newRow("large") << QByteArray(10, 'a') << pattern('z', 3 * 1024 * 1024);
+}
+
+void TstAtomicFile::createsAndReplaces()
+{
+    QFETCH(QByteArray, before);
+    QFETCH(QByteArray, after);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Palvoric.INI"));
+    if (!before.isEmpty())
+        QVERIFY(writePlain(path, before));
+    QString error;
+    QVERIFY2(writeFileAtomically(path, after, &error), qPrintable(error));
+    QCOMPARE(readAll(path), after);
+    QCOMPARE(entriesOf(dir.path()), QStringList{QStringLiteral("Palvoric.INI")});
+}
+
+void TstAtomicFile::keepsPermissions()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("liste.txt"));
+    QVERIFY(writePlain(path, "old"));
+    QVERIFY(chmod(QFile::encodeName(path).constData(), 0640) == 0);
+    QVERIFY(writeFileAtomically(path, "new"));
+    struct stat status;
+    QVERIFY(stat(QFile::encodeName(path).constData(), &status) == 0);
+    QCOMPARE(status.st_mode & 07777, mode_t(0640));
+}
+
+void TstAtomicFile::followsSymbolicLink()
+{
+    QTemporaryDir dir;
+    const QString target = dir.filePath(QStringLiteral("real.INI"));
+    const QString link = dir.filePath(QStringLiteral("Palvoric.INI"));
+    QVERIFY(writePlain(target, "old"));
+    QVERIFY(QFile::link(target, link));
+    QVERIFY(writeFileAtomically(link, "new"));
+    QVERIFY(QFileInfo(link).isSymLink());
+    QCOMPARE(readAll(target), QByteArray("new"));
+}
+
+void TstAtomicFile::refusesReadOnlyFileAndFolders_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("readOnlyFile");
+    QTest::newRow("read-only file") << QStringLiteral("Palvoric.INI") << true;
+    QTest::newRow("a folder") << QStringLiteral("folder") << false;
+    QTest::newRow("missing folder") << QStringLiteral("missing/Palvoric.INI") << false;
+}
+
+void TstAtomicFile::refusesReadOnlyFileAndFolders()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, readOnlyFile);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(name);
+    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("folder")));
+    if (readOnlyFile) {
+        QVERIFY(writePlain(path, "old"));
+        QVERIFY(chmod(QFile::encodeName(path).constData(), 0444) == 0);
+    }
+    const QStringList entriesBefore = entriesOf(dir.path());
+    QString error;
+    QVERIFY(!writeFileAtomically(path, "new", &error));
+    QVERIFY(!error.isEmpty());
+    QCOMPARE(entriesOf(dir.path()), entriesBefore);
+    if (readOnlyFile)
+        QCOMPARE(readAll(path), QByteArray("old"));
+}
+
+void TstAtomicFile::fullDiskKeepsOldFile()
+{
+    SmallTmpfs disk;
+    if (!disk.isMounted())
+        QSKIP(qPrintable(disk.skipReason()));
+    const QString path = disk.path() + QStringLiteral("/Palvoric.INI");
+    const QByteArray old = pattern('o', 300 * 1024);
+    QVERIFY(writePlain(path, old));
+    // What is left is less than the new content needs.
+    const QByteArray bigger = pattern('n', int(disk.freeBytes()) + 64 * 1024);
+    QString error;
+    QVERIFY(!writeFileAtomically(path, bigger, &error));
+    QCOMPARE(error, qt_error_string(ENOSPC));
+    QCOMPARE(readAll(path), old);
+    QCOMPARE(entriesOf(disk.path()), QStringList{QStringLiteral("Palvoric.INI")});
+    // Once there is room again the same write succeeds.
+    QVERIFY(writeFileAtomically(path, "small"));
+    QCOMPARE(readAll(path), QByteArray("small"));
+}
+
+void TstAtomicFile::readOnlyFileSystemKeepsOldFile()
+{
+    SmallTmpfs disk;
+    if (!disk.isMounted())
+        QSKIP(qPrintable(disk.skipReason()));
+    const QString path = disk.path() + QStringLiteral("/liste.txt");
+    QVERIFY(writePlain(path, "old"));
+    QVERIFY(disk.remountReadOnly());
+    QString error;
+    QVERIFY(!writeFileAtomically(path, "new", &error));
+    QCOMPARE(error, qt_error_string(EROFS));
+    QCOMPARE(readAll(path), QByteArray("old"));
+}
+
+void TstAtomicFile::failedDataSyncKeepsOldFile_data()
+{
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<QString>("call");
+    QTest::newRow("fdatasync") << QStringLiteral("fdatasync") << QStringLiteral("fdatasync");
+    QTest::newRow("rename") << QStringLiteral("rename") << QStringLiteral("renameat");
+}
+
+void TstAtomicFile::failedDataSyncKeepsOldFile()
+{
+    QFETCH(QString, fault);
+    QFETCH(QString, call);
+    if (faultLibraryPath().isEmpty())
+        QSKIP("the fault library was not built");
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("_JOURNAL.LOG"));
+    const QByteArray old("[03/02/2022]\r\n09:14:27=EXEMPLE Anne 1975\r\n");
+    QVERIFY(writePlain(path, old));
+    const ChildResult result =
+        runChild({QStringLiteral("atomic"), path, QStringLiteral("new")}, faultEnvironment(fault));
+    QVERIFY(result.finished);
+    QVERIFY2(result.standardError.contains("palvoric-faults: " + call.toUtf8() + " failed"),
+             result.standardError.constData());
+    QCOMPARE(result.exitCode, 1);
+    QCOMPARE(result.standardOutput.trimmed(), "failed " + qt_error_string(EIO).toUtf8());
+    QCOMPARE(readAll(path), old);
+    QCOMPARE(entriesOf(dir.path()), QStringList{QStringLiteral("_JOURNAL.LOG")});
+}
+
+// Why the program does not use QSaveFile: Qt 6.4's commit() calls fdatasync, ignores its
+// failure and reports success, although the data may never reach the disk.
+void TstAtomicFile::qsaveFileReportsSuccessAfterFailedDataSync()
+{
+    if (faultLibraryPath().isEmpty())
+        QSKIP("the fault library was not built");
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("liste.txt"));
+    QVERIFY(writePlain(path, "old"));
+    const ChildResult saved = runChild({QStringLiteral("qsavefile"), path, QStringLiteral("new")},
+                                       faultEnvironment(QStringLiteral("fdatasync")));
+    QVERIFY(saved.finished);
+    QVERIFY2(saved.standardError.contains("palvoric-faults: fdatasync failed"),
+             "QSaveFile no longer calls fdatasync: this test has nothing to show");
+    QCOMPARE(saved.standardOutput.trimmed(), QByteArray("ok")); // the fault is hidden
+    QCOMPARE(readAll(path), QByteArray("new"));
+
+    QVERIFY(writePlain(path, "old"));
+    const ChildResult ours = runChild({QStringLiteral("atomic"), path, QStringLiteral("new")},
+                                      faultEnvironment(QStringLiteral("fdatasync")));
+    QVERIFY(ours.finished);
+    QVERIFY(ours.standardOutput.startsWith("failed"));
+    QCOMPARE(readAll(path), QByteArray("old"));
+}
+
+void TstAtomicFile::killDuringSaveLeavesOldOrNew()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Palvoric.INI"));
+    const int size = 512 * 1024;
+    const QByteArray first = pattern('A', size);
+    const QByteArray second = pattern('B', size);
+    QVERIFY(writePlain(path, first));
+    int leftovers = 0;
+    for (int round = 0; round < 20; ++round) {
+        QProcess child;
+        startChild(child, {QStringLiteral("loop"), path, QString::number(size)});
+        QVERIFY(child.waitForStarted());
+        QByteArray output;
+        QTRY_VERIFY_WITH_TIMEOUT((output += child.readAllStandardOutput()).contains("started") ||
+                                     child.state() != QProcess::Running,
+                                 30000);
+        QCOMPARE(child.state(), QProcess::Running);
+        // The moment of the kill is what this test varies: anywhere within a few saves.
+        usleep(QRandomGenerator::global()->bounded(20000));
+        ::kill(pid_t(child.processId()), SIGKILL);
+        QVERIFY(child.waitForFinished());
+        const QByteArray content = readAll(path);
+        QVERIFY2(content == first || content == second,
+                 qPrintable(QStringLiteral("round %1: a torn file of %2 bytes")
+                                .arg(round)
+                                .arg(content.size())));
+        leftovers += removeStaleTemporaries(dir.path());
+        QCOMPARE(entriesOf(dir.path()), QStringList{QStringLiteral("Palvoric.INI")});
+    }
+    qInfo("temporary files left by the killed writer and removed: %d of 20 kills", leftovers);
+}
+
+void TstAtomicFile::removesOnlyStaleTemporaries()
+{
+    QTemporaryDir dir;
+    // A writer that has ended: the pid of a child that has been waited for.
+    QProcess ended;
+    startChild(ended, {QStringLiteral("none")});
+    QVERIFY(ended.waitForFinished());
+    const QString gone = QString::number(ended.processId());
+    const QStringList names = {
+        QStringLiteral(".palvoric-tmp-%1-1a2b").arg(gone),   // stale
+        QStringLiteral(".palvoric-tmp-garbage"),             // stale: no pid
+        QStringLiteral(".palvoric-tmp-%1-99").arg(getpid()), // ours: kept
+        QStringLiteral(".palvoric-tmp-1-77"),                // init runs: kept
+        QStringLiteral("Palvoric.INI"),                      // not ours: kept
+        QStringLiteral(".palvoric-tmpfoo"),                  // not ours: kept
+    };
+    for (const QString &name : names)
+        QVERIFY(writePlain(dir.filePath(name), "x"));
+    QCOMPARE(removeStaleTemporaries(dir.path()), 2);
+    QStringList expected = names.mid(2);
+    expected.sort();
+    QCOMPARE(entriesOf(dir.path()), expected);
+    QCOMPARE(removeStaleTemporaries(dir.filePath(QStringLiteral("missing"))), 0);
+}
+
+PALVORIC_TEST_MAIN_WITH_CHILD(TstAtomicFile, childMain)
+
+#include "tst_atomic_file.moc"
