@@ -163,9 +163,8 @@ QString wrapMessageText(const QString &text, const QFont &font, int maxWidth)
         layout.endLayout();
         if (paragraphLines.isEmpty())
             paragraphLines.append(QString());
-        // The blanks at which a line was broken are not part of what the user reads.
-        for (qsizetype i = 0; i + 1 < paragraphLines.size(); ++i) {
-            QString &line = paragraphLines[i];
+        // Blanks at the end of a line are not seen, and would widen the dialog.
+        for (QString &line : paragraphLines) {
             while (!line.isEmpty() && line.back() == u' ')
                 line.chop(1);
         }

@@ -62,8 +62,10 @@ void PassingNotice::showNotice(const QString &title, const QString &text, int ti
     layout()->activate();
     adjustSize();
     placeAtBottomRight();
-    show();
-    raise();
+    if (isVisible())
+        raise(); // a second notice comes back above what covered the first
+    else
+        show();
     m_timer->start(std::max(timeoutMs, 0));
 }
 
