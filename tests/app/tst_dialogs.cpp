@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDialog>
+#include <QFileDialog>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
@@ -142,6 +143,10 @@ private Q_SLOTS:
     void errorBoxText();
     void standardErrorBoxOnScripted();
     void standardErrorBoxOnScreen();
+
+    void realFolderChooser_data();
+    void realFolderChooser();
+    void realClipboard();
 
 private:
     QtDesktop m_desktop;
@@ -659,6 +664,53 @@ void TestDialogs::standardErrorBoxOnScreen()
     QCOMPARE(text, QStringLiteral("Impossible d'écrire dans <b>/x</b>."));
     QCOMPARE(icon, QMessageBox::Critical);
     QCOMPARE(captions, QStringList{QStringLiteral("OK")});
+}
+
+void TestDialogs::realFolderChooser_data()
+{
+    QTest::addColumn<bool>("startExists");
+    QTest::addColumn<bool>("accept");
+    QTest::newRow("existing folder, OK") << true << true;
+    QTest::newRow("existing folder, Cancel") << true << false;
+    QTest::newRow("missing folder opens at the root") << false << false;
+}
+
+void TestDialogs::realFolderChooser()
+{
+    QFETCH(bool, startExists);
+    QFETCH(bool, accept);
+    QTemporaryDir root;
+    QVERIFY(root.isValid());
+    const QString start = startExists ? root.path() : root.filePath(QStringLiteral("absent"));
+
+    QString shownAt;
+    QString chosen;
+    m_driver.run(
+        [&] {
+            chosen = m_desktop.chooseFolder(nullptr, start);
+            return 0;
+        },
+        [&](QDialog *dialog) {
+            auto *chooser = qobject_cast<QFileDialog *>(dialog);
+            QVERIFY(chooser);
+            shownAt = QDir::cleanPath(chooser->directory().absolutePath());
+            if (accept)
+                dialog->accept(); // OK on the folder shown
+            else
+                dialog->reject();
+        });
+    QVERIFY(m_driver.acted());
+    QVERIFY(!m_driver.dialogLeftOpen());
+    QCOMPARE(shownAt, startExists ? QDir::cleanPath(root.path()) : QDir::rootPath());
+    QCOMPARE(QDir::cleanPath(chosen), accept ? QDir::cleanPath(root.path()) : QString());
+}
+
+void TestDialogs::realClipboard()
+{
+    const QString name = QStringLiteral("DUPONT Éloïse 2019");
+    m_desktop.setClipboardText(name);
+    QCOMPARE(m_desktop.clipboardText(), name);
+    QCOMPARE(QGuiApplication::clipboard()->text(), name);
 }
 
 QTEST_MAIN(TestDialogs)
