@@ -1,21 +1,12 @@
-// TrayIcon1's state over the scripted desktop (what is sent, when), and the passing
-// notice that the real desktop shows where there is no notification area.
+// TrayIcon1's state over the scripted desktop: what is sent to the desktop, and when.
 
 #include "app/handler_guard.h"
-#include "app/passing_notice.h"
-#include "app/qt_desktop.h"
 #include "app/scripted_desktop.h"
 #include "app/tray_notice.h"
 #include "platform/exe_identity.h"
 #include "platform/user_error.h"
 
-#include <QApplication>
-#include <QLineEdit>
-#include <QScreen>
-#include <QSystemTrayIcon>
 #include <QtTest>
-
-#include <memory>
 
 using Command = Desktop::TrayCommand;
 
@@ -68,10 +59,6 @@ private Q_SLOTS:
     void removedIconTakesItsBalloon();
     void changesWhileAbsentSendNothing();
     void destroyedIconLeavesTheArea();
-
-    void passingNoticeWithoutNotificationArea();
-    void passingNoticeGoesAwayByItself();
-    void realDesktopRefusesUnknownIcon();
 
 private:
     QString m_title = QStringLiteral("Palvoric");
@@ -332,84 +319,6 @@ void TestTrayNotice::destroyedIconLeavesTheArea()
         TrayNotice notice(untouched);
     }
     QVERIFY(untouched.traySends().isEmpty());
-}
-
-void TestTrayNotice::passingNoticeWithoutNotificationArea()
-{
-    if (QSystemTrayIcon::isSystemTrayAvailable())
-        QSKIP("this desktop has a notification area");
-
-    QLineEdit editor;
-    editor.show();
-    editor.activateWindow();
-    editor.setFocus();
-    QVERIFY(QTest::qWaitForWindowActive(&editor));
-
-    QtDesktop desktop;
-    {
-        TrayNotice notice(desktop);
-        notice.notify(QStringLiteral("DUPONT Marie 2019"), kCopied);
-        QVERIFY(desktop.trayIconPresent());
-        QVERIFY(!desktop.systemTrayIcon());
-        PassingNotice *shown = desktop.passingNotice();
-        QVERIFY(shown);
-        QVERIFY(shown->isVisible());
-        QCOMPARE(shown->title(), QStringLiteral("DUPONT Marie 2019"));
-        QCOMPARE(shown->text(), kCopied);
-        QVERIFY(shown->testAttribute(Qt::WA_ShowWithoutActivating));
-        QVERIFY(shown->windowFlags().testFlag(Qt::WindowDoesNotAcceptFocus));
-        QVERIFY(shown->windowFlags().testFlag(Qt::FramelessWindowHint));
-
-        // Near the bottom-right corner of the work area, inside it.
-        const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
-        const QRect where = shown->frameGeometry();
-        QVERIFY(area.contains(where));
-        QVERIFY(where.right() > area.center().x());
-        QVERIFY(where.bottom() > area.center().y());
-
-        // The focus stays where the user was.
-        QCOMPARE(QApplication::activeWindow(), &editor);
-        QCOMPARE(QApplication::focusWidget(), &editor);
-
-        notice.hide();
-        QVERIFY(!shown->isVisible());
-        QVERIFY(!desktop.trayIconPresent());
-    }
-}
-
-void TestTrayNotice::passingNoticeGoesAwayByItself()
-{
-    if (QSystemTrayIcon::isSystemTrayAvailable())
-        QSKIP("this desktop has a notification area");
-
-    QtDesktop desktop;
-    int hiddenReports = 0;
-    desktop.setTrayBalloonHiddenHandler([&] { ++hiddenReports; });
-    TrayRecord record;
-    record.balloonTitle = QStringLiteral("DUPONT");
-    record.balloonText = kCopied;
-    record.balloon = true;
-    record.balloonTimeoutMs = 50;
-    QVERIFY(desktop.sendTrayRecord(Command::Add, TrayRecord{}));
-    QVERIFY(desktop.sendTrayRecord(Command::Modify, record));
-    QVERIFY(desktop.passingNotice());
-    QVERIFY(desktop.passingNotice()->isVisible());
-    QTRY_VERIFY(!desktop.passingNotice()->isVisible());
-    QCOMPARE(hiddenReports, 1);
-    // The icon itself stays until it is taken out.
-    QVERIFY(desktop.trayIconPresent());
-    QVERIFY(desktop.sendTrayRecord(Command::Delete, TrayRecord{}));
-}
-
-void TestTrayNotice::realDesktopRefusesUnknownIcon()
-{
-    QtDesktop desktop;
-    QVERIFY(!desktop.sendTrayRecord(Command::Delete, TrayRecord{}));
-    QVERIFY(!desktop.sendTrayRecord(Command::Modify, TrayRecord{}));
-    QVERIFY(desktop.sendTrayRecord(Command::Add, TrayRecord{}));
-    QVERIFY(!desktop.sendTrayRecord(Command::Add, TrayRecord{}));
-    QVERIFY(desktop.sendTrayRecord(Command::Delete, TrayRecord{}));
-    QVERIFY(!desktop.trayIconPresent());
 }
 
 QTEST_MAIN(TestTrayNotice)
