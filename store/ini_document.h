@@ -1,0 +1,60 @@
+#pragma once
+
+#include "platform/code_page.h"
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QList>
+#include <QString>
+#include <QStringView>
+
+#include <optional>
+
+namespace store {
+
+// The content of an INI file held as its lines, so that a change touches one line and
+// every other byte comes back as it was (comments, odd lines, unknown sections, spaces,
+// each line's own line end, the encoding and its byte-order mark).
+//
+// A section header is a line whose first character other than a space or a tab is "["
+// and that holds a "]" after it; the name is what lies between the "[" and the last "]".
+// A key line is any other line holding a "="; the key is the text before the first "=",
+// the value the text after it. Names and values are read with spaces and tabs trimmed
+// from both ends, and unescaped (platform/line_escape.h); sections and keys match without
+// regard to letter case, the first match counting. Lines before the first header belong
+// to no section.
+class IniDocument
+{
+public:
+    // A new, empty file: the ANSI code page without a mark, lines ended by "\r\n".
+    IniDocument() = default;
+    static IniDocument fromBytes(QByteArrayView bytes);
+
+    QByteArray toBytes() const;
+    platform::TextEncoding encoding() const { return m_encoding; }
+
+    std::optional<QString> value(QStringView section, QStringView key) const;
+
+    // Replaces the value in place, or adds the key after the last line of its section
+    // that is not blank, or adds the section and the key at the end. Adds no empty line.
+    // Returns false when the file already held exactly this value.
+    bool setValue(const QString &section, const QString &key, const QString &value);
+
+private:
+    struct Line
+    {
+        QString text;
+        QString end; // "\r\n", "\n", "\r", or "" for a last line without one
+    };
+
+    qsizetype findSection(QStringView section) const;
+    qsizetype findKey(qsizetype header, QStringView key, qsizetype *valueStart) const;
+    qsizetype sectionEnd(qsizetype header) const;
+    void insertLine(qsizetype at, const QString &text);
+
+    QList<Line> m_lines;
+    platform::TextEncoding m_encoding = platform::TextEncoding::Ansi;
+    QString m_newline = QStringLiteral("\r\n");
+};
+
+} // namespace store

@@ -1,0 +1,83 @@
+#include "store/ini_file.h"
+
+#include "platform/atomic_file.h"
+#include "platform/exe_identity.h"
+#include "platform/file_contents.h"
+#include "platform/user_error.h"
+#include "store/ini_document.h"
+#include "store/int_conversion.h"
+
+namespace store {
+
+namespace {
+
+QString cutToReadLimit(QString text)
+{
+    if (text.size() > kIniReadLimit) {
+        qsizetype keep = kIniReadLimit;
+        // Never end on the first half of a surrogate pair.
+        if (text[keep - 1].isHighSurrogate())
+            --keep;
+        text.truncate(keep);
+    }
+    return text;
+}
+
+[[noreturn]] void cannotWrite(const QString &path)
+{
+    throw palvoric::UserError(QStringLiteral("Impossible d'écrire dans %1").arg(path));
+}
+
+} // namespace
+
+QString iniFilePath(const QString &file)
+{
+    return file.isEmpty() ? platform::SettingsFile() : file;
+}
+
+void IniWriteString(const QString &section, const QString &key, const QString &value,
+                    const QString &file)
+{
+    const QString path = iniFilePath(file);
+    if (path.isEmpty())
+        cannotWrite(path);
+    QByteArray bytes;
+    IniDocument document;
+    switch (platform::readFileContents(path, &bytes)) {
+    case platform::ReadStatus::Ok:
+        document = IniDocument::fromBytes(bytes);
+        break;
+    case platform::ReadStatus::Missing:
+        break;
+    case platform::ReadStatus::Failed:
+        // Writing without the old content would lose it.
+        cannotWrite(path);
+    }
+    if (!document.setValue(section, key, value))
+        return;
+    if (!platform::writeFileAtomically(path, document.toBytes()))
+        cannotWrite(path);
+}
+
+QString IniReadString(const QString &section, const QString &key, const QString &defaultValue,
+                      const QString &file)
+{
+    QByteArray bytes;
+    if (platform::readFileContents(iniFilePath(file), &bytes) != platform::ReadStatus::Ok)
+        return cutToReadLimit(defaultValue);
+    const auto value = IniDocument::fromBytes(bytes).value(section, key);
+    return cutToReadLimit(value ? *value : defaultValue);
+}
+
+void IniWriteBool(const QString &section, const QString &key, bool value, const QString &file)
+{
+    IniWriteString(section, key, value ? QStringLiteral("1") : QStringLiteral("0"), file);
+}
+
+bool IniReadBool(const QString &section, const QString &key, bool defaultValue, const QString &file)
+{
+    const auto number = textToInt(IniReadString(section, key, QString(), file));
+    return number ? *number != 0 : defaultValue;
+}
+
+} // namespace store
