@@ -1,0 +1,41 @@
+#include "search/folder_search.h"
+
+#include "platform/folder_listing.h"
+#include "search/name_collation.h"
+
+namespace search {
+
+QString searchPattern(const QString &text, SearchMode mode)
+{
+    return mode == SearchMode::BeginsWith ? text + u'*' : u'*' + text + u'*';
+}
+
+QString entryPath(const QString &startFolder, const QString &line)
+{
+    return startFolder.endsWith(u'/') ? startFolder + line : startFolder + u'/' + line;
+}
+
+QStringList findEntries(const QString &startFolder, const QString &text, SearchMode mode,
+                        const QLocale &locale)
+{
+    QStringList names =
+        platform::listFolder(entryPath(startFolder, QString()), searchPattern(text, mode));
+    sortNames(names, locale);
+    return names;
+}
+
+QString countCaption(qsizetype count, const QString &text, SearchMode mode)
+{
+    const QString format = mode == SearchMode::BeginsWith
+                               ? u"%1 dossier(s) trouvé(s) commençant par \"%2\""_qs
+                               : u"%1 dossier(s) trouvé(s) contenants \"%2\""_qs;
+    // One pass, so that a "%1" typed in the text stays as typed.
+    return format.arg(QString::number(count), text);
+}
+
+bool searchTextLongEnough(const QString &text)
+{
+    return text.size() >= 2;
+}
+
+} // namespace search

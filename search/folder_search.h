@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QLocale>
+#include <QString>
+#include <QStringList>
+
+// The search of the start folder that fills the result list: the routines behind
+// `BTN_ChercherExecute`, on plain values.
+namespace search {
+
+// chk_DEBUT checked: names that begin with the text; unchecked: names that contain it.
+enum class SearchMode { BeginsWith, Contains };
+
+// The text as typed, with its own "*" and "?" kept as wildcards: "du" gives "du*" or
+// "*du*".
+QString searchPattern(const QString &text, SearchMode mode);
+
+// The full path of a line of the list: the start folder, "/" unless it already ends
+// with one, then the line. An empty start folder thus stands for "/".
+QString entryPath(const QString &startFolder, const QString &line);
+
+// The entries directly inside startFolder whose names match the text: folders and files
+// alike, hidden entries, "." and ".." never, sorted by sortNames. A start folder that is
+// missing, not a folder or unreadable gives none.
+QStringList findEntries(const QString &startFolder, const QString &text, SearchMode mode,
+                        const QLocale &locale);
+
+// The caption of `panel_liste` after a search: the count and the text as typed.
+QString countCaption(qsizetype count, const QString &text, SearchMode mode);
+
+// A search runs from two UTF-16 code units on.
+bool searchTextLongEnough(const QString &text);
+
+} // namespace search
