@@ -1,0 +1,325 @@
+#include "platform/user_error.h"
+#include "store/check_states.h"
+#include "store/form_geometry.h"
+#include "store/ini_file.h"
+#include "store/window_settings.h"
+#include "tests/support/small_tmpfs.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace store;
+
+namespace {
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QByteArray("<missing>");
+    return file.readAll();
+}
+
+bool writePlain(const QString &path, const QByteArray &data)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(data) == data.size();
+}
+
+// The four options of the main window in the order it owns them, as laid out.
+QList<CheckState> layoutChecks()
+{
+    return {{QStringLiteral("chk_DEBUT"), false, true},
+            {QStringLiteral("chk_StayOnTop"), true, false},
+            {QStringLiteral("chk_DOSSIER"), true, true},
+            {QStringLiteral("chk_LOG"), true, true}};
+}
+
+template<typename F> QString errorOf(F &&operation)
+{
+    try {
+        operation();
+    } catch (const palvoric::UserError &error) {
+        return error.message();
+    }
+    return QString();
+}
+
+const QRect kWorkArea(0, 0, 1920, 1040);
+
+} // namespace
+
+class TstWindowSettings : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void geometryBounds_data();
+    void geometryBounds();
+    void geometryErrorKeepsAppliedPieces_data();
+    void geometryErrorKeepsAppliedPieces();
+    void geometryRoundTrip();
+    void saveCheckStatesSelectsNames();
+    void loadCheckStates_data();
+    void loadCheckStates();
+    void sampleFileByteForByte();
+    void firstStartGivesDefaults();
+    void loadStopsAtBadGeometry();
+    void startFolderEmptyValueIsNotDefault();
+    void saveStopsAtFirstFailure();
+};
+
+void TstWindowSettings::geometryBounds_data()
+{
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QRect>("before");
+    QTest::addColumn<QRect>("after");
+
+    QTest::newRow("left past the work area")
+        << "5000:100:400:300" << QRect(10, 10, 354, 399) << QRect(1566, 100, 400, 300);
+    QTest::newRow("bigger than the work area")
+        << "-8:-20:3000:2000" << QRect(10, 10, 354, 399) << QRect(-8, 0, 1920, 1040);
+    QTest::newRow("left equal to the work-area width stays")
+        << "1920:5:354:399" << QRect(0, 0, 100, 100) << QRect(1920, 5, 354, 399);
+    QTest::newRow("top below the work area stays")
+        << "10:5000:354:399" << QRect(0, 0, 1, 1) << QRect(10, 5000, 354, 399);
+    QTest::newRow("sample") << "412:187:354:399" << QRect(0, 0, 1, 1) << QRect(412, 187, 354, 399);
+    QTest::newRow("hex and spaces")
+        << " $10: +2:0x20:x30" << QRect(0, 0, 1, 1) << QRect(16, 2, 32, 48);
+    QTest::newRow("fewer pieces keep the current values")
+        << "100:50" << QRect(7, 8, 354, 399) << QRect(100, 50, 354, 399);
+    QTest::newRow("extra pieces ignored")
+        << "1:2:3:4:junk" << QRect(0, 0, 1, 1) << QRect(1, 2, 3, 4);
+    QTest::newRow("no piece: current geometry, bounds applied")
+        << "" << QRect(3000, -5, 2500, 50) << QRect(-580, 0, 1920, 50);
+    QTest::newRow("extreme values cannot overflow")
+        << "-2147483648:2147483647:2147483647:-2147483648" << QRect(0, 0, 10, 10)
+        << QRect(-(1 << 28), 1 << 28, 1920, -(1 << 28));
+}
+
+void TstWindowSettings::geometryBounds()
+{
+    QFETCH(QString, stored);
+    QFETCH(QRect, before);
+    QFETCH(QRect, after);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Palvoric.INI"));
+    IniWriteString(QStringLiteral("Palvoric"), QStringLiteral("Form1"), stored, path);
+    QRect geometry = before;
+    LoadFormGeometry(QStringLiteral("Palvoric"), QStringLiteral("Form1"), geometry, kWorkArea,
+                     path);
+    QCOMPARE(geometry, after);
+}
+
+void TstWindowSettings::geometryErrorKeepsAppliedPieces_data()
+{
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QString>("error");
+    QTest::addColumn<QRect>("after");
+    QTest::newRow("bad first") << "abc:1:2:3"
+                               << "''abc'' n'est pas une valeur entière valide"
+                               << QRect(10, 20, 354, 399);
+    QTest::newRow("empty third") << "100:200::3"
+                                 << "'''' n'est pas une valeur entière valide"
+                                 << QRect(100, 200, 354, 399);
+    QTest::newRow("bad last") << "100:200:300:4x"
+                              << "''4x'' n'est pas une valeur entière valide"
+                              << QRect(100, 200, 300, 399);
+}
+
+void TstWindowSettings::geometryErrorKeepsAppliedPieces()
+{
+    QFETCH(QString, stored);
+    QFETCH(QString, error);
+    QFETCH(QRect, after);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Palvoric.INI"));
+    IniWriteString(QStringLiteral("Palvoric"), QStringLiteral("Form1"), stored, path);
+    QRect geometry(10, 20, 354, 399);
+    QCOMPARE(errorOf([&] {
+                 LoadFormGeometry(QStringLiteral("Palvoric"), QStringLiteral("Form1"), geometry,
+                                  kWorkArea, path);
+             }),
+             error);
+    QCOMPARE(geometry, after);
+}
+
+void TstWindowSettings::geometryRoundTrip()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Palvoric.INI"));
+    SaveFormGeometry(QStringLiteral("Palvoric"), QStringLiteral("Form1"), QRect(-8, 12, 354, 399),
+                     path);
+    QCOMPARE(readAll(path), QByteArray("[Palvoric]\r\nForm1=-8:12:354:399\r\n"));
+    QRect geometry(0, 0, 100, 100);
+    LoadFormGeometry(QStringLiteral("Palvoric"), QStringLiteral("Form1"), geometry, kWorkArea,
+                     path);
+    QCOMPARE(geometry, QRect(-8, 12, 354, 399));
+}
+
+void TstWindowSettings::saveCheckStatesSelectsNames()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Palvoric.INI"));
+    SaveCheckStates({{QStringLiteral("chk_DEBUT"), false, true},
+                     {QStringLiteral("CHK_UPPER"), true, false},
+                     {QStringLiteral("myChk_inside"), false, true},
+                     {QStringLiteral("Button1"), false, true},
+                     {QStringLiteral("chkNoUnderscore"), true, true}},
+                    path);
+    QCOMPARE(readAll(path), QByteArray("[CASES_A_COCHER]\r\nchk_DEBUT=1\r\nCHK_UPPER=0\r\n"
+                                       "myChk_inside=1\r\n"));
+}
+
+void TstWindowSettings::loadCheckStates_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QList<bool>>("states");
+    const QByteArray header("[CASES_A_COCHER]\r\n");
+    QTest::newRow("no file: layout states") << QByteArray() << QList<bool>{true, false, true, true};
+    QTest::newRow("all stored")
+        << header + "chk_DEBUT=0\r\nchk_StayOnTop=1\r\nchk_DOSSIER=0\r\nchk_LOG=0\r\n"
+        << QList<bool>{false, true, false, false};
+    QTest::newRow("values of chk_LOG")
+        << header + "chk_DEBUT=2\r\nchk_StayOnTop=-1\r\nchk_DOSSIER=0x0\r\nchk_LOG=oui\r\n"
+        << QList<bool>{true, true, false, true};
+    QTest::newRow("empty value keeps the current state") << header + "chk_LOG=\r\nchk_dossier=0\r\n"
+                                                         << QList<bool>{true, false, false, true};
+}
+
+void TstWindowSettings::loadCheckStates()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QList<bool>, states);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Palvoric.INI"));
+    if (!file.isEmpty())
+        QVERIFY(writePlain(path, file));
+    QCOMPARE(LoadCheckStates(layoutChecks(), path), states);
+    // Names that the save writes but the load does not read.
+    QVERIFY(writePlain(path, "[CASES_A_COCHER]\r\nCHK_X=0\r\nmychk_y=0\r\n"));
+    QCOMPARE(LoadCheckStates(
+                 {{QStringLiteral("CHK_X"), true, true}, {QStringLiteral("mychk_y"), false, true}},
+                 path),
+             (QList<bool>{true, true}));
+}
+
+void TstWindowSettings::sampleFileByteForByte()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Palvoric.INI"));
+    WindowSettings settings;
+    settings.geometry = QRect(412, 187, 354, 399);
+    settings.checks = layoutChecks();
+    settings.startFolder = QStringLiteral("D:\\Patients");
+    settings.folderPanelChecked = true;
+    saveWindowSettings(settings, QStringLiteral("Palvoric"), QStringLiteral("Form1"), path);
+    const QByteArray sample("[Palvoric]\r\n"
+                            "Form1=412:187:354:399\r\n"
+                            "[CASES_A_COCHER]\r\n"
+                            "chk_DEBUT=1\r\n"
+                            "chk_StayOnTop=0\r\n"
+                            "chk_DOSSIER=1\r\n"
+                            "chk_LOG=1\r\n"
+                            "[DOSSIER]\r\n"
+                            "DATA=D:\\Patients\r\n"
+                            "[AFFICHER]\r\n"
+                            "DOSSIER=1\r\n");
+    QCOMPARE(readAll(path), sample);
+
+    // Saved again with changes: the same layout, the values replaced in place.
+    settings.checks[0].checked = false;
+    settings.startFolder = QStringLiteral("/home/cabinet/Patients");
+    settings.folderPanelChecked = false;
+    saveWindowSettings(settings, QStringLiteral("Palvoric"), QStringLiteral("Form1"), path);
+    QByteArray changed = sample;
+    changed.replace("chk_DEBUT=1", "chk_DEBUT=0");
+    changed.replace("D:\\Patients", "/home/cabinet/Patients");
+    changed.replace("[AFFICHER]\r\nDOSSIER=1", "[AFFICHER]\r\nDOSSIER=0");
+    QCOMPARE(readAll(path), changed);
+
+    // And it all comes back.
+    WindowSettings loaded;
+    loaded.geometry = QRect(0, 0, 100, 100);
+    loaded.checks = layoutChecks();
+    loadWindowSettings(loaded, QStringLiteral("Palvoric"), QStringLiteral("Form1"), kWorkArea,
+                       QStringLiteral("/opt/palvoric/"), path);
+    QCOMPARE(loaded.geometry, settings.geometry);
+    QCOMPARE(loaded.startFolder, settings.startFolder);
+    for (qsizetype i = 0; i < settings.checks.size(); ++i)
+        QCOMPARE(loaded.checks[i].checked, settings.checks[i].checked);
+}
+
+void TstWindowSettings::firstStartGivesDefaults()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Palvoric.INI"));
+    WindowSettings settings;
+    settings.geometry = QRect(2500, -10, 354, 399);
+    settings.checks = layoutChecks();
+    loadWindowSettings(settings, QStringLiteral("Palvoric"), QStringLiteral("Form1"), kWorkArea,
+                       QStringLiteral("/opt/palvoric/"), path);
+    QCOMPARE(settings.geometry, QRect(1920 - 354, 0, 354, 399));
+    QCOMPARE(settings.startFolder, QStringLiteral("/opt/palvoric/"));
+    for (qsizetype i = 0; i < settings.checks.size(); ++i)
+        QCOMPARE(settings.checks[i].checked, layoutChecks()[i].checked);
+    QVERIFY(!QFile::exists(path)); // reads create nothing
+}
+
+void TstWindowSettings::loadStopsAtBadGeometry()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Palvoric.INI"));
+    QVERIFY(writePlain(path, "[Palvoric]\r\nForm1=300:oops:1:1\r\n[CASES_A_COCHER]\r\nchk_LOG=0\r\n"
+                             "[DOSSIER]\r\nDATA=/data\r\n"));
+    WindowSettings settings;
+    settings.geometry = QRect(0, 0, 354, 399);
+    settings.checks = layoutChecks();
+    settings.startFolder = QStringLiteral("c:\\");
+    QCOMPARE(errorOf([&] {
+                 loadWindowSettings(settings, QStringLiteral("Palvoric"), QStringLiteral("Form1"),
+                                    kWorkArea, QStringLiteral("/opt/"), path);
+             }),
+             QStringLiteral("''oops'' n'est pas une valeur entière valide"));
+    QCOMPARE(settings.geometry, QRect(300, 0, 354, 399));
+    QCOMPARE(settings.checks[3].checked, true); // not loaded
+    QCOMPARE(settings.startFolder, QStringLiteral("c:\\"));
+}
+
+void TstWindowSettings::startFolderEmptyValueIsNotDefault()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Palvoric.INI"));
+    QVERIFY(writePlain(path, "[DOSSIER]\r\nDATA=\r\n[AFFICHER]\r\nDOSSIER=0\r\n"));
+    WindowSettings settings;
+    settings.checks = layoutChecks();
+    loadWindowSettings(settings, QStringLiteral("Palvoric"), QStringLiteral("Form1"), kWorkArea,
+                       QStringLiteral("/opt/"), path);
+    QCOMPARE(settings.startFolder, QString());
+    QCOMPARE(settings.checks[2].checked, true); // "AFFICHER" is not read
+}
+
+void TstWindowSettings::saveStopsAtFirstFailure()
+{
+    SmallTmpfs disk;
+    if (!disk.isMounted())
+        QSKIP(qPrintable(disk.skipReason()));
+    const QString path = disk.path() + QStringLiteral("/Palvoric.INI");
+    const QByteArray old("[Palvoric]\r\nForm1=1:2:3:4\r\n");
+    QVERIFY(writePlain(path, old));
+    QVERIFY(disk.remountReadOnly());
+    WindowSettings settings;
+    settings.geometry = QRect(5, 6, 7, 8);
+    settings.checks = layoutChecks();
+    QCOMPARE(errorOf([&] {
+                 saveWindowSettings(settings, QStringLiteral("Palvoric"), QStringLiteral("Form1"),
+                                    path);
+             }),
+             QStringLiteral("Impossible d'écrire dans %1").arg(path));
+    QCOMPARE(readAll(path), old);
+}
+
+QTEST_GUILESS_MAIN(TstWindowSettings)
+
+#include "tst_window_settings.moc"
