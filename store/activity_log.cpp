@@ -1,0 +1,85 @@
+#include "store/activity_log.h"
+
+#include "store/clock.h"
+#include "store/ini_file.h"
+#include "store/tidy_ini_file.h"
+
+namespace store {
+
+QString journalLogPath(const QString &exeFolder)
+{
+    return exeFolder + QStringLiteral("_JOURNAL.LOG");
+}
+
+QString folderLogPath(const QString &exeFolder)
+{
+    return exeFolder + QStringLiteral("_DOSSIERS.LOG");
+}
+
+QString longTimeFormatWithoutZone(const QLocale &locale)
+{
+    const QString format = locale.timeFormat(QLocale::LongFormat);
+    // Take out every unquoted "t" field with the blanks that separate it from the rest.
+    QString out;
+    bool quoted = false;
+    for (qsizetype i = 0; i < format.size(); ++i) {
+        const QChar c = format[i];
+        if (c == u'\'') {
+            quoted = !quoted;
+            out += c;
+            continue;
+        }
+        if (quoted || c != u't') {
+            out += c;
+            continue;
+        }
+        while (i + 1 < format.size() && format[i + 1] == u't')
+            ++i;
+        while (!out.isEmpty() && out.back().isSpace())
+            out.chop(1);
+        if (out.isEmpty()) {
+            while (i + 1 < format.size() && format[i + 1].isSpace())
+                ++i;
+        }
+    }
+    // A long format always shows the seconds; make sure of it.
+    bool hasSeconds = false;
+    quoted = false;
+    for (QChar c : out) {
+        if (c == u'\'')
+            quoted = !quoted;
+        else if (!quoted && c == u's')
+            hasSeconds = true;
+    }
+    if (!hasSeconds)
+        return QStringLiteral("HH:mm:ss");
+    return out.trimmed();
+}
+
+QString logDateText(const QDate &date, const QLocale &locale)
+{
+    return locale.toString(date, QLocale::ShortFormat);
+}
+
+QString logTimeText(const QTime &time, const QLocale &locale)
+{
+    return locale.toString(time, longTimeFormatWithoutZone(locale));
+}
+
+void logOpening(const QString &entry, const QString &exeFolder)
+{
+    const QDateTime journalTime = activeClock().now();
+    IniWriteString(logDateText(journalTime.date()), logTimeText(journalTime.time()), entry,
+                   journalLogPath(exeFolder));
+    const QDateTime folderTime = activeClock().now();
+    IniWriteString(entry, logDateText(folderTime.date()), logTimeText(folderTime.time()),
+                   folderLogPath(exeFolder));
+}
+
+void tidyActivityLogs(const QString &exeFolder)
+{
+    TidyIniFile(journalLogPath(exeFolder));
+    TidyIniFile(folderLogPath(exeFolder));
+}
+
+} // namespace store

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QDate>
+#include <QLocale>
+#include <QString>
+#include <QTime>
+
+// The two activity logs next to the executable, INI files written through IniWriteString:
+// "_JOURNAL.LOG" (section: date, key: time, value: folder name) and "_DOSSIERS.LOG"
+// (section: folder name, key: date, value: time).
+namespace store {
+
+QString journalLogPath(const QString &exeFolder);
+QString folderLogPath(const QString &exeFolder);
+
+// The date in the locale's short date format (03/02/2022 in France). The locale is the
+// default one, the user's unless a test has set another.
+QString logDateText(const QDate &date, const QLocale &locale = QLocale());
+// The time in the locale's long time format, seconds included, without the time zone
+// (09:14:27 in France).
+QString logTimeText(const QTime &time, const QLocale &locale = QLocale());
+// The locale's long time format without its time-zone fields.
+QString longTimeFormatWithoutZone(const QLocale &locale);
+
+// Records the opening of the folder entry (the text of its line): one entry in the
+// journal, then one in the folder log, each with the date and time read from activeClock() at
+// the moment of its write. Raises "Impossible d'écrire dans <path>" at the first write
+// that fails; the journal entry stays when the folder log fails.
+void logOpening(const QString &entry, const QString &exeFolder);
+
+// The tidy step of the closing sequence: the journal first, then the folder log.
+void tidyActivityLogs(const QString &exeFolder);
+
+} // namespace store

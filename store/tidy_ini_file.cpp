@@ -1,0 +1,137 @@
+#include "store/tidy_ini_file.h"
+
+#include "platform/atomic_file.h"
+#include "platform/code_page.h"
+#include "platform/file_contents.h"
+#include "platform/user_error.h"
+#include "store/ini_file.h"
+
+#define PCRE2_CODE_UNIT_WIDTH 16
+#include <pcre2.h>
+
+#include <memory>
+
+namespace store {
+
+namespace {
+
+// The header pattern, compiled once. Invalid UTF-16 (a lone surrogate from a damaged
+// file) is allowed in subjects: such a line is simply matched around it.
+class HeaderPattern
+{
+public:
+    HeaderPattern()
+    {
+        std::unique_ptr<pcre2_compile_context, decltype(&pcre2_compile_context_free)> context(
+            pcre2_compile_context_create(nullptr), &pcre2_compile_context_free);
+        pcre2_set_newline(context.get(), PCRE2_NEWLINE_ANY);
+        static const char16_t pattern[] = u"\\[.+\\]";
+        int error = 0;
+        PCRE2_SIZE offset = 0;
+        m_code = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(pattern), PCRE2_ZERO_TERMINATED,
+                               PCRE2_UTF | PCRE2_MATCH_INVALID_UTF, &error, &offset, context.get());
+        Q_ASSERT(m_code);
+        m_match = pcre2_match_data_create_from_pattern(m_code, nullptr);
+    }
+    ~HeaderPattern()
+    {
+        pcre2_match_data_free(m_match);
+        pcre2_code_free(m_code);
+    }
+    HeaderPattern(const HeaderPattern &) = delete;
+    HeaderPattern &operator=(const HeaderPattern &) = delete;
+
+    // True when a match of the pattern starts at the start of line.
+    bool matchesAtStart(QStringView line) const
+    {
+        if (line.size() < 3 || line.front() != u'[')
+            return false;
+        const int result =
+            pcre2_match(m_code, reinterpret_cast<PCRE2_SPTR>(line.utf16()), PCRE2_SIZE(line.size()),
+                        0, PCRE2_ANCHORED, m_match, nullptr);
+        return result > 0;
+    }
+
+private:
+    pcre2_code *m_code = nullptr;
+    pcre2_match_data *m_match = nullptr;
+};
+
+const HeaderPattern &headerPattern()
+{
+    static const HeaderPattern pattern;
+    return pattern;
+}
+
+QStringList splitLines(const QString &text)
+{
+    QStringList lines;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c != u'\r' && c != u'\n')
+            continue;
+        lines.append(text.sliced(start, i - start));
+        if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
+            ++i;
+        start = i + 1;
+    }
+    if (start < text.size())
+        lines.append(text.sliced(start));
+    return lines;
+}
+
+} // namespace
+
+QStringList tidyLines(const QString &text)
+{
+    const QStringList lines = splitLines(text);
+    const QString lineBreak = QStringLiteral("\r\n");
+    // One sweep gives what replacing each header's text by a line break and itself gives
+    // on the logs as written, without touching the same text elsewhere on a line.
+    QString tidied;
+    tidied.reserve(text.size() + text.size() / 8 + 16);
+    for (const QString &line : lines) {
+        if (headerPattern().matchesAtStart(line))
+            tidied += lineBreak;
+        tidied += line;
+        tidied += lineBreak;
+    }
+    tidied.replace(QStringLiteral("\r\n\r\n\r\n"), QStringLiteral("\r\n\r\n"));
+    QStringList result = splitLines(tidied);
+    qsizetype firstKept = 0;
+    while (firstKept < result.size() && result[firstKept].isEmpty())
+        ++firstKept;
+    result.remove(0, firstKept);
+    return result;
+}
+
+void TidyIniFile(const QString &file)
+{
+    const QString path = iniFilePath(file);
+    QByteArray bytes;
+    QString cause;
+    switch (platform::readFileContents(path, &bytes, &cause)) {
+    case platform::ReadStatus::Missing:
+        return;
+    case platform::ReadStatus::Failed:
+        throw palvoric::UserError(
+            QStringLiteral("Impossible d'ouvrir le fichier \"%1\". %2").arg(path, cause));
+    case platform::ReadStatus::Ok:
+        break;
+    }
+    const platform::DecodedText decoded = platform::decodeText(bytes);
+    QString text;
+    for (const QString &line : tidyLines(decoded.text)) {
+        text += line;
+        text += QStringLiteral("\r\n");
+    }
+    const QByteArray tidied = platform::encodeText(text, decoded.encoding);
+    if (tidied == bytes)
+        return; // already tidy: nothing to write
+    if (!platform::writeFileAtomically(path, tidied, &cause))
+        throw palvoric::UserError(
+            QStringLiteral("Impossible de créer le fichier \"%1\". %2").arg(path, cause));
+}
+
+} // namespace store
