@@ -1,0 +1,133 @@
+#include "search/search_history.h"
+
+#include "platform/atomic_file.h"
+#include "platform/file_contents.h"
+#include "platform/line_escape.h"
+#include "platform/user_error.h"
+
+namespace search {
+
+namespace {
+
+constexpr qsizetype kLongest = 20;
+constexpr qsizetype kKeptWhenLonger = 19;
+
+bool sameAsciiFolded(const QString &a, const QString &b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (qsizetype i = 0; i < a.size(); ++i) {
+        char16_t x = a[i].unicode();
+        char16_t y = b[i].unicode();
+        if (x >= u'a' && x <= u'z')
+            x -= u'a' - u'A';
+        if (y >= u'a' && y <= u'z')
+            y -= u'a' - u'A';
+        if (x != y)
+            return false;
+    }
+    return true;
+}
+
+bool holds(const QStringList &history, const QString &text)
+{
+    return std::any_of(history.cbegin(), history.cend(),
+                       [&](const QString &entry) { return sameAsciiFolded(entry, text); });
+}
+
+} // namespace
+
+QString historyFilePath(const QString &exeFolder)
+{
+    return exeFolder + QStringLiteral("liste.txt");
+}
+
+bool AddToHistory(QStringList &history, const QString &text, const QString &boxText)
+{
+    const QString entry = text.isEmpty() ? boxText : text;
+    if (holds(history, entry))
+        return false;
+    history.prepend(entry);
+    return true;
+}
+
+QStringList decodeHistory(QByteArrayView bytes, platform::TextEncoding *encoding)
+{
+    platform::DecodedText decoded = platform::decodeText(bytes);
+    if (encoding)
+        *encoding = decoded.encoding;
+    QString &text = decoded.text;
+    const qsizetype nul = text.indexOf(QChar(0));
+    if (nul >= 0)
+        text.truncate(nul);
+    QStringList entries;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c != u'\r' && c != u'\n')
+            continue;
+        entries.append(platform::unescapeLine(QStringView(text).sliced(start, i - start)));
+        if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
+            ++i;
+        start = i + 1;
+    }
+    if (start < text.size())
+        entries.append(platform::unescapeLine(QStringView(text).sliced(start)));
+    return entries;
+}
+
+QByteArray encodeHistory(const QStringList &entries, platform::TextEncoding found)
+{
+    QString text;
+    for (const QString &entry : entries) {
+        text += platform::escapeLine(entry);
+        text += QStringLiteral("\r\n");
+    }
+    return platform::encodeText(text, platform::ansiRewriteEncoding(found));
+}
+
+void loadHistory(const QString &path, QStringList &entries, HistoryFileState &state)
+{
+    entries.clear();
+    state = HistoryFileState();
+    QByteArray bytes;
+    QString cause;
+    switch (platform::readFileContents(path, &bytes, &cause)) {
+    case platform::ReadStatus::Missing:
+        return;
+    case platform::ReadStatus::Failed:
+        state.unreadable = true;
+        throw palvoric::UserError(
+            QStringLiteral("Impossible d'ouvrir le fichier \"%1\". %2").arg(path, cause));
+    case platform::ReadStatus::Ok:
+        break;
+    }
+    entries = decodeHistory(bytes, &state.encoding);
+}
+
+void trimHistory(QStringList &entries)
+{
+    if (entries.size() > kLongest)
+        entries.resize(kKeptWhenLonger);
+}
+
+void saveHistory(const QString &path, const QStringList &entries, const HistoryFileState &state)
+{
+    QStringList written = entries;
+    if (state.unreadable) {
+        QByteArray bytes;
+        if (platform::readFileContents(path, &bytes) == platform::ReadStatus::Ok) {
+            for (const QString &old : decodeHistory(bytes)) {
+                if (!holds(written, old))
+                    written.append(old);
+            }
+            trimHistory(written);
+        }
+    }
+    QString cause;
+    if (!platform::writeFileAtomically(path, encodeHistory(written, state.encoding), &cause))
+        throw palvoric::UserError(
+            QStringLiteral("Impossible de créer le fichier \"%1\". %2").arg(path, cause));
+}
+
+} // namespace search

@@ -1,0 +1,343 @@
+#include "platform/user_error.h"
+#include "search/search_history.h"
+#include "tests/support/small_tmpfs.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <sys/stat.h>
+
+using namespace search;
+using platform::TextEncoding;
+
+Q_DECLARE_METATYPE(platform::TextEncoding)
+
+namespace {
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QByteArray("<missing>");
+    return file.readAll();
+}
+
+bool writePlain(const QString &path, const QByteArray &data)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(data) == data.size();
+}
+
+template<typename F> QString errorOf(F &&operation)
+{
+    try {
+        operation();
+    } catch (const palvoric::UserError &error) {
+        return error.message();
+    }
+    return QString();
+}
+
+QByteArray utf16(const QString &text, bool bigEndian)
+{
+    QByteArray bytes;
+    for (QChar c : text) {
+        const char high = char(c.unicode() >> 8), low = char(c.unicode() & 0xFF);
+        bytes += bigEndian ? QByteArray{&high, 1} + QByteArray{&low, 1}
+                           : QByteArray{&low, 1} + QByteArray{&high, 1};
+    }
+    return bytes;
+}
+
+QStringList numbered(int count)
+{
+    QStringList entries;
+    for (int i = 0; i < count; ++i)
+        entries.append(QStringLiteral("DOSSIER %1").arg(i));
+    return entries;
+}
+
+const QByteArray kUtf8Mark("\xef\xbb\xbf");
+
+} // namespace
+
+class TstSearchHistory : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void addToHistory();
+    void addEmptyTextTakesTheBoxText();
+    void decode_data();
+    void decode();
+    void saveRoundTrip_data();
+    void saveRoundTrip();
+    void trim_data();
+    void trim();
+    void noFileAtStart();
+    void folderIsNoFile();
+    void entriesWithLineBreaksStayOneEntry();
+    void unreadableFileRaisesAndIsNotLost();
+    void saveErrorsKeepOldFile_data();
+    void saveErrorsKeepOldFile();
+};
+
+void TstSearchHistory::addToHistory()
+{
+    QStringList history;
+    QVERIFY(AddToHistory(history, QStringLiteral("DUPONT Marie")));
+    QVERIFY(!AddToHistory(history, QStringLiteral("DUPONT Marie")));
+    QCOMPARE(history, QStringList{QStringLiteral("DUPONT Marie")});
+    QVERIFY(AddToHistory(history, QStringLiteral("MARTIN Paul")));
+    // Opened again after others: not brought back to the top.
+    QVERIFY(!AddToHistory(history, QStringLiteral("dupont marie")));
+    QVERIFY(!AddToHistory(history, QStringLiteral("DUPONT MARIE")));
+    QCOMPARE(history, (QStringList{QStringLiteral("MARTIN Paul"), QStringLiteral("DUPONT Marie")}));
+    // Only a to z are folded: Hélène and HÉLÈNE are two entries.
+    QVERIFY(AddToHistory(history, QStringLiteral("Hélène")));
+    QVERIFY(AddToHistory(history, QStringLiteral("HÉLÈNE")));
+    QVERIFY(!AddToHistory(history, QStringLiteral("HéLèNE")));
+    QCOMPARE(history.size(), 4);
+    QCOMPARE(history.first(), QStringLiteral("HÉLÈNE"));
+}
+
+void TstSearchHistory::addEmptyTextTakesTheBoxText()
+{
+    QStringList history;
+    QVERIFY(AddToHistory(history, QString(), QStringLiteral("DURAND")));
+    QVERIFY(!AddToHistory(history, QString(), QStringLiteral("durand")));
+    QCOMPARE(history, QStringList{QStringLiteral("DURAND")});
+}
+
+void TstSearchHistory::decode_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QStringList>("entries");
+    QTest::addColumn<TextEncoding>("encoding");
+
+    QTest::newRow("empty") << QByteArray() << QStringList{} << TextEncoding::Ansi;
+    QTest::newRow("CR LF") << QByteArray("A\r\nB\r\n") << QStringList{"A", "B"}
+                           << TextEncoding::Ansi;
+    QTest::newRow("LF only") << QByteArray("A\nB\n") << QStringList{"A", "B"} << TextEncoding::Ansi;
+    QTest::newRow("lone CR") << QByteArray("A\rB") << QStringList{"A", "B"} << TextEncoding::Ansi;
+    QTest::newRow("last line without break")
+        << QByteArray("A\r\nB") << QStringList{"A", "B"} << TextEncoding::Ansi;
+    QTest::newRow("empty lines are entries")
+        << QByteArray("A\r\n\r\n\nB\r\n") << QStringList{"A", "", "", "B"} << TextEncoding::Ansi;
+    QTest::newRow("only a break") << QByteArray("\r\n") << QStringList{""} << TextEncoding::Ansi;
+    QTest::newRow("NUL ends the text")
+        << QByteArray("A\r\nB\0C\r\nD\r\n", 11) << QStringList{"A", "B"} << TextEncoding::Ansi;
+    QTest::newRow("utf-8 mark") << kUtf8Mark + "H\xc3\xa9l\xc3\xa8ne\r\n"
+                                << QStringList{"Hélène"} << TextEncoding::Utf8Bom;
+    QTest::newRow("utf-8 without mark is ansi")
+        << QByteArray("H\xc3\xa9l\xc3\xa8ne\r\n") << QStringList{"Hélène"} << TextEncoding::Ansi;
+    QTest::newRow("windows-1252 from Windows")
+        << QByteArray("H\xe9l\xe8ne\r\nC\x9cur\r\n") << QStringList{"Hélène", "Cœur"}
+        << TextEncoding::Windows1252;
+    QTest::newRow("utf-16le") << QByteArray("\xff\xfe") + utf16(QStringLiteral("É\r\nB"), false)
+                              << QStringList{"É", "B"} << TextEncoding::Utf16LeBom;
+    QTest::newRow("utf-16be") << QByteArray("\xfe\xff") + utf16(QStringLiteral("É\nB\n"), true)
+                              << QStringList{"É", "B"} << TextEncoding::Utf16BeBom;
+    QTest::newRow("utf-16le odd byte count")
+        << QByteArray("\xff\xfe") + utf16(QStringLiteral("AB"), false) + "C" << QStringList{"AB"}
+        << TextEncoding::Utf16LeBom;
+    QTest::newRow("escaped line break")
+        << QByteArray("A\\nB\r\nC:\\Patients\r\n") << QStringList{"A\nB", "C:\\Patients"}
+        << TextEncoding::Ansi;
+}
+
+void TstSearchHistory::decode()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QStringList, entries);
+    QFETCH(TextEncoding, encoding);
+    TextEncoding found = TextEncoding::Utf16BeBom;
+    QCOMPARE(decodeHistory(bytes, &found), entries);
+    QCOMPARE(found, encoding);
+}
+
+void TstSearchHistory::saveRoundTrip_data()
+{
+    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<QByteArray>("after");
+
+    QTest::newRow("LF lines come back with CR LF")
+        << QByteArray("A\nB\n") << kUtf8Mark + "A\r\nB\r\n";
+    QTest::newRow("blank lines kept")
+        << QByteArray("A\r\n\r\nB\r\n") << kUtf8Mark + "A\r\n\r\nB\r\n";
+    QTest::newRow("utf-8 mark kept") << kUtf8Mark + "\xc3\xa9\r\n" << kUtf8Mark + "\xc3\xa9\r\n";
+    QTest::newRow("utf-8 without mark: the ansi code page, utf-8, gets the mark")
+        << QByteArray("\xc3\xa9\r\n") << kUtf8Mark + "\xc3\xa9\r\n";
+    QTest::newRow("windows-1252 letters are not lost")
+        << QByteArray("H\xe9l\xe8ne\r\n") << kUtf8Mark + "H\xc3\xa9l\xc3\xa8ne\r\n";
+    QTest::newRow("utf-16le kept")
+        << QByteArray("\xff\xfe") + utf16(QStringLiteral("É\r\n"), false)
+        << QByteArray("\xff\xfe") + utf16(QStringLiteral("É\r\n"), false);
+    QTest::newRow("utf-16be kept") << QByteArray("\xfe\xff") + utf16(QStringLiteral("É\n"), true)
+                                   << QByteArray("\xfe\xff") + utf16(QStringLiteral("É\r\n"), true);
+}
+
+void TstSearchHistory::saveRoundTrip()
+{
+    QFETCH(QByteArray, before);
+    QFETCH(QByteArray, after);
+    QTemporaryDir dir;
+    const QString path = historyFilePath(dir.path() + u'/');
+    QVERIFY(writePlain(path, before));
+    QStringList entries;
+    HistoryFileState state;
+    loadHistory(path, entries, state);
+    trimHistory(entries);
+    saveHistory(path, entries, state);
+    QCOMPARE(readAll(path), after);
+}
+
+void TstSearchHistory::trim_data()
+{
+    QTest::addColumn<int>("count");
+    QTest::addColumn<int>("kept");
+    QTest::newRow("19") << 19 << 19;
+    QTest::newRow("20 saved whole") << 20 << 20;
+    QTest::newRow("21 gives 19") << 21 << 19;
+    QTest::newRow("40 gives 19") << 40 << 19;
+    QTest::newRow("none") << 0 << 0;
+}
+
+void TstSearchHistory::trim()
+{
+    QFETCH(int, count);
+    QFETCH(int, kept);
+    QTemporaryDir dir;
+    const QString path = historyFilePath(dir.path() + u'/');
+    QStringList entries = numbered(count);
+    trimHistory(entries);
+    QCOMPARE(entries, numbered(kept));
+    saveHistory(path, entries, HistoryFileState());
+    QStringList loaded;
+    HistoryFileState state;
+    loadHistory(path, loaded, state);
+    QCOMPARE(loaded, numbered(kept));
+    QCOMPARE(readAll(path).count("\r\n"), kept);
+}
+
+void TstSearchHistory::noFileAtStart()
+{
+    QTemporaryDir dir;
+    const QString path = historyFilePath(dir.path() + u'/');
+    QStringList entries{QStringLiteral("stale")};
+    HistoryFileState state;
+    state.encoding = TextEncoding::Utf16LeBom;
+    loadHistory(path, entries, state);
+    QVERIFY(entries.isEmpty());
+    QCOMPARE(state.encoding, TextEncoding::Ansi);
+    QVERIFY(!QFile::exists(path));
+    // The first close writes an empty file: no text, only the mark of the UTF-8 code page.
+    saveHistory(path, entries, state);
+    QCOMPARE(readAll(path), kUtf8Mark);
+}
+
+void TstSearchHistory::folderIsNoFile()
+{
+    QTemporaryDir dir;
+    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("liste.txt")));
+    QStringList entries;
+    HistoryFileState state;
+    loadHistory(historyFilePath(dir.path() + u'/'), entries, state);
+    QVERIFY(entries.isEmpty());
+    QVERIFY(!state.unreadable);
+}
+
+void TstSearchHistory::entriesWithLineBreaksStayOneEntry()
+{
+    QTemporaryDir dir;
+    const QString path = historyFilePath(dir.path() + u'/');
+    const QStringList entries{QStringLiteral("DUPONT\nMarie"),     QStringLiteral("CR\rONLY"),
+                              QString(u'A') + QChar(0) + u'B',     QStringLiteral("C:\\new\\n"),
+                              QStringLiteral("x") + QChar(0xDCE9), QStringLiteral("  espaces  ")};
+    saveHistory(path, entries, HistoryFileState());
+    const QByteArray content = readAll(path);
+    QCOMPARE(content.count('\n'), entries.size());
+    QCOMPARE(content.count('\r'), entries.size());
+    QVERIFY(!content.contains('\0'));
+    QStringList loaded;
+    HistoryFileState state;
+    loadHistory(path, loaded, state);
+    QCOMPARE(loaded, entries);
+}
+
+void TstSearchHistory::unreadableFileRaisesAndIsNotLost()
+{
+    QTemporaryDir dir;
+    const QString path = historyFilePath(dir.path() + u'/');
+    // A pipe stands for a file that cannot be read now.
+    QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0644), 0);
+    QStringList entries{QStringLiteral("stale")};
+    HistoryFileState state;
+    QCOMPARE(errorOf([&] { loadHistory(path, entries, state); }),
+             QStringLiteral("Impossible d'ouvrir le fichier \"%1\". %2")
+                 .arg(path, qt_error_string(EINVAL)));
+    QVERIFY(entries.isEmpty());
+    QVERIFY(state.unreadable);
+
+    // Still unreadable at close: replaced by this run's entries.
+    AddToHistory(entries, QStringLiteral("NOUVEAU"));
+    saveHistory(path, entries, state);
+    QCOMPARE(readAll(path), kUtf8Mark + "NOUVEAU\r\n");
+
+    // Readable again at close: its entries are kept below this run's.
+    QVERIFY(writePlain(path, numbered(20).join(QStringLiteral("\r\n")).toUtf8()));
+    entries = {QStringLiteral("NOUVEAU"), QStringLiteral("dossier 3")};
+    saveHistory(path, entries, state);
+    QStringList loaded;
+    HistoryFileState reloaded;
+    loadHistory(path, loaded, reloaded);
+    QCOMPARE(loaded.size(), 19);
+    QCOMPARE(loaded.mid(0, 4),
+             (QStringList{QStringLiteral("NOUVEAU"), QStringLiteral("dossier 3"),
+                          QStringLiteral("DOSSIER 0"), QStringLiteral("DOSSIER 1")}));
+    QVERIFY(!loaded.contains(QStringLiteral("DOSSIER 3")));
+}
+
+void TstSearchHistory::saveErrorsKeepOldFile_data()
+{
+    QTest::addColumn<QString>("fault");
+    QTest::newRow("full disk") << QStringLiteral("full");
+    QTest::newRow("read-only file system") << QStringLiteral("read-only");
+}
+
+void TstSearchHistory::saveErrorsKeepOldFile()
+{
+    QFETCH(QString, fault);
+    SmallTmpfs disk;
+    if (!disk.isMounted())
+        QSKIP(qPrintable(disk.skipReason()));
+    const QString path = historyFilePath(disk.path() + u'/');
+    const QByteArray old = kUtf8Mark + numbered(20).join(QStringLiteral("\r\n")).toUtf8() + "\r\n" +
+                           QByteArray(300 * 1024, 'h') + "\r\n";
+    QVERIFY(writePlain(path, old));
+    QStringList entries;
+    HistoryFileState state;
+    loadHistory(path, entries, state);
+    QCOMPARE(entries.size(), 21);
+    if (fault == QLatin1String("full"))
+        QVERIFY(disk.fillUpTo(0));
+    else
+        QVERIFY(disk.remountReadOnly());
+    trimHistory(entries);
+    const QString error = errorOf([&] { saveHistory(path, entries, state); });
+    const QString expected =
+        QStringLiteral("Impossible de créer le fichier \"%1\". %2")
+            .arg(path, qt_error_string(fault == QLatin1String("full") ? ENOSPC : EROFS));
+    QCOMPARE(error, expected);
+    QCOMPARE(readAll(path), old);
+    QVERIFY(QDir(disk.path())
+                .entryList(QDir::Files | QDir::Hidden)
+                .filter(QStringLiteral(".palvoric-tmp"))
+                .isEmpty());
+}
+
+QTEST_GUILESS_MAIN(TstSearchHistory)
+
+#include "tst_search_history.moc"
