@@ -1,0 +1,58 @@
+#include "bench/keystroke_path.h"
+
+#include "app/result_list_model.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QListView>
+#include <QVBoxLayout>
+#include <QWidget>
+
+KeystrokePath::KeystrokePath(const QString &startFolder)
+    : m_startFolder(startFolder), m_window(std::make_unique<QWidget>())
+{
+    auto *layout = new QVBoxLayout(m_window.get());
+    m_searchBox = new QComboBox;
+    m_searchBox->setEditable(true);
+    m_caption = new QLabel(u"Liste des sous-dossiers trouvés :"_qs);
+    m_list = new QListView;
+    m_model = new ResultListModel(m_list);
+    m_list->setModel(m_model);
+    m_list->setUniformItemSizes(true);
+    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    layout->addWidget(m_searchBox);
+    layout->addWidget(m_caption);
+    layout->addWidget(m_list);
+    m_window->resize(640, 800);
+    m_window->show();
+}
+
+KeystrokePath::~KeystrokePath() = default;
+
+void KeystrokePath::type(const QString &text, search::SearchMode mode)
+{
+    m_mode = mode;
+    const QSignalBlocker blocker(m_searchBox);
+    m_searchBox->setEditText(text);
+}
+
+qsizetype KeystrokePath::search()
+{
+    const QString text = m_searchBox->currentText();
+    if (!search::searchTextLongEnough(text))
+        return m_model->rowCount();
+    QStringList lines = search::findEntries(m_startFolder, text, m_mode, QLocale::system());
+    const qsizetype count = lines.size();
+    m_model->setLines(std::move(lines));
+    m_caption->setText(search::countCaption(count, text, m_mode));
+    if (count > 0)
+        m_list->setCurrentIndex(m_model->index(0));
+    m_list->doItemsLayout();
+    return count;
+}
+
+void KeystrokePath::paint()
+{
+    m_window->repaint();
+}
