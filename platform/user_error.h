@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <exception>
+#include <utility>
 
 namespace palvoric {
 
