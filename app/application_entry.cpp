@@ -1,5 +1,6 @@
 #include "app/application_entry.h"
 
+#include "app/app_resources.h"
 #include "app/dialogs.h"
 #include "app/form1.h"
 #include "app/qt_desktop.h"
@@ -11,6 +12,7 @@
 int runApplication(int argc, char **argv)
 {
     QApplication app(argc, argv);
+    initAppResources();
     QApplication::setApplicationName(QStringLiteral("Palvoric"));
     QApplication::setDesktopFileName(QStringLiteral("palvoric"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/pictures/palvoric.svg")));

@@ -58,7 +58,6 @@ CaptionedPanel::CaptionedPanel(QWidget *parent)
     m_captionFont.setBold(true);
     m_closeButton = new CaptionCloseButton(this);
     m_closeButton->setFocusPolicy(Qt::NoFocus);
-    m_closeButton->setAutoRaise(true);
     m_closeButton->setToolTip(QString());
     m_closeButton->hide();
     connect(m_closeButton, &QAbstractButton::clicked, this, &CaptionedPanel::closeButtonClicked);

@@ -9,6 +9,7 @@
 #include "app/image_list.h"
 #include "app/result_list_model.h"
 #include "app/result_list_view.h"
+#include "app/shell_drop_target.h"
 #include "app/tray_notice.h"
 #include "app/window_title.h"
 #include "platform/command_line.h"
@@ -21,10 +22,12 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QIcon>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QToolButton>
+#include <QToolTip>
 #include <QWindow>
 
 #include <new>
@@ -47,10 +50,9 @@ TForm1::TForm1(Desktop &desktop, const QStringList &arguments, QWidget *parent)
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     ui = composeForm1(this);
+    setWindowIcon(QIcon(QStringLiteral(":/pictures/palvoric.svg")));
     m_trayIcon = new TrayNotice(m_desktop, this);
-    setPicture(ui.chk_StayOnTop, 1);
-    setPicture(ui.chk_DOSSIER, 2);
-    setPicture(ui.chk_LOG, 13);
+    m_dropTarget = new ShellDropTarget(this);
     wireEvents();
     guard([this] { FormCreate(); });
 }
@@ -64,10 +66,15 @@ void TForm1::wireEvents()
 {
     // Key preview: the window sees every key before the focused element does.
     qApp->installEventFilter(this);
-    ui.Cherche->lineEdit()->installEventFilter(this);
 
     connect(ui.panel_dossier, &CaptionedPanel::closeButtonClicked, this,
             [this] { guard([this] { panel_dossierButtonClick(); }); });
+    connect(ui.JvDirectory_DATA, &DirectoryEdit::browseClicked, this,
+            [this] { guard([this] { m_browse.browse(m_desktop, ui.JvDirectory_DATA, this); }); });
+    connect(m_dropTarget, &ShellDropTarget::filesDropped, this,
+            [this](const QPoint &position, const QStringList &paths) {
+                guard([&] { JvDragDrop1Drop(position, paths); });
+            });
     connect(ui.Button1, &QPushButton::clicked, this, [this] { guard([this] { Button1Click(); }); });
     connect(ui.chk_DEBUT, &QCheckBox::toggled, this,
             [this] { guard([this] { chk_DEBUTClick(); }); });
@@ -83,7 +90,6 @@ void TForm1::wireEvents()
     connect(ui.ini_get, &QAction::triggered, this, [this] { guard([this] { ini_getExecute(); }); });
     connect(ui.BTN_Chercher, &QAction::triggered, this,
             [this] { guard([this] { BTN_ChercherExecute(); }); });
-    connect(ui.Chercher1, &QAction::triggered, ui.BTN_Chercher, &QAction::trigger);
 
     connect(ui.chk_StayOnTop, &QAction::triggered, this,
             [this] { guard([this] { chk_StayOnTopClick(); }); });
@@ -163,18 +169,52 @@ bool TForm1::belongsToWindow(QObject *object) const
 
 bool TForm1::eventFilter(QObject *watched, QEvent *event)
 {
-    if (event->type() == QEvent::KeyPress) {
-        auto *key = static_cast<QKeyEvent *>(event);
-        if (key->key() == Qt::Key_Escape && belongsToWindow(watched))
-            guard([this] { FormKeyPress(QChar(27)); });
-    } else if (event->type() == QEvent::FocusIn && watched == ui.Cherche->lineEdit()) {
-        // Only a move from another element of the window: not the window's own activation,
-        // nor the return from the box's drop-down list or a menu.
-        const auto reason = static_cast<QFocusEvent *>(event)->reason();
-        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
-            guard([this] { ChercheEnter(); });
+    switch (event->type()) {
+    case QEvent::KeyPress:
+    case QEvent::ShortcutOverride:
+    case QEvent::ToolTip:
+    case QEvent::FocusIn:
+        return filterWindowEvent(watched, event);
+    default:
+        return QWidget::eventFilter(watched, event);
     }
-    return QWidget::eventFilter(watched, event);
+}
+
+bool TForm1::filterWindowEvent(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::FocusIn) {
+        // Only a move from another element of the window: not the window's own
+        // activation, nor the return from the box's drop-down list or a menu.
+        const auto reason = static_cast<QFocusEvent *>(event)->reason();
+        if (watched == ui.Cherche && reason != Qt::ActiveWindowFocusReason &&
+            reason != Qt::PopupFocusReason)
+            guard([this] { ChercheEnter(); });
+        return false;
+    }
+    if (!belongsToWindow(watched))
+        return false;
+    if (event->type() == QEvent::ToolTip) {
+        // Tooltips hide after two and a half seconds.
+        auto *widget = static_cast<QWidget *>(watched);
+        if (widget->toolTip().isEmpty())
+            return false;
+        const auto *help = static_cast<QHelpEvent *>(event);
+        QToolTip::showText(help->globalPos(), widget->toolTip(), widget, {}, 2500);
+        return true;
+    }
+    auto *key = static_cast<QKeyEvent *>(event);
+    if (event->type() == QEvent::ShortcutOverride) {
+        // Ctrl+C belongs to the window's copy action, also in the text fields, which
+        // would otherwise copy their selected text.
+        if (key->keyCombination() == QKeyCombination(Qt::ControlModifier, Qt::Key_C)) {
+            event->ignore();
+            return true;
+        }
+        return false;
+    }
+    if (key->key() == Qt::Key_Escape)
+        guard([this] { FormKeyPress(QChar(27)); });
+    return false;
 }
 
 void TForm1::FormKeyPress(QChar key)
@@ -291,4 +331,12 @@ void TForm1::Button1Click()
     // Back in the box with the caret after the last character and nothing selected.
     ui.Cherche->setFocus(Qt::OtherFocusReason);
     ui.Cherche->lineEdit()->setCursorPosition(ui.Cherche->currentText().size());
+}
+
+// ---- files dropped from the desktop -----------------------------------------------------
+
+void TForm1::JvDragDrop1Drop(const QPoint &position, const QStringList &paths)
+{
+    Q_UNUSED(position);
+    Q_UNUSED(paths);
 }

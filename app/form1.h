@@ -1,11 +1,13 @@
 #pragma once
 
 #include "app/form1_elements.h"
+#include "app/start_folder_browse.h"
 
 #include <QStringList>
 #include <QWidget>
 
 class Desktop;
+class ShellDropTarget;
 class TrayNotice;
 
 // The main window and its controller: it owns the elements of the window and every
@@ -22,6 +24,7 @@ public:
 
     const Form1Elements &elements() const { return ui; }
     TrayNotice &trayIcon() const { return *m_trayIcon; }
+    ShellDropTarget &dropTarget() const { return *m_dropTarget; }
     Desktop &desktop() const { return m_desktop; }
 
     // The folder the search runs in: the start-folder field's text, read afresh.
@@ -46,6 +49,13 @@ public:
     void Button1Click();
     void ini_getExecute();
     void ini_saveExecute();
+    void JvDragDrop1Drop(const QPoint &position, const QStringList &paths);
+
+    // Actions on the current line: open, copy, trash, help, filters
+    // (app/form1_folder_actions.cpp).
+
+    // Nesting a folder into another by drag, files dropped from the desktop
+    // (app/form1_drag_drop.cpp).
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -54,9 +64,11 @@ protected:
 
 private:
     void wireEvents();
+    // Wiring of the handlers that live in their own files.
     void setPicture(QAction *item, int picture);
     void setStayOnTop(bool on);
     bool belongsToWindow(QObject *object) const;
+    bool filterWindowEvent(QObject *watched, QEvent *event);
     // Runs a handler raised by an event; false when it ended with an error, shown already.
     template<class Handler> bool guard(Handler &&handler);
 
@@ -64,5 +76,7 @@ private:
     QStringList m_arguments;
     Form1Elements ui;
     TrayNotice *m_trayIcon = nullptr;
+    ShellDropTarget *m_dropTarget = nullptr;
+    StartFolderBrowse m_browse;
     bool m_shown = false;
 };

@@ -2,6 +2,7 @@
 
 #include "app/captioned_panel.h"
 #include "app/directory_edit.h"
+#include "app/image_list.h"
 #include "app/result_list_view.h"
 
 #include <QAction>
@@ -39,20 +40,35 @@ CaptionedPanel *makePanel(QWidget *parent, const char *name, const QString &capt
     return panel;
 }
 
-QAction *makeAction(QObject *parent, const char *name, const QString &text,
-                    const QKeySequence &shortcut = {})
+// The menu writes shortcuts with French key names ("Ctrl+", "Alt+", "Suppr").
+QString shortcutText(const QKeySequence &shortcut)
 {
-    auto *action = new QAction(text, parent);
+    QString text = shortcut.toString(QKeySequence::PortableText);
+    text.replace(QStringLiteral("Del"), QStringLiteral("Suppr"));
+    return text;
+}
+
+// An action with its caption, picture and shortcut. displayedShortcut, when given, is
+// only written in the menu: the item runs another action that holds the shortcut.
+QAction *makeAction(QObject *parent, const char *name, const QString &caption, int picture,
+                    const QKeySequence &shortcut = {}, const QKeySequence &displayedShortcut = {})
+{
+    auto *action = new QAction(parent);
     action->setObjectName(QString::fromLatin1(name));
+    action->setIcon(ImageList1::icon(picture));
+    action->setProperty("imageIndex", picture);
     if (!shortcut.isEmpty())
         action->setShortcut(shortcut);
+    const QKeySequence shown = shortcut.isEmpty() ? displayedShortcut : shortcut;
+    action->setText(shown.isEmpty() ? caption : caption + QLatin1Char('\t') + shortcutText(shown));
+    action->setIconText(caption);
     return action;
 }
 
-QAction *makeOption(QObject *parent, const char *name, const QString &text, bool checked,
-                    const QKeySequence &shortcut = {})
+QAction *makeOption(QObject *parent, const char *name, const QString &caption, int picture,
+                    bool checked, const QKeySequence &shortcut = {})
 {
-    QAction *action = makeAction(parent, name, text, shortcut);
+    QAction *action = makeAction(parent, name, caption, picture, shortcut);
     action->setCheckable(true);
     action->setChecked(checked);
     return action;
@@ -97,6 +113,7 @@ Form1Elements composeForm1(QWidget *form)
     ui.Button1->setObjectName(QStringLiteral("Button1"));
     ui.Button1->setToolTip(QStringLiteral("Relancer la recherche"));
     ui.Button1->setAutoDefault(false);
+    ui.Button1->setFixedSize(64, 27);
     ui.chk_DEBUT = new QCheckBox(QStringLiteral("Début"), ui.PANEL_SAISIE);
     ui.chk_DEBUT->setObjectName(QStringLiteral("chk_DEBUT"));
     ui.chk_DEBUT->setChecked(true);
@@ -112,6 +129,7 @@ Form1Elements composeForm1(QWidget *form)
     ui.Cherche->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     ui.Button2 = new QToolButton(ui.PANEL_SAISIE);
     ui.Button2->setObjectName(QStringLiteral("Button2"));
+    ui.Button2->setFixedSize(35, 27);
     auto *searchRow = new QHBoxLayout(ui.PANEL_SAISIE);
     searchRow->setContentsMargins(0, 0, 0, 0);
     searchRow->setSpacing(0);
@@ -139,58 +157,83 @@ Form1Elements composeForm1(QWidget *form)
     formLayout->addWidget(ui.panel_liste, 1);
 
     // ActionList1
-    ui.ini_save = makeAction(form, "ini_save", QStringLiteral("ini_save"));
-    ui.ini_get = makeAction(form, "ini_get", QStringLiteral("ini_get"));
-    ui.BTN_Chercher = makeAction(form, "BTN_Chercher", QStringLiteral("Chercher"));
-    ui.Copy = makeAction(form, "Copy", QStringLiteral("Copier le nom du dossier dans le PP"),
+    ui.ini_save = makeAction(form, "ini_save", QStringLiteral("ini_save"), 6);
+    ui.ini_get = makeAction(form, "ini_get", QStringLiteral("ini_get"), 5);
+    ui.BTN_Chercher = makeAction(form, "BTN_Chercher", QStringLiteral("Chercher"), 8);
+    ui.Copy = makeAction(form, "Copy", QStringLiteral("Copier le nom du dossier dans le PP"), 1,
                          QKeySequence(Qt::CTRL | Qt::Key_C));
+    // Ctrl+C copies the current line's name from anywhere in the window.
+    ui.Copy->setShortcutContext(Qt::WindowShortcut);
+    form->addAction(ui.Copy);
     ui.Button2->setDefaultAction(ui.Copy);
-    ui.Button2->setText(QString());
+    ui.Button2->setIcon(ImageList1::icon(9));
+    ui.Button2->setIconSize(QSize(20, 20));
+    ui.Button2->setToolTip(QString());
+    ui.Button2->setToolButtonStyle(Qt::ToolButtonIconOnly);
 
-    // PopupMenu1
+    // PopupMenu1: items bound to an action show their own caption and picture but run
+    // the action, whose shortcut stays the one registered.
     ui.PopupMenu1 = new QMenu(form);
     ui.PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
-    ui.mnu_EXPLORE = makeAction(form, "mnu_EXPLORE", QStringLiteral("Ouvrir le dossier pointé"),
+    ui.ListBox1->setContextMenu(ui.PopupMenu1);
+    auto listShortcut = [&](QAction *action) {
+        action->setShortcutContext(Qt::WidgetShortcut);
+        ui.ListBox1->addAction(action);
+    };
+    ui.mnu_EXPLORE = makeAction(form, "mnu_EXPLORE", QStringLiteral("Ouvrir le dossier pointé"), 4,
                                 QKeySequence(Qt::CTRL | Qt::Key_O));
+    listShortcut(ui.mnu_EXPLORE);
     ui.PopupMenu1->addAction(ui.mnu_EXPLORE);
     ui.PopupMenu1->setDefaultAction(ui.mnu_EXPLORE);
-    ui.Copierlenomdudossier1 = ui.Copy;
-    ui.PopupMenu1->addAction(ui.Copy);
-    ui.PopupMenu1->addSeparator();
-    ui.Filtrerlesdossiers1 = ui.PopupMenu1->addMenu(QStringLiteral("Filtrer les dossiers"));
+    ui.Copierlenomdudossier1 =
+        makeAction(form, "Copierlenomdudossier1", ui.Copy->iconText(), 9, {}, ui.Copy->shortcut());
+    QObject::connect(ui.Copierlenomdudossier1, &QAction::triggered, ui.Copy, &QAction::trigger);
+    ui.PopupMenu1->addAction(ui.Copierlenomdudossier1);
+    ui.PopupMenu1->addSeparator()->setObjectName(QStringLiteral("N6"));
+    ui.Filtrerlesdossiers1 =
+        ui.PopupMenu1->addMenu(ImageList1::icon(15), QStringLiteral("Filtrer les dossiers"));
     ui.Filtrerlesdossiers1->setObjectName(QStringLiteral("Filtrerlesdossiers1"));
-    ui.ApartirduNOM1 = makeAction(form, "ApartirduNOM1", QStringLiteral("Portant le même NOM"));
+    ui.ApartirduNOM1 = makeAction(form, "ApartirduNOM1", QStringLiteral("Portant le même NOM"), 7);
+    ui.ApartirduNOM1->setStatusTip(
+        QStringLiteral("Pointer une ligne dans la liste la recherche isolera le NOM"));
     ui.ApartirduNometduPrnom1 = makeAction(form, "ApartirduNometduPrnom1",
-                                           QStringLiteral("Portants les mêmes Nom et Prénom"));
+                                           QStringLiteral("Portants les mêmes Nom et Prénom"), 11);
     ui.Filtrerselonleprnom1 =
-        makeAction(form, "Filtrerselonleprnom1", QStringLiteral("selon le prénom"));
+        makeAction(form, "Filtrerselonleprnom1", QStringLiteral("selon le prénom"), 8);
     ui.Filtrerlesdossiers1->addActions(
         {ui.ApartirduNOM1, ui.ApartirduNometduPrnom1, ui.Filtrerselonleprnom1});
-    ui.PopupMenu1->addSeparator();
+    ui.PopupMenu1->addSeparator()->setObjectName(QStringLiteral("N2"));
     ui.Chercher1 =
-        makeAction(form, "Chercher1", QStringLiteral("Rafraichir"), QKeySequence(Qt::Key_F5));
-    ui.Supprimer1 = makeAction(form, "Supprimer1", QStringLiteral("Supprimer"),
+        makeAction(form, "Chercher1", QStringLiteral("Rafraichir"), 3, QKeySequence(Qt::Key_F5));
+    listShortcut(ui.Chercher1);
+    QObject::connect(ui.Chercher1, &QAction::triggered, ui.BTN_Chercher, &QAction::trigger);
+    ui.Supprimer1 = makeAction(form, "Supprimer1", QStringLiteral("Supprimer"), 5,
                                QKeySequence(Qt::CTRL | Qt::Key_Delete));
+    ui.Supprimer1->setStatusTip(QStringLiteral("Supprime le dossier pointé"));
+    listShortcut(ui.Supprimer1);
     ui.PopupMenu1->addActions({ui.Chercher1, ui.Supprimer1});
-    ui.PopupMenu1->addSeparator();
-    ui.Options1 = ui.PopupMenu1->addMenu(QStringLiteral("Options"));
+    ui.PopupMenu1->addSeparator()->setObjectName(QStringLiteral("N1"));
+    ui.Options1 = ui.PopupMenu1->addMenu(ImageList1::icon(14), QStringLiteral("Options"));
     ui.Options1->setObjectName(QStringLiteral("Options1"));
-    ui.chk_StayOnTop = makeOption(form, "chk_StayOnTop", QStringLiteral("Toujours en avant"), false,
-                                  QKeySequence(Qt::ALT | Qt::Key_A));
+    ui.chk_StayOnTop = makeOption(form, "chk_StayOnTop", QStringLiteral("Toujours en avant"), 1,
+                                  false, QKeySequence(Qt::ALT | Qt::Key_A));
     ui.chk_DOSSIER = makeOption(form, "chk_DOSSIER",
                                 QStringLiteral("Afficher le dossier de départ de la recherche ..."),
-                                true, QKeySequence(Qt::ALT | Qt::Key_D));
-    ui.chk_LOG = makeOption(form, "chk_LOG", QStringLiteral("Créer des fichier LOG"), true);
+                                2, true, QKeySequence(Qt::ALT | Qt::Key_D));
+    ui.chk_LOG = makeOption(form, "chk_LOG", QStringLiteral("Créer des fichier LOG"), 13, true);
+    listShortcut(ui.chk_StayOnTop);
+    listShortcut(ui.chk_DOSSIER);
     ui.Options1->addActions({ui.chk_StayOnTop, ui.chk_DOSSIER, ui.chk_LOG});
-    ui.PopupMenu1->addSeparator();
-    ui.N4 = ui.PopupMenu1->addMenu(QStringLiteral("Aide"));
+    ui.PopupMenu1->addSeparator()->setObjectName(QStringLiteral("N7"));
+    ui.N4 = ui.PopupMenu1->addMenu(ImageList1::icon(10), QStringLiteral("Aide"));
     ui.N4->setObjectName(QStringLiteral("N4"));
-    ui.N5 = makeAction(form, "N5", QStringLiteral("Déplacer un dossier dans la liste"));
-    ui.Rvisiions1 = makeAction(form, "Rvisiions1", QStringLiteral("Révisions"));
+    ui.N5 = makeAction(form, "N5", QStringLiteral("Déplacer un dossier dans la liste"), 2);
+    ui.Rvisiions1 = makeAction(form, "Rvisiions1", QStringLiteral("Révisions"), 12);
     ui.N4->addActions({ui.N5, ui.Rvisiions1});
-    ui.PopupMenu1->addSeparator();
-    ui.Quitter1 =
-        makeAction(form, "Quitter1", QStringLiteral("Quitter"), QKeySequence(Qt::CTRL | Qt::Key_Q));
+    ui.PopupMenu1->addSeparator()->setObjectName(QStringLiteral("N3"));
+    ui.Quitter1 = makeAction(form, "Quitter1", QStringLiteral("Quitter"), 0,
+                             QKeySequence(Qt::CTRL | Qt::Key_Q));
+    listShortcut(ui.Quitter1);
     ui.PopupMenu1->addAction(ui.Quitter1);
 
     // Tab order: the start folder, the two buttons of the search row, the search box,

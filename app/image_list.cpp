@@ -1,5 +1,7 @@
 #include "app/image_list.h"
 
+#include "app/app_resources.h"
+
 #include <QFile>
 
 namespace ImageList1 {
@@ -13,6 +15,7 @@ QIcon icon(int index)
 {
     if (index < 0 || index >= kCount)
         return QIcon();
+    initAppResources();
     const QString path = resourcePath(index);
     return QFile::exists(path) ? QIcon(path) : QIcon();
 }

@@ -2,6 +2,10 @@
 
 #include "app/result_list_model.h"
 
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QMouseEvent>
+
 ResultListView::ResultListView(QWidget *parent)
     : QListView(parent), m_model(new ResultListModel(this))
 {
@@ -41,4 +45,21 @@ void ResultListView::setCurrentLine(int row)
         setCurrentIndex(index);
     else
         selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
+}
+
+void ResultListView::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::RightButton) {
+        event->accept(); // the context menu follows; the selection stays
+        return;
+    }
+    QListView::mousePressEvent(event);
+}
+
+void ResultListView::contextMenuEvent(QContextMenuEvent *event)
+{
+    if (!m_menu)
+        return;
+    m_menu->popup(event->globalPos());
+    event->accept();
 }

@@ -1,12 +1,39 @@
 #include "app/theme.h"
 
+#include "app/app_resources.h"
+
 #include <QApplication>
 #include <QFile>
+#include <QMenu>
 #include <QPalette>
 #include <QProxyStyle>
 #include <QStyleFactory>
 
 namespace {
+
+// Fusion, flattened by the style sheet, with the window's own timings and sizes.
+class MetropolisStyle : public QProxyStyle
+{
+public:
+    using QProxyStyle::QProxyStyle;
+
+    int styleHint(StyleHint hint, const QStyleOption *option, const QWidget *widget,
+                  QStyleHintReturn *returnData) const override
+    {
+        if (hint == SH_ToolTip_WakeUpDelay)
+            return 500;
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+
+    int pixelMetric(PixelMetric metric, const QStyleOption *option,
+                    const QWidget *widget) const override
+    {
+        // The context menu shows its pictures at 32 x 32.
+        if (metric == PM_SmallIconSize && qobject_cast<const QMenu *>(widget))
+            return 32;
+        return QProxyStyle::pixelMetric(metric, option, widget);
+    }
+};
 
 QPalette metropolisPalette(const QPalette &base)
 {
@@ -48,14 +75,14 @@ QString themeResourcePath(const QString &name)
 
 bool applyTheme(QApplication &app, const QString &name)
 {
+    initAppResources();
     QFile sheet(themeResourcePath(name));
     if (!sheet.open(QIODevice::ReadOnly))
         return false;
     const QString styleSheet = QString::fromUtf8(sheet.readAll());
     if (styleSheet.isEmpty())
         return false;
-    if (QStyle *fusion = QStyleFactory::create(QStringLiteral("Fusion")))
-        QApplication::setStyle(fusion);
+    QApplication::setStyle(new MetropolisStyle(QStyleFactory::create(QStringLiteral("Fusion"))));
     QApplication::setPalette(metropolisPalette(QApplication::style()->standardPalette()));
     app.setStyleSheet(styleSheet);
     return true;

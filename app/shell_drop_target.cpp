@@ -1,0 +1,65 @@
+#include "app/shell_drop_target.h"
+
+#include "platform/native_names.h"
+
+#include <QApplication>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QUrl>
+#include <QWidget>
+
+ShellDropTarget::ShellDropTarget(QWidget *window) : QObject(window), m_window(window)
+{
+    window->setAcceptDrops(true);
+    // Elements that take drops of their own (the text fields) would catch a file's path
+    // as text: the window sees every drag first.
+    qApp->installEventFilter(this);
+}
+
+QStringList ShellDropTarget::localPaths(const QMimeData *data)
+{
+    QStringList paths;
+    if (!data || !data->hasUrls())
+        return paths;
+    for (const QUrl &url : data->urls()) {
+        if (!url.isLocalFile())
+            continue;
+        // The path's bytes, percent-decoded, name the file even when they are not UTF-8.
+        const QByteArray bytes =
+            QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
+        if (!bytes.isEmpty())
+            paths.append(platform::decodeFileName(bytes));
+    }
+    return paths;
+}
+
+bool ShellDropTarget::isOverWindow(QObject *object) const
+{
+    auto *widget = qobject_cast<QWidget *>(object);
+    return widget && (widget == m_window || m_window->isAncestorOf(widget));
+}
+
+bool ShellDropTarget::eventFilter(QObject *watched, QEvent *event)
+{
+    const auto type = event->type();
+    if (type != QEvent::DragEnter && type != QEvent::DragMove && type != QEvent::Drop)
+        return false;
+    if (!isOverWindow(watched))
+        return false;
+    auto *drop = static_cast<QDropEvent *>(event);
+    if (drop->source() && isOverWindow(drop->source()))
+        return false; // a drag within the window belongs to its element
+    const QStringList paths = localPaths(drop->mimeData());
+    if (paths.isEmpty()) {
+        drop->ignore();
+        return true;
+    }
+    drop->setDropAction(Qt::CopyAction);
+    drop->accept();
+    if (type == QEvent::Drop) {
+        auto *target = static_cast<QWidget *>(watched);
+        const QPoint position = target->mapTo(m_window, drop->position().toPoint());
+        Q_EMIT filesDropped(position, paths);
+    }
+    return true;
+}

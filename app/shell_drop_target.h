@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QObject>
+#include <QPoint>
+#include <QStringList>
+
+class QDropEvent;
+class QMimeData;
+class QWidget;
+
+// `JvDragDrop1`: files and folders dragged from the file browser may be dropped anywhere
+// on the window, over any element; each drop raises filesDropped with the point in the
+// window's coordinates and the full paths in the order given. Only local files count:
+// other links and plain text are not taken. Drags that start inside the window (a line of
+// the result list) are left to the element under the pointer.
+class ShellDropTarget : public QObject
+{
+    Q_OBJECT
+public:
+    explicit ShellDropTarget(QWidget *window);
+
+    // The local paths a drag carries, in order; empty when it carries none.
+    static QStringList localPaths(const QMimeData *data);
+
+Q_SIGNALS:
+    void filesDropped(const QPoint &position, const QStringList &paths);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    bool isOverWindow(QObject *object) const;
+
+    QWidget *m_window;
+};
