@@ -8,8 +8,11 @@
 #include <QPalette>
 #include <QProxyStyle>
 #include <QStyleFactory>
+#include <QStyleOptionMenuItem>
 
 namespace {
+
+constexpr int kMenuIconSize = 32;
 
 // Fusion, flattened by the style sheet, with the window's own timings and sizes.
 class MetropolisStyle : public QProxyStyle
@@ -30,8 +33,20 @@ public:
     {
         // The context menu shows its pictures at 32 x 32.
         if (metric == PM_SmallIconSize && qobject_cast<const QMenu *>(widget))
-            return 32;
+            return kMenuIconSize;
         return QProxyStyle::pixelMetric(metric, option, widget);
+    }
+
+    QSize sizeFromContents(ContentsType type, const QStyleOption *option, const QSize &size,
+                           const QWidget *widget) const override
+    {
+        QSize result = QProxyStyle::sizeFromContents(type, option, size, widget);
+        // Room for the 32 x 32 picture of a menu item, with a little air around it.
+        const auto *item = qstyleoption_cast<const QStyleOptionMenuItem *>(option);
+        if (type == CT_MenuItem && item && item->menuItemType != QStyleOptionMenuItem::Separator &&
+            qobject_cast<const QMenu *>(widget))
+            result.setHeight(qMax(result.height(), kMenuIconSize + 6));
+        return result;
     }
 };
 

@@ -54,6 +54,9 @@ void TestSmokeWindow::showSearchAndMenu()
     form.move(40, 40);
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
+    // A bare X server has no window manager to give the window the focus.
+    form.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
     QVERIFY(form.windowTitle().startsWith(QStringLiteral("PALVORIC 22.2 | Kestrane ***{:-  | ")));
 
     QTRY_VERIFY(ui.Cherche->lineEdit()->hasFocus());
