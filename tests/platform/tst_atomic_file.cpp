@@ -223,7 +223,7 @@ void TstAtomicFile::failedDataSyncKeepsOldFile()
     QFETCH(QString, fault);
     QFETCH(QString, call);
     if (faultLibraryPath().isEmpty())
-        QSKIP("the fault library was not built");
+        QFAIL("the fault library (tests/support/faults) was not built with the tests");
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("_JOURNAL.LOG"));
     const QByteArray old("[03/02/2022]\r\n09:14:27=EXEMPLE Anne 1975\r\n");
@@ -244,7 +244,7 @@ void TstAtomicFile::failedDataSyncKeepsOldFile()
 void TstAtomicFile::qsaveFileReportsSuccessAfterFailedDataSync()
 {
     if (faultLibraryPath().isEmpty())
-        QSKIP("the fault library was not built");
+        QFAIL("the fault library (tests/support/faults) was not built with the tests");
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("liste.txt"));
     QVERIFY(writePlain(path, "old"));

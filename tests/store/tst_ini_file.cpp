@@ -443,7 +443,7 @@ void TstIniFile::writeErrors()
 void TstIniFile::failedDataSyncRaisesAndKeepsFile()
 {
     if (faultLibraryPath().isEmpty())
-        QSKIP("the fault library was not built");
+        QFAIL("the fault library (tests/support/faults) was not built with the tests");
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("_DOSSIERS.LOG"));
     const QByteArray old("[EXEMPLE Anne 1975]\r\n03/02/2022=09:14:27\r\n");
