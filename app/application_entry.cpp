@@ -5,6 +5,8 @@
 #include "app/form1.h"
 #include "app/qt_desktop.h"
 #include "app/theme.h"
+#include "platform/atomic_file.h"
+#include "platform/exe_identity.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -16,6 +18,9 @@ int runApplication(int argc, char **argv)
     QApplication::setApplicationName(QStringLiteral("Palvoric"));
     QApplication::setDesktopFileName(QStringLiteral("palvoric"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/pictures/palvoric.svg")));
+
+    // What a run killed in the middle of a save left behind; the files themselves are whole.
+    platform::removeStaleTemporaries(platform::ExeFolder());
 
     QtDesktop desktop;
     const QString theme = QString::fromLatin1(kThemeName);

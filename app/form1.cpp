@@ -16,6 +16,9 @@
 #include "platform/exe_identity.h"
 #include "platform/user_error.h"
 #include "search/folder_search.h"
+#include "search/search_history.h"
+#include "store/activity_log.h"
+#include "store/window_settings.h"
 
 #include <QAction>
 #include <QApplication>
@@ -26,6 +29,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QToolButton>
 #include <QToolTip>
 #include <QWindow>
@@ -144,13 +148,85 @@ void TForm1::closeEvent(QCloseEvent *event)
         event->ignore();
 }
 
+QList<store::CheckState> TForm1::checkStates() const
+{
+    // In the order the window owns them: the check box, then the three menu options.
+    return {{ui.chk_DEBUT->objectName(), false, ui.chk_DEBUT->isChecked()},
+            {ui.chk_StayOnTop->objectName(), true, ui.chk_StayOnTop->isChecked()},
+            {ui.chk_DOSSIER->objectName(), true, ui.chk_DOSSIER->isChecked()},
+            {ui.chk_LOG->objectName(), true, ui.chk_LOG->isChecked()}};
+}
+
+void TForm1::applyOuterGeometry(const QRect &outer)
+{
+    if (outer == frameGeometry())
+        return; // nothing stored, or what is stored is already there
+    const QSize frame = frameGeometry().size() - size();
+    move(outer.topLeft());
+    resize(outer.size() - frame);
+    if (frame.isNull())
+        m_pendingOuterSize = outer.size();
+}
+
+void TForm1::moveEvent(QMoveEvent *event)
+{
+    QWidget::moveEvent(event);
+    const QSize frame = frameGeometry().size() - size();
+    if (m_pendingOuterSize.isValid() && !frame.isNull()) {
+        resize(m_pendingOuterSize - frame);
+        m_pendingOuterSize = QSize();
+    }
+}
+
 void TForm1::ini_getExecute()
 {
-    ui.JvDirectory_DATA->setText(platform::ExeFolder());
+    store::WindowSettings settings;
+    settings.geometry = frameGeometry();
+    settings.checks = checkStates();
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    const QRect workArea = screen ? screen->availableGeometry() : QRect();
+    try {
+        store::loadWindowSettings(settings, platform::ExeBaseName(), objectName(), workArea,
+                                  platform::ExeFolder());
+    } catch (...) {
+        applyOuterGeometry(settings.geometry); // the values read before the bad one stay
+        throw;
+    }
+    applyOuterGeometry(settings.geometry);
+    // The check box runs its click handler when its state changes; the menu options
+    // are set silently and keep their pictures.
+    ui.chk_DEBUT->setChecked(settings.checks.at(0).checked);
+    ui.chk_StayOnTop->setChecked(settings.checks.at(1).checked);
+    ui.chk_DOSSIER->setChecked(settings.checks.at(2).checked);
+    ui.chk_LOG->setChecked(settings.checks.at(3).checked);
+    ui.JvDirectory_DATA->setText(settings.startFolder);
+    ui.Cherche->setEditText(QString());
+
+    QStringList history;
+    search::loadHistory(search::historyFilePath(platform::ExeFolder()), history, m_historyState);
+    ui.Cherche->clear();
+    ui.Cherche->addItems(history);
     ui.Cherche->setEditText(QString());
 }
 
-void TForm1::ini_saveExecute() {}
+void TForm1::ini_saveExecute()
+{
+    store::WindowSettings settings;
+    settings.geometry = frameGeometry();
+    settings.checks = checkStates();
+    settings.startFolder = StartFolder();
+    settings.folderPanelChecked = ui.chk_DOSSIER->isChecked();
+    store::saveWindowSettings(settings, platform::ExeBaseName(), objectName());
+
+    QStringList history;
+    for (int i = 0; i < ui.Cherche->count(); ++i)
+        history.append(ui.Cherche->itemText(i));
+    search::trimHistory(history);
+    search::saveHistory(search::historyFilePath(platform::ExeFolder()), history, m_historyState);
+
+    if (ui.chk_LOG->isChecked())
+        store::tidyActivityLogs(platform::ExeFolder());
+}
 
 // ---- keys and focus ---------------------------------------------------------------------
 

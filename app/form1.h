@@ -2,6 +2,8 @@
 
 #include "app/form1_elements.h"
 #include "app/start_folder_browse.h"
+#include "search/search_history.h"
+#include "store/check_states.h"
 
 #include <QStringList>
 #include <QWidget>
@@ -60,6 +62,7 @@ public:
 protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
@@ -67,6 +70,8 @@ private:
     // Wiring of the handlers that live in their own files.
     void setPicture(QAction *item, int picture);
     void setStayOnTop(bool on);
+    QList<store::CheckState> checkStates() const;
+    void applyOuterGeometry(const QRect &outer);
     bool belongsToWindow(QObject *object) const;
     bool filterWindowEvent(QObject *watched, QEvent *event);
     // Runs a handler raised by an event; false when it ended with an error, shown already.
@@ -78,5 +83,9 @@ private:
     TrayNotice *m_trayIcon = nullptr;
     ShellDropTarget *m_dropTarget = nullptr;
     StartFolderBrowse m_browse;
+    search::HistoryFileState m_historyState;
+    // The outer size restored from the settings, applied again once the window manager
+    // has told the frame's size (until then the frame counts as nothing).
+    QSize m_pendingOuterSize;
     bool m_shown = false;
 };

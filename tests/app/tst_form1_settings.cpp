@@ -1,0 +1,216 @@
+// The window's settings, history and logs across a close and a new start, against real
+// files in a temporary folder that stands for the executable's folder.
+#include "app/captioned_panel.h"
+#include "app/directory_edit.h"
+#include "app/form1.h"
+#include "app/scripted_desktop.h"
+#include "platform/exe_identity.h"
+#include "tests/support/testdir.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QRegularExpression>
+#include <QTest>
+
+#include <memory>
+
+class TestForm1Settings : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void firstSaveWritesTheSampleLayout();
+    void optionsFolderAndHistoryComeBack();
+    void storedContainsModeRunsItsHandler();
+    void failedSaveKeepsTheWindowOpen();
+    void badGeometryStopsTheLoad();
+    void logsTidiedOnlyWithTheOption_data();
+    void logsTidiedOnlyWithTheOption();
+
+private:
+    TForm1 &start();
+    bool closeForm();
+    QByteArray read(const QString &name) const;
+    void write(const QString &name, const QByteArray &bytes);
+
+    TestDir m_dir;
+    std::unique_ptr<ScriptedDesktop> m_desktop;
+    std::unique_ptr<TForm1> m_form;
+};
+
+void TestForm1Settings::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    m_dir.createDirs({QStringLiteral("bin"), QStringLiteral("patients/DUPONT Jean")});
+    platform::overrideExecutablePath(m_dir.filePath(QStringLiteral("bin/Palvoric")));
+}
+
+void TestForm1Settings::init()
+{
+    for (const char *name : {"Palvoric.INI", "liste.txt", "_JOURNAL.LOG", "_DOSSIERS.LOG"})
+        QFile::remove(m_dir.filePath(QStringLiteral("bin/") + QLatin1String(name)));
+    m_desktop = std::make_unique<ScriptedDesktop>();
+}
+
+void TestForm1Settings::cleanup()
+{
+    m_form.reset();
+    const QStringList failures = m_desktop->failures();
+    m_desktop.reset();
+    QCOMPARE(failures, QStringList());
+}
+
+TForm1 &TestForm1Settings::start()
+{
+    m_form.reset();
+    m_form = std::make_unique<TForm1>(*m_desktop, QStringList());
+    m_form->show();
+    return *m_form;
+}
+
+bool TestForm1Settings::closeForm()
+{
+    return m_form->close();
+}
+
+QByteArray TestForm1Settings::read(const QString &name) const
+{
+    QFile file(m_dir.filePath(QStringLiteral("bin/") + name));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void TestForm1Settings::write(const QString &name, const QByteArray &bytes)
+{
+    m_dir.createFile(QStringLiteral("bin/") + name, bytes);
+}
+
+void TestForm1Settings::firstSaveWritesTheSampleLayout()
+{
+    TForm1 &form = start();
+    // No settings yet: the start folder is the executable's folder.
+    QCOMPARE(form.StartFolder(), m_dir.filePath(QStringLiteral("bin/")));
+    form.elements().JvDirectory_DATA->setText(QStringLiteral("/srv/Patients"));
+    QVERIFY(closeForm());
+    const QString text = QString::fromUtf8(read(QStringLiteral("Palvoric.INI")));
+    static const QRegularExpression sample(QStringLiteral(
+        "^\\[Palvoric\\]\r\nForm1=-?\\d+:-?\\d+:\\d+:\\d+\r\n"
+        "\\[CASES_A_COCHER\\]\r\nchk_DEBUT=1\r\nchk_StayOnTop=0\r\nchk_DOSSIER=1\r\nchk_LOG=1\r\n"
+        "\\[DOSSIER\\]\r\nDATA=/srv/Patients\r\n\\[AFFICHER\\]\r\nDOSSIER=1\r\n$"));
+    QVERIFY2(sample.match(text).hasMatch(), qPrintable(text));
+    // Nothing was opened: no history is written beyond an empty file.
+    QCOMPARE(read(QStringLiteral("liste.txt")), QByteArray("\xEF\xBB\xBF"));
+}
+
+void TestForm1Settings::optionsFolderAndHistoryComeBack()
+{
+    {
+        TForm1 &form = start();
+        const Form1Elements &ui = form.elements();
+        ui.chk_StayOnTop->trigger();
+        ui.chk_DOSSIER->trigger();
+        ui.chk_LOG->trigger();
+        ui.JvDirectory_DATA->setText(m_dir.filePath(QStringLiteral("patients")));
+        ui.Cherche->addItems({QStringLiteral("DUPONT Jean"), QStringLiteral("Lefèvre Éloïse")});
+        form.move(120, 80);
+        QVERIFY(closeForm());
+    }
+    TForm1 &form = start();
+    const Form1Elements &ui = form.elements();
+    QVERIFY(ui.chk_StayOnTop->isChecked());
+    QVERIFY(form.stayOnTop());
+    QVERIFY(!ui.chk_DOSSIER->isChecked());
+    QVERIFY(!ui.panel_dossier->isVisible());
+    QVERIFY(!ui.chk_LOG->isChecked());
+    QVERIFY(ui.chk_DEBUT->isChecked());
+    QCOMPARE(form.StartFolder(), m_dir.filePath(QStringLiteral("patients")));
+    QCOMPARE(ui.Cherche->count(), 2);
+    QCOMPARE(ui.Cherche->itemText(0), QStringLiteral("DUPONT Jean"));
+    QCOMPARE(ui.Cherche->itemText(1), QStringLiteral("Lefèvre Éloïse"));
+    QCOMPARE(ui.Cherche->currentText(), QString());
+    QCOMPARE(form.frameGeometry().topLeft(), QPoint(120, 80));
+    // Restored silently, the items keep the pictures they were created with.
+    QCOMPARE(TForm1::pictureOf(ui.chk_DOSSIER), 2);
+}
+
+void TestForm1Settings::storedContainsModeRunsItsHandler()
+{
+    write(QStringLiteral("Palvoric.INI"), "[CASES_A_COCHER]\r\nchk_DEBUT=0\r\n");
+    TForm1 &form = start();
+    QVERIFY(!form.elements().chk_DEBUT->isChecked());
+    QCOMPARE(form.elements().PANEL_SAISIE->caption(),
+             QStringLiteral("Rechercher les sous-dossiers contenants ..."));
+}
+
+void TestForm1Settings::failedSaveKeepsTheWindowOpen()
+{
+    TForm1 &form = start();
+    // A folder where the settings file should be: the write cannot happen.
+    m_dir.createDir(QStringLiteral("bin/Palvoric.INI"));
+    QVERIFY(!closeForm());
+    QVERIFY(form.isVisible());
+    QCOMPARE(m_desktop->errorBoxes().size(), 1);
+    QCOMPARE(m_desktop->errorBoxes().at(0).title, QStringLiteral("Palvoric"));
+    QCOMPARE(m_desktop->errorBoxes().at(0).text,
+             QStringLiteral("Impossible d'écrire dans %1.")
+                 .arg(m_dir.filePath(QStringLiteral("bin/Palvoric.INI"))));
+    // The later steps did not run: no history file.
+    QVERIFY(!QFile::exists(m_dir.filePath(QStringLiteral("bin/liste.txt"))));
+    QVERIFY(QDir(m_dir.filePath(QStringLiteral("bin"))).rmdir(QStringLiteral("Palvoric.INI")));
+    QVERIFY(closeForm()); // a new request runs the steps again, and they succeed
+}
+
+void TestForm1Settings::badGeometryStopsTheLoad()
+{
+    write(QStringLiteral("Palvoric.INI"),
+          "[Palvoric]\r\nForm1=40:abc:400:300\r\n[CASES_A_COCHER]\r\nchk_LOG=0\r\n"
+          "[DOSSIER]\r\nDATA=/srv\r\n");
+    TForm1 &form = start();
+    QCOMPARE(m_desktop->errorBoxes().size(), 1);
+    QCOMPARE(m_desktop->errorBoxes().at(0).text,
+             QStringLiteral("''abc'' n'est pas une valeur entière valide."));
+    // The left edge before the bad piece is applied; the later steps are not done.
+    QCOMPARE(form.frameGeometry().left(), 40);
+    QVERIFY(form.elements().chk_LOG->isChecked());
+    QCOMPARE(form.StartFolder(), QStringLiteral("/"));
+}
+
+void TestForm1Settings::logsTidiedOnlyWithTheOption_data()
+{
+    QTest::addColumn<bool>("logOption");
+    QTest::newRow("checked") << true;
+    QTest::newRow("unchecked") << false;
+}
+
+void TestForm1Settings::logsTidiedOnlyWithTheOption()
+{
+    QFETCH(bool, logOption);
+    const QByteArray journal = "[03/02/2022]\r\n09:14:27=DUPONT Jean\r\n[04/02/2022]\r\n"
+                               "10:00:00=NOM Prénom [2]\r\n";
+    const QByteArray folders = "[DUPONT Jean]\r\n03/02/2022=09:14:27\r\n[NOM Prénom [2]]\r\n"
+                               "04/02/2022=10:00:00\r\n";
+    write(QStringLiteral("_JOURNAL.LOG"), journal);
+    write(QStringLiteral("_DOSSIERS.LOG"), folders);
+    TForm1 &form = start();
+    if (!logOption)
+        form.elements().chk_LOG->trigger();
+    QVERIFY(closeForm());
+    if (logOption) {
+        QCOMPARE(read(QStringLiteral("_JOURNAL.LOG")),
+                 QByteArray("[03/02/2022]\r\n09:14:27=DUPONT Jean\r\n\r\n[04/02/2022]\r\n"
+                            "10:00:00=NOM Prénom [2]\r\n"));
+        QCOMPARE(read(QStringLiteral("_DOSSIERS.LOG")),
+                 QByteArray("[DUPONT Jean]\r\n03/02/2022=09:14:27\r\n\r\n[NOM Prénom [2]]\r\n"
+                            "04/02/2022=10:00:00\r\n"));
+    } else {
+        QCOMPARE(read(QStringLiteral("_JOURNAL.LOG")), journal);
+        QCOMPARE(read(QStringLiteral("_DOSSIERS.LOG")), folders);
+    }
+}
+
+QTEST_MAIN(TestForm1Settings)
+#include "tst_form1_settings.moc"
