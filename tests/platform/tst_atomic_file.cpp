@@ -1,5 +1,6 @@
 #include "platform/atomic_file.h"
 #include "tests/support/child_process.h"
+#include "tests/support/file_helpers.h"
 #include "tests/support/small_tmpfs.h"
 
 #include <QDir>
@@ -16,20 +17,6 @@
 using namespace platform;
 
 namespace {
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QByteArray("<unreadable>");
-    return file.readAll();
-}
-
-bool writePlain(const QString &path, const QByteArray &data)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(data) == data.size();
-}
 
 QStringList entriesOf(const QString &folder)
 {
@@ -116,10 +103,10 @@ void TstAtomicFile::createsAndReplaces()
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("Palvoric.INI"));
     if (!before.isEmpty())
-        QVERIFY(writePlain(path, before));
+        QVERIFY(writeFileBytes(path, before));
     QString error;
     QVERIFY2(writeFileAtomically(path, after, &error), qPrintable(error));
-    QCOMPARE(readAll(path), after);
+    QCOMPARE(readFileBytes(path), after);
     QCOMPARE(entriesOf(dir.path()), QStringList{QStringLiteral("Palvoric.INI")});
 }
 
@@ -127,7 +114,7 @@ void TstAtomicFile::keepsPermissions()
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("liste.txt"));
-    QVERIFY(writePlain(path, "old"));
+    QVERIFY(writeFileBytes(path, "old"));
     QVERIFY(chmod(QFile::encodeName(path).constData(), 0640) == 0);
     QVERIFY(writeFileAtomically(path, "new"));
     struct stat status;
@@ -140,11 +127,11 @@ void TstAtomicFile::followsSymbolicLink()
     QTemporaryDir dir;
     const QString target = dir.filePath(QStringLiteral("real.INI"));
     const QString link = dir.filePath(QStringLiteral("Palvoric.INI"));
-    QVERIFY(writePlain(target, "old"));
+    QVERIFY(writeFileBytes(target, "old"));
     QVERIFY(QFile::link(target, link));
     QVERIFY(writeFileAtomically(link, "new"));
     QVERIFY(QFileInfo(link).isSymLink());
-    QCOMPARE(readAll(target), QByteArray("new"));
+    QCOMPARE(readFileBytes(target), QByteArray("new"));
 }
 
 void TstAtomicFile::refusesReadOnlyFileAndFolders_data()
@@ -164,7 +151,7 @@ void TstAtomicFile::refusesReadOnlyFileAndFolders()
     const QString path = dir.filePath(name);
     QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("folder")));
     if (readOnlyFile) {
-        QVERIFY(writePlain(path, "old"));
+        QVERIFY(writeFileBytes(path, "old"));
         QVERIFY(chmod(QFile::encodeName(path).constData(), 0444) == 0);
     }
     const QStringList entriesBefore = entriesOf(dir.path());
@@ -173,7 +160,7 @@ void TstAtomicFile::refusesReadOnlyFileAndFolders()
     QVERIFY(!error.isEmpty());
     QCOMPARE(entriesOf(dir.path()), entriesBefore);
     if (readOnlyFile)
-        QCOMPARE(readAll(path), QByteArray("old"));
+        QCOMPARE(readFileBytes(path), QByteArray("old"));
 }
 
 void TstAtomicFile::fullDiskKeepsOldFile()
@@ -183,17 +170,17 @@ void TstAtomicFile::fullDiskKeepsOldFile()
         QSKIP(qPrintable(disk.skipReason()));
     const QString path = disk.path() + QStringLiteral("/Palvoric.INI");
     const QByteArray old = pattern('o', 300 * 1024);
-    QVERIFY(writePlain(path, old));
+    QVERIFY(writeFileBytes(path, old));
     // What is left is less than the new content needs.
     const QByteArray bigger = pattern('n', int(disk.freeBytes()) + 64 * 1024);
     QString error;
     QVERIFY(!writeFileAtomically(path, bigger, &error));
     QCOMPARE(error, qt_error_string(ENOSPC));
-    QCOMPARE(readAll(path), old);
+    QCOMPARE(readFileBytes(path), old);
     QCOMPARE(entriesOf(disk.path()), QStringList{QStringLiteral("Palvoric.INI")});
     // Once there is room again the same write succeeds.
     QVERIFY(writeFileAtomically(path, "small"));
-    QCOMPARE(readAll(path), QByteArray("small"));
+    QCOMPARE(readFileBytes(path), QByteArray("small"));
 }
 
 void TstAtomicFile::readOnlyFileSystemKeepsOldFile()
@@ -202,12 +189,12 @@ void TstAtomicFile::readOnlyFileSystemKeepsOldFile()
     if (!disk.isMounted())
         QSKIP(qPrintable(disk.skipReason()));
     const QString path = disk.path() + QStringLiteral("/liste.txt");
-    QVERIFY(writePlain(path, "old"));
+    QVERIFY(writeFileBytes(path, "old"));
     QVERIFY(disk.remountReadOnly());
     QString error;
     QVERIFY(!writeFileAtomically(path, "new", &error));
     QCOMPARE(error, qt_error_string(EROFS));
-    QCOMPARE(readAll(path), QByteArray("old"));
+    QCOMPARE(readFileBytes(path), QByteArray("old"));
 }
 
 void TstAtomicFile::failedDataSyncKeepsOldFile_data()
@@ -227,7 +214,7 @@ void TstAtomicFile::failedDataSyncKeepsOldFile()
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("_JOURNAL.LOG"));
     const QByteArray old("[03/02/2022]\r\n09:14:27=EXEMPLE Anne 1975\r\n");
-    QVERIFY(writePlain(path, old));
+    QVERIFY(writeFileBytes(path, old));
     const ChildResult result =
         runChild({QStringLiteral("atomic"), path, QStringLiteral("new")}, faultEnvironment(fault));
     QVERIFY(result.finished);
@@ -235,7 +222,7 @@ void TstAtomicFile::failedDataSyncKeepsOldFile()
              result.standardError.constData());
     QCOMPARE(result.exitCode, 1);
     QCOMPARE(result.standardOutput.trimmed(), "failed " + qt_error_string(EIO).toUtf8());
-    QCOMPARE(readAll(path), old);
+    QCOMPARE(readFileBytes(path), old);
     QCOMPARE(entriesOf(dir.path()), QStringList{QStringLiteral("_JOURNAL.LOG")});
 }
 
@@ -247,21 +234,21 @@ void TstAtomicFile::qsaveFileReportsSuccessAfterFailedDataSync()
         QFAIL("the fault library (tests/support/faults) was not built with the tests");
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("liste.txt"));
-    QVERIFY(writePlain(path, "old"));
+    QVERIFY(writeFileBytes(path, "old"));
     const ChildResult saved = runChild({QStringLiteral("qsavefile"), path, QStringLiteral("new")},
                                        faultEnvironment(QStringLiteral("fdatasync")));
     QVERIFY(saved.finished);
     QVERIFY2(saved.standardError.contains("palvoric-faults: fdatasync failed"),
              "QSaveFile no longer calls fdatasync: this test has nothing to show");
     QCOMPARE(saved.standardOutput.trimmed(), QByteArray("ok")); // the fault is hidden
-    QCOMPARE(readAll(path), QByteArray("new"));
+    QCOMPARE(readFileBytes(path), QByteArray("new"));
 
-    QVERIFY(writePlain(path, "old"));
+    QVERIFY(writeFileBytes(path, "old"));
     const ChildResult ours = runChild({QStringLiteral("atomic"), path, QStringLiteral("new")},
                                       faultEnvironment(QStringLiteral("fdatasync")));
     QVERIFY(ours.finished);
     QVERIFY(ours.standardOutput.startsWith("failed"));
-    QCOMPARE(readAll(path), QByteArray("old"));
+    QCOMPARE(readFileBytes(path), QByteArray("old"));
 }
 
 void TstAtomicFile::killDuringSaveLeavesOldOrNew()
@@ -271,7 +258,7 @@ void TstAtomicFile::killDuringSaveLeavesOldOrNew()
     const int size = 512 * 1024;
     const QByteArray first = pattern('A', size);
     const QByteArray second = pattern('B', size);
-    QVERIFY(writePlain(path, first));
+    QVERIFY(writeFileBytes(path, first));
     int leftovers = 0;
     for (int round = 0; round < 20; ++round) {
         QProcess child;
@@ -286,7 +273,7 @@ void TstAtomicFile::killDuringSaveLeavesOldOrNew()
         usleep(QRandomGenerator::global()->bounded(20000));
         ::kill(pid_t(child.processId()), SIGKILL);
         QVERIFY(child.waitForFinished());
-        const QByteArray content = readAll(path);
+        const QByteArray content = readFileBytes(path);
         QVERIFY2(content == first || content == second,
                  qPrintable(QStringLiteral("round %1: a torn file of %2 bytes")
                                 .arg(round)
@@ -314,7 +301,7 @@ void TstAtomicFile::removesOnlyStaleTemporaries()
         QStringLiteral(".palvoric-tmpfoo"),                  // not ours: kept
     };
     for (const QString &name : names)
-        QVERIFY(writePlain(dir.filePath(name), "x"));
+        QVERIFY(writeFileBytes(dir.filePath(name), "x"));
     QCOMPARE(removeStaleTemporaries(dir.path()), 2);
     QStringList expected = names.mid(2);
     expected.sort();

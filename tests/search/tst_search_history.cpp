@@ -1,5 +1,6 @@
 #include "platform/user_error.h"
 #include "search/search_history.h"
+#include "tests/support/file_helpers.h"
 #include "tests/support/small_tmpfs.h"
 
 #include <QDir>
@@ -15,30 +16,6 @@ using platform::TextEncoding;
 Q_DECLARE_METATYPE(platform::TextEncoding)
 
 namespace {
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QByteArray("<missing>");
-    return file.readAll();
-}
-
-bool writePlain(const QString &path, const QByteArray &data)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(data) == data.size();
-}
-
-template<typename F> QString errorOf(F &&operation)
-{
-    try {
-        operation();
-    } catch (const palvoric::UserError &error) {
-        return error.message();
-    }
-    return QString();
-}
 
 QByteArray utf16(const QString &text, bool bigEndian)
 {
@@ -185,13 +162,13 @@ void TstSearchHistory::saveRoundTrip()
     QFETCH(QByteArray, after);
     QTemporaryDir dir;
     const QString path = historyFilePath(dir.path() + u'/');
-    QVERIFY(writePlain(path, before));
+    QVERIFY(writeFileBytes(path, before));
     QStringList entries;
     HistoryFileState state;
     loadHistory(path, entries, state);
     trimHistory(entries);
     saveHistory(path, entries, state);
-    QCOMPARE(readAll(path), after);
+    QCOMPARE(readFileBytes(path), after);
 }
 
 void TstSearchHistory::trim_data()
@@ -219,7 +196,7 @@ void TstSearchHistory::trim()
     HistoryFileState state;
     loadHistory(path, loaded, state);
     QCOMPARE(loaded, numbered(kept));
-    QCOMPARE(readAll(path).count("\r\n"), kept);
+    QCOMPARE(readFileBytes(path).count("\r\n"), kept);
 }
 
 void TstSearchHistory::noFileAtStart()
@@ -235,7 +212,7 @@ void TstSearchHistory::noFileAtStart()
     QVERIFY(!QFile::exists(path));
     // The first close writes an empty file: no text, only the mark of the UTF-8 code page.
     saveHistory(path, entries, state);
-    QCOMPARE(readAll(path), kUtf8Mark);
+    QCOMPARE(readFileBytes(path), kUtf8Mark);
 }
 
 void TstSearchHistory::folderIsNoFile()
@@ -257,7 +234,7 @@ void TstSearchHistory::entriesWithLineBreaksStayOneEntry()
                               QString(u'A') + QChar(0) + u'B',     QStringLiteral("C:\\new\\n"),
                               QStringLiteral("x") + QChar(0xDCE9), QStringLiteral("  espaces  ")};
     saveHistory(path, entries, HistoryFileState());
-    const QByteArray content = readAll(path);
+    const QByteArray content = readFileBytes(path);
     QCOMPARE(content.count('\n'), entries.size());
     QCOMPARE(content.count('\r'), entries.size());
     QVERIFY(!content.contains('\0'));
@@ -275,7 +252,7 @@ void TstSearchHistory::unreadableFileRaisesAndIsNotLost()
     QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0644), 0);
     QStringList entries{QStringLiteral("stale")};
     HistoryFileState state;
-    QCOMPARE(errorOf([&] { loadHistory(path, entries, state); }),
+    QCOMPARE(userErrorOf([&] { loadHistory(path, entries, state); }),
              QStringLiteral("Impossible d'ouvrir le fichier \"%1\". %2")
                  .arg(path, qt_error_string(EINVAL)));
     QVERIFY(entries.isEmpty());
@@ -284,10 +261,10 @@ void TstSearchHistory::unreadableFileRaisesAndIsNotLost()
     // Still unreadable at close: replaced by this run's entries.
     AddToHistory(entries, QStringLiteral("NOUVEAU"));
     saveHistory(path, entries, state);
-    QCOMPARE(readAll(path), kUtf8Mark + "NOUVEAU\r\n");
+    QCOMPARE(readFileBytes(path), kUtf8Mark + "NOUVEAU\r\n");
 
     // Readable again at close: its entries are kept below this run's.
-    QVERIFY(writePlain(path, numbered(20).join(QStringLiteral("\r\n")).toUtf8()));
+    QVERIFY(writeFileBytes(path, numbered(20).join(QStringLiteral("\r\n")).toUtf8()));
     entries = {QStringLiteral("NOUVEAU"), QStringLiteral("dossier 3")};
     saveHistory(path, entries, state);
     QStringList loaded;
@@ -316,7 +293,7 @@ void TstSearchHistory::saveErrorsKeepOldFile()
     const QString path = historyFilePath(disk.path() + u'/');
     const QByteArray old = kUtf8Mark + numbered(20).join(QStringLiteral("\r\n")).toUtf8() + "\r\n" +
                            QByteArray(300 * 1024, 'h') + "\r\n";
-    QVERIFY(writePlain(path, old));
+    QVERIFY(writeFileBytes(path, old));
     QStringList entries;
     HistoryFileState state;
     loadHistory(path, entries, state);
@@ -326,12 +303,12 @@ void TstSearchHistory::saveErrorsKeepOldFile()
     else
         QVERIFY(disk.remountReadOnly());
     trimHistory(entries);
-    const QString error = errorOf([&] { saveHistory(path, entries, state); });
+    const QString error = userErrorOf([&] { saveHistory(path, entries, state); });
     const QString expected =
         QStringLiteral("Impossible de créer le fichier \"%1\". %2")
             .arg(path, qt_error_string(fault == QLatin1String("full") ? ENOSPC : EROFS));
     QCOMPARE(error, expected);
-    QCOMPARE(readAll(path), old);
+    QCOMPARE(readFileBytes(path), old);
     QVERIFY(QDir(disk.path())
                 .entryList(QDir::Files | QDir::Hidden)
                 .filter(QStringLiteral(".palvoric-tmp"))

@@ -2,6 +2,7 @@
 #include "store/activity_log.h"
 #include "store/clock.h"
 #include "store/ini_file.h"
+#include "tests/support/file_helpers.h"
 #include "tests/support/small_tmpfs.h"
 
 #include <QDir>
@@ -12,30 +13,6 @@
 using namespace store;
 
 namespace {
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QByteArray("<missing>");
-    return file.readAll();
-}
-
-bool writePlain(const QString &path, const QByteArray &data)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(data) == data.size();
-}
-
-template<typename F> QString errorOf(F &&operation)
-{
-    try {
-        operation();
-    } catch (const palvoric::UserError &error) {
-        return error.message();
-    }
-    return QString();
-}
 
 QDateTime at(int day, int hour, int minute, int second)
 {
@@ -140,16 +117,16 @@ void TstActivityLog::threeOpeningsGiveTheSampleLogs()
         logOpening(QStringLiteral("MODELE Claire"), exeFolder);
         logOpening(QStringLiteral("MODELE Claire"), exeFolder);
     }
-    QCOMPARE(readAll(journalLogPath(exeFolder)), QByteArray("[03/02/2022]\r\n"
-                                                            "09:14:27=EXEMPLE Anne 1975\r\n"
-                                                            "09:20:03=MODELE Claire\r\n"
-                                                            "[04/02/2022]\r\n"
-                                                            "08:55:40=MODELE Claire\r\n"));
-    QCOMPARE(readAll(folderLogPath(exeFolder)), QByteArray("[EXEMPLE Anne 1975]\r\n"
-                                                           "03/02/2022=09:14:27\r\n"
-                                                           "[MODELE Claire]\r\n"
-                                                           "03/02/2022=09:20:03\r\n"
-                                                           "04/02/2022=08:55:40\r\n"));
+    QCOMPARE(readFileBytes(journalLogPath(exeFolder)), QByteArray("[03/02/2022]\r\n"
+                                                                  "09:14:27=EXEMPLE Anne 1975\r\n"
+                                                                  "09:20:03=MODELE Claire\r\n"
+                                                                  "[04/02/2022]\r\n"
+                                                                  "08:55:40=MODELE Claire\r\n"));
+    QCOMPARE(readFileBytes(folderLogPath(exeFolder)), QByteArray("[EXEMPLE Anne 1975]\r\n"
+                                                                 "03/02/2022=09:14:27\r\n"
+                                                                 "[MODELE Claire]\r\n"
+                                                                 "03/02/2022=09:20:03\r\n"
+                                                                 "04/02/2022=08:55:40\r\n"));
     QCOMPARE(journalLogPath(exeFolder), dir.path() + QStringLiteral("/_JOURNAL.LOG"));
     QCOMPARE(folderLogPath(exeFolder), dir.path() + QStringLiteral("/_DOSSIERS.LOG"));
 }
@@ -161,7 +138,7 @@ void TstActivityLog::sameSecondKeepsTheLaterName()
     ClockScope scope({at(3, 9, 14, 27)});
     logOpening(QStringLiteral("DUPONT Marie"), exeFolder);
     logOpening(QStringLiteral("MARTIN Paul"), exeFolder);
-    QCOMPARE(readAll(journalLogPath(exeFolder)),
+    QCOMPARE(readFileBytes(journalLogPath(exeFolder)),
              QByteArray("[03/02/2022]\r\n09:14:27=MARTIN Paul\r\n"));
 }
 
@@ -173,7 +150,7 @@ void TstActivityLog::caseOnlyDifferencesShareASection()
     logOpening(QStringLiteral("Dupont Éric"), exeFolder);
     logOpening(QStringLiteral("DUPONT ÉRIC"), exeFolder);
     QCOMPARE(
-        readAll(folderLogPath(exeFolder)),
+        readFileBytes(folderLogPath(exeFolder)),
         QStringLiteral("[Dupont Éric]\r\n03/02/2022=09:00:00\r\n04/02/2022=10:00:00\r\n").toUtf8());
 }
 
@@ -184,9 +161,9 @@ void TstActivityLog::namesWithLineBreaksStayOnOneLine()
     ClockScope scope({at(3, 9, 0, 0)});
     const QString name = QStringLiteral("DUPONT\n[04/02/2022]\r\n10:00:00=faux");
     logOpening(name, exeFolder);
-    QCOMPARE(readAll(journalLogPath(exeFolder)),
+    QCOMPARE(readFileBytes(journalLogPath(exeFolder)),
              QByteArray("[03/02/2022]\r\n09:00:00=DUPONT\\n[04/02/2022]\\r\\n10:00:00=faux\r\n"));
-    QCOMPARE(readAll(folderLogPath(exeFolder)),
+    QCOMPARE(readFileBytes(folderLogPath(exeFolder)),
              QByteArray("[DUPONT\\n[04/02/2022]\\r\\n10:00:00=faux]\r\n03/02/2022=09:00:00\r\n"));
     QCOMPARE(IniReadString(QStringLiteral("03/02/2022"), QStringLiteral("09:00:00"), QString(),
                            journalLogPath(exeFolder)),
@@ -202,9 +179,9 @@ void TstActivityLog::writeErrors()
     ClockScope scope({at(3, 9, 0, 0)});
     // The folder log cannot be written (a folder holds its name): the journal entry stays.
     QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("_DOSSIERS.LOG")));
-    QCOMPARE(errorOf([&] { logOpening(QStringLiteral("DUPONT Marie"), exeFolder); }),
+    QCOMPARE(userErrorOf([&] { logOpening(QStringLiteral("DUPONT Marie"), exeFolder); }),
              QStringLiteral("Impossible d'écrire dans %1").arg(folderLogPath(exeFolder)));
-    QCOMPARE(readAll(journalLogPath(exeFolder)),
+    QCOMPARE(readFileBytes(journalLogPath(exeFolder)),
              QByteArray("[03/02/2022]\r\n09:00:00=DUPONT Marie\r\n"));
 
     // A full disk stops at the journal; both logs keep their content.
@@ -213,11 +190,11 @@ void TstActivityLog::writeErrors()
         QSKIP(qPrintable(disk.skipReason()));
     const QString full = disk.path() + u'/';
     const QByteArray journal = "[01/02/2022]\r\n" + QByteArray(200 * 1024, 'j') + "=x\r\n";
-    QVERIFY(writePlain(journalLogPath(full), journal));
+    QVERIFY(writeFileBytes(journalLogPath(full), journal));
     QVERIFY(disk.fillUpTo(0));
-    QCOMPARE(errorOf([&] { logOpening(QStringLiteral("DUPONT Marie"), full); }),
+    QCOMPARE(userErrorOf([&] { logOpening(QStringLiteral("DUPONT Marie"), full); }),
              QStringLiteral("Impossible d'écrire dans %1").arg(journalLogPath(full)));
-    QCOMPARE(readAll(journalLogPath(full)), journal);
+    QCOMPARE(readFileBytes(journalLogPath(full)), journal);
     QVERIFY(!QFile::exists(folderLogPath(full)));
 }
 

@@ -1,10 +1,7 @@
 #include "platform/user_error.h"
-#include "store/ini_document.h"
 #include "store/ini_file.h"
-#include "tests/support/child_process.h"
-#include "tests/support/small_tmpfs.h"
+#include "tests/support/file_helpers.h"
 
-#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -13,49 +10,10 @@ using namespace store;
 
 namespace {
 
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QByteArray("<missing>");
-    return file.readAll();
-}
-
-bool writePlain(const QString &path, const QByteArray &data)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(data) == data.size();
-}
-
-QString utf16(const QByteArray &bytes)
-{
-    return QString::fromUtf8(bytes);
-}
-
 QByteArray utf16le(const QString &text)
 {
     return QByteArray("\xff\xfe", 2) +
            QByteArray(reinterpret_cast<const char *>(text.utf16()), text.size() * 2);
-}
-
-// The error an operation raised, or "" when it raised none.
-template<typename F> QString errorOf(F &&operation)
-{
-    try {
-        operation();
-    } catch (const palvoric::UserError &error) {
-        return error.message();
-    }
-    return QString();
-}
-
-// Child step: "write PATH SECTION KEY VALUE" prints the error, or "ok".
-int childMain(const QStringList &args)
-{
-    const QString error = errorOf(
-        [&] { IniWriteString(args.value(2), args.value(3), args.value(4), args.value(1)); });
-    printf("%s\n", error.isEmpty() ? "ok" : error.toUtf8().constData());
-    return error.isEmpty() ? 0 : 1;
 }
 
 } // namespace
@@ -79,9 +37,6 @@ private slots:
     void namesWithLineBreaksStayOnOneLine();
     void damagedFiles_data();
     void damagedFiles();
-    void writeErrors_data();
-    void writeErrors();
-    void failedDataSyncRaisesAndKeepsFile();
 };
 
 void TstIniFile::writes_data()
@@ -158,9 +113,9 @@ void TstIniFile::writes()
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("test.ini"));
     if (!before.isEmpty())
-        QVERIFY(writePlain(path, before));
+        QVERIFY(writeFileBytes(path, before));
     IniWriteString(section, key, value, path);
-    QCOMPARE(readAll(path), after);
+    QCOMPARE(readFileBytes(path), after);
     QCOMPARE(IniReadString(section, key, QStringLiteral("<default>"), path), value);
 }
 
@@ -230,7 +185,7 @@ void TstIniFile::reads()
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("test.ini"));
     if (content != "<no file>")
-        QVERIFY(writePlain(path, content));
+        QVERIFY(writeFileBytes(path, content));
     QCOMPARE(IniReadString(section, key, QStringLiteral("<default>"), path), expected);
 }
 
@@ -245,7 +200,7 @@ void TstIniFile::readLimit()
     QCOMPARE(IniReadString(QStringLiteral("A"), QStringLiteral("none"), longValue, path).size(),
              2047);
     // The file keeps the whole value.
-    QVERIFY(readAll(path).contains(longValue.toUtf8()));
+    QVERIFY(readFileBytes(path).contains(longValue.toUtf8()));
     // A surrogate pair across the limit is not cut in half.
     const QString emoji = QString(2046, u'y') + QStringLiteral("😀");
     IniWriteString(QStringLiteral("A"), QStringLiteral("e"), emoji, path);
@@ -260,7 +215,7 @@ void TstIniFile::emptyPathIsTheSettingsFile()
     QVERIFY(settings.endsWith(QStringLiteral("/tst_ini_file.INI")));
     QFile::remove(settings);
     IniWriteString(QStringLiteral("TEST"), QStringLiteral("k"), QStringLiteral("v"));
-    QCOMPARE(readAll(settings), QByteArray("[TEST]\r\nk=v\r\n"));
+    QCOMPARE(readFileBytes(settings), QByteArray("[TEST]\r\nk=v\r\n"));
     QCOMPARE(IniReadString(QStringLiteral("TEST"), QStringLiteral("k"), QString()),
              QStringLiteral("v"));
     QVERIFY(QFile::remove(settings));
@@ -272,20 +227,20 @@ void TstIniFile::createsMissingFile()
     const QString path = dir.filePath(QStringLiteral("new.ini"));
     IniWriteString(QStringLiteral("Sé"), QStringLiteral("clé"), QStringLiteral("été"), path);
     // The ANSI code page (UTF-8 here), no mark, "\r\n".
-    QCOMPARE(readAll(path), QByteArray("[S\xc3\xa9]\r\ncl\xc3\xa9=\xc3\xa9t\xc3\xa9\r\n"));
+    QCOMPARE(readFileBytes(path), QByteArray("[S\xc3\xa9]\r\ncl\xc3\xa9=\xc3\xa9t\xc3\xa9\r\n"));
 }
 
 void TstIniFile::sameValueLeavesFileAlone()
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("test.ini"));
-    QVERIFY(writePlain(path, "[A]\r\nk=1\r\n"));
+    QVERIFY(writeFileBytes(path, "[A]\r\nk=1\r\n"));
     QVERIFY(QFile::setPermissions(path, QFile::ReadOwner));
     // Nothing to change: no write, so no error for the read-only file.
     IniWriteString(QStringLiteral("a"), QStringLiteral("K"), QStringLiteral("1"), path);
-    QCOMPARE(errorOf([&] { IniWriteString("A", "k", "2", path); }),
+    QCOMPARE(userErrorOf([&] { IniWriteString("A", "k", "2", path); }),
              QStringLiteral("Impossible d'écrire dans %1").arg(path));
-    QCOMPARE(readAll(path), QByteArray("[A]\r\nk=1\r\n"));
+    QCOMPARE(readFileBytes(path), QByteArray("[A]\r\nk=1\r\n"));
 }
 
 void TstIniFile::bools_data()
@@ -349,9 +304,9 @@ void TstIniFile::namesWithLineBreaksStayOnOneLine()
     QFETCH(QString, value);
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("test.ini"));
-    QVERIFY(writePlain(path, "[CASES_A_COCHER]\r\nchk_LOG=1\r\n"));
+    QVERIFY(writeFileBytes(path, "[CASES_A_COCHER]\r\nchk_LOG=1\r\n"));
     IniWriteString(section, key, value, path);
-    const QByteArray content = readAll(path);
+    const QByteArray content = readFileBytes(path);
     // Two lines were there, two are added: the section and the key.
     QCOMPARE(content.count("\r\n"), 4);
     QCOMPARE(content.count('\n'), 4);
@@ -363,7 +318,7 @@ void TstIniFile::namesWithLineBreaksStayOnOneLine()
         QStringLiteral("1"));
     // Written again with the same value: found, not added twice.
     IniWriteString(section, key, value, path);
-    QCOMPARE(readAll(path), content);
+    QCOMPARE(readFileBytes(path), content);
 }
 
 void TstIniFile::damagedFiles_data()
@@ -389,7 +344,7 @@ void TstIniFile::damagedFiles()
     QFETCH(QByteArray, content);
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("test.ini"));
-    QVERIFY(writePlain(path, content));
+    QVERIFY(writeFileBytes(path, content));
     QCOMPARE(IniReadString(QStringLiteral("NEW"), QStringLiteral("k"), QStringLiteral("d"), path),
              QStringLiteral("d"));
     IniWriteString(QStringLiteral("NEW"), QStringLiteral("k"), QStringLiteral("v"), path);
@@ -397,70 +352,11 @@ void TstIniFile::damagedFiles()
              QStringLiteral("v"));
     // What was there is still there, at the start of the file (a UTF-16 file with an odd
     // byte count loses its last, unreadable byte).
-    const QByteArray after = readAll(path);
+    const QByteArray after = readFileBytes(path);
     const qsizetype kept = content.startsWith("\xff\xfe") ? content.size() & ~1 : content.size();
     QVERIFY(after.startsWith(content.left(kept)));
 }
 
-void TstIniFile::writeErrors_data()
-{
-    QTest::addColumn<QString>("fault");
-    QTest::newRow("full disk") << QStringLiteral("full");
-    QTest::newRow("read-only file system") << QStringLiteral("read-only");
-    QTest::newRow("missing folder") << QStringLiteral("missing folder");
-    QTest::newRow("path is a folder") << QStringLiteral("folder");
-}
-
-void TstIniFile::writeErrors()
-{
-    QFETCH(QString, fault);
-    SmallTmpfs disk;
-    if (!disk.isMounted())
-        QSKIP(qPrintable(disk.skipReason()));
-    QString path = disk.path() + QStringLiteral("/Palvoric.INI");
-    const QByteArray old = QByteArray("[Palvoric]\r\nForm1=412:187:354:399\r\n[DOSSIER]\r\nDATA=") +
-                           QByteArray(300 * 1024, 'p') + "\r\n";
-    QVERIFY(writePlain(path, old));
-    if (fault == QLatin1String("full"))
-        QVERIFY(disk.fillUpTo(0));
-    else if (fault == QLatin1String("read-only"))
-        QVERIFY(disk.remountReadOnly());
-    else if (fault == QLatin1String("missing folder"))
-        path = disk.path() + QStringLiteral("/missing/Palvoric.INI");
-    else
-        path = disk.path();
-    const QString error = errorOf([&] {
-        IniWriteString(QStringLiteral("DOSSIER"), QStringLiteral("DATA"), QStringLiteral("/new"),
-                       path);
-    });
-    QCOMPARE(error, QStringLiteral("Impossible d'écrire dans %1").arg(path));
-    QCOMPARE(readAll(disk.path() + QStringLiteral("/Palvoric.INI")), old);
-    const QStringList entries = QDir(disk.path()).entryList(QDir::Files | QDir::Hidden);
-    QVERIFY2(entries.filter(QStringLiteral(".palvoric-tmp")).isEmpty(),
-             qPrintable(entries.join(',')));
-}
-
-void TstIniFile::failedDataSyncRaisesAndKeepsFile()
-{
-    if (faultLibraryPath().isEmpty())
-        QFAIL("the fault library (tests/support/faults) was not built with the tests");
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("_DOSSIERS.LOG"));
-    const QByteArray old("[EXEMPLE Anne 1975]\r\n03/02/2022=09:14:27\r\n");
-    QVERIFY(writePlain(path, old));
-    const ChildResult result =
-        runChild({QStringLiteral("write"), path, QStringLiteral("MODELE Claire"),
-                  QStringLiteral("03/02/2022"), QStringLiteral("09:20:03")},
-                 faultEnvironment(QStringLiteral("fdatasync")));
-    QVERIFY(result.finished);
-    QVERIFY(result.standardError.contains("palvoric-faults: fdatasync failed"));
-    QCOMPARE(utf16(result.standardOutput).trimmed(),
-             QStringLiteral("Impossible d'écrire dans %1").arg(path));
-    QCOMPARE(readAll(path), old);
-    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
-             QStringList{QStringLiteral("_DOSSIERS.LOG")});
-}
-
-PALVORIC_TEST_MAIN_WITH_CHILD(TstIniFile, childMain)
+QTEST_GUILESS_MAIN(TstIniFile)
 
 #include "tst_ini_file.moc"

@@ -1,6 +1,7 @@
 #include "platform/user_error.h"
 #include "store/activity_log.h"
 #include "store/tidy_ini_file.h"
+#include "tests/support/file_helpers.h"
 #include "tests/support/small_tmpfs.h"
 
 #include <QDir>
@@ -13,30 +14,6 @@
 using namespace store;
 
 namespace {
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QByteArray("<missing>");
-    return file.readAll();
-}
-
-bool writePlain(const QString &path, const QByteArray &data)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(data) == data.size();
-}
-
-template<typename F> QString errorOf(F &&operation)
-{
-    try {
-        operation();
-    } catch (const palvoric::UserError &error) {
-        return error.message();
-    }
-    return QString();
-}
 
 QByteArray utf16le(const QString &text)
 {
@@ -132,9 +109,9 @@ void TstTidyIniFile::tidies()
     QFETCH(QByteArray, after);
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("_JOURNAL.LOG"));
-    QVERIFY(writePlain(path, before));
+    QVERIFY(writeFileBytes(path, before));
     TidyIniFile(path);
-    QCOMPARE(readAll(path), after);
+    QCOMPARE(readFileBytes(path), after);
 }
 
 void TstTidyIniFile::secondPassChangesNothing_data()
@@ -151,12 +128,12 @@ void TstTidyIniFile::secondPassChangesNothing()
     QFETCH(QByteArray, log);
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("_DOSSIERS.LOG"));
-    QVERIFY(writePlain(path, log));
+    QVERIFY(writeFileBytes(path, log));
     TidyIniFile(path);
-    const QByteArray once = readAll(path);
+    const QByteArray once = readFileBytes(path);
     QVERIFY(once != log || !log.contains("\r\n["));
     TidyIniFile(path);
-    QCOMPARE(readAll(path), once);
+    QCOMPARE(readFileBytes(path), once);
 }
 
 void TstTidyIniFile::keepsEncoding_data()
@@ -181,9 +158,9 @@ void TstTidyIniFile::keepsEncoding()
     QFETCH(QByteArray, after);
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("_JOURNAL.LOG"));
-    QVERIFY(writePlain(path, before));
+    QVERIFY(writeFileBytes(path, before));
     TidyIniFile(path);
-    QCOMPARE(readAll(path), after);
+    QCOMPARE(readFileBytes(path), after);
 }
 
 void TstTidyIniFile::missingFileOrFolderIsLeftAlone()
@@ -203,7 +180,7 @@ void TstTidyIniFile::unreadableFileRaises()
     // A pipe cannot be read as a file (and must not make the pass wait for a writer).
     const QString path = dir.filePath(QStringLiteral("_JOURNAL.LOG"));
     QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0644), 0);
-    QCOMPARE(errorOf([&] { TidyIniFile(path); }),
+    QCOMPARE(userErrorOf([&] { TidyIniFile(path); }),
              QStringLiteral("Impossible d'ouvrir le fichier \"%1\". %2")
                  .arg(path, qt_error_string(EINVAL)));
 }
@@ -225,17 +202,17 @@ void TstTidyIniFile::unwritableFileRaisesAndKeepsContent()
     QByteArray log;
     for (int day = 1; log.size() < 300 * 1024; ++day)
         log += "[" + QByteArray::number(day) + "/02/2022]\r\n09:14:27=EXEMPLE Anne 1975\r\n";
-    QVERIFY(writePlain(path, log));
+    QVERIFY(writeFileBytes(path, log));
     if (fault == QLatin1String("full"))
         QVERIFY(disk.fillUpTo(0));
     else
         QVERIFY(disk.remountReadOnly());
-    const QString error = errorOf([&] { TidyIniFile(path); });
+    const QString error = userErrorOf([&] { TidyIniFile(path); });
     QVERIFY2(error.startsWith(QStringLiteral("Impossible de créer le fichier \"%1\". ").arg(path)),
              qPrintable(error));
     QVERIFY(error.size() >
             QStringLiteral("Impossible de créer le fichier \"%1\". ").arg(path).size());
-    QCOMPARE(readAll(path), log);
+    QCOMPARE(readFileBytes(path), log);
     QVERIFY(QDir(disk.path())
                 .entryList(QDir::Files | QDir::Hidden)
                 .filter(QStringLiteral(".palvoric-tmp"))
@@ -246,20 +223,20 @@ void TstTidyIniFile::logsTidiedJournalFirst()
 {
     QTemporaryDir dir;
     const QString exeFolder = dir.path() + u'/';
-    QVERIFY(writePlain(journalLogPath(exeFolder), kJournal));
+    QVERIFY(writeFileBytes(journalLogPath(exeFolder), kJournal));
     // The folder log cannot be read: the journal is tidied all the same, before it.
     QCOMPARE(mkfifo(QFile::encodeName(folderLogPath(exeFolder)).constData(), 0644), 0);
-    QVERIFY(!errorOf([&] { tidyActivityLogs(exeFolder); }).isEmpty());
-    QCOMPARE(readAll(journalLogPath(exeFolder)), kTidyJournal);
+    QVERIFY(!userErrorOf([&] { tidyActivityLogs(exeFolder); }).isEmpty());
+    QCOMPARE(readFileBytes(journalLogPath(exeFolder)), kTidyJournal);
 }
 
 void TstTidyIniFile::newSectionsAfterAPass()
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("_JOURNAL.LOG"));
-    QVERIFY(writePlain(path, kTidyJournal + "[05/02/2022]\r\n10:00:00=DUPONT\r\n"));
+    QVERIFY(writeFileBytes(path, kTidyJournal + "[05/02/2022]\r\n10:00:00=DUPONT\r\n"));
     TidyIniFile(path);
-    QCOMPARE(readAll(path), kTidyJournal + "\r\n[05/02/2022]\r\n10:00:00=DUPONT\r\n");
+    QCOMPARE(readFileBytes(path), kTidyJournal + "\r\n[05/02/2022]\r\n10:00:00=DUPONT\r\n");
 }
 
 QTEST_GUILESS_MAIN(TstTidyIniFile)

@@ -3,6 +3,7 @@
 #include "store/form_geometry.h"
 #include "store/ini_file.h"
 #include "store/window_settings.h"
+#include "tests/support/file_helpers.h"
 #include "tests/support/small_tmpfs.h"
 
 #include <QFile>
@@ -13,20 +14,6 @@ using namespace store;
 
 namespace {
 
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QByteArray("<missing>");
-    return file.readAll();
-}
-
-bool writePlain(const QString &path, const QByteArray &data)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(data) == data.size();
-}
-
 // The four options of the main window in the order it owns them, as laid out.
 QList<CheckState> layoutChecks()
 {
@@ -34,16 +21,6 @@ QList<CheckState> layoutChecks()
             {QStringLiteral("chk_StayOnTop"), true, false},
             {QStringLiteral("chk_DOSSIER"), true, true},
             {QStringLiteral("chk_LOG"), true, true}};
-}
-
-template<typename F> QString errorOf(F &&operation)
-{
-    try {
-        operation();
-    } catch (const palvoric::UserError &error) {
-        return error.message();
-    }
-    return QString();
 }
 
 const QRect kWorkArea(0, 0, 1920, 1040);
@@ -137,7 +114,7 @@ void TstWindowSettings::geometryErrorKeepsAppliedPieces()
     const QString path = dir.filePath(QStringLiteral("Palvoric.INI"));
     IniWriteString(QStringLiteral("Palvoric"), QStringLiteral("Form1"), stored, path);
     QRect geometry(10, 20, 354, 399);
-    QCOMPARE(errorOf([&] {
+    QCOMPARE(userErrorOf([&] {
                  LoadFormGeometry(QStringLiteral("Palvoric"), QStringLiteral("Form1"), geometry,
                                   kWorkArea, path);
              }),
@@ -151,7 +128,7 @@ void TstWindowSettings::geometryRoundTrip()
     const QString path = dir.filePath(QStringLiteral("Palvoric.INI"));
     SaveFormGeometry(QStringLiteral("Palvoric"), QStringLiteral("Form1"), QRect(-8, 12, 354, 399),
                      path);
-    QCOMPARE(readAll(path), QByteArray("[Palvoric]\r\nForm1=-8:12:354:399\r\n"));
+    QCOMPARE(readFileBytes(path), QByteArray("[Palvoric]\r\nForm1=-8:12:354:399\r\n"));
     QRect geometry(0, 0, 100, 100);
     LoadFormGeometry(QStringLiteral("Palvoric"), QStringLiteral("Form1"), geometry, kWorkArea,
                      path);
@@ -168,8 +145,8 @@ void TstWindowSettings::saveCheckStatesSelectsNames()
                      {QStringLiteral("Button1"), false, true},
                      {QStringLiteral("chkNoUnderscore"), true, true}},
                     path);
-    QCOMPARE(readAll(path), QByteArray("[CASES_A_COCHER]\r\nchk_DEBUT=1\r\nCHK_UPPER=0\r\n"
-                                       "myChk_inside=1\r\n"));
+    QCOMPARE(readFileBytes(path), QByteArray("[CASES_A_COCHER]\r\nchk_DEBUT=1\r\nCHK_UPPER=0\r\n"
+                                             "myChk_inside=1\r\n"));
 }
 
 void TstWindowSettings::loadCheckStates_data()
@@ -195,10 +172,10 @@ void TstWindowSettings::loadCheckStates()
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("Palvoric.INI"));
     if (!file.isEmpty())
-        QVERIFY(writePlain(path, file));
+        QVERIFY(writeFileBytes(path, file));
     QCOMPARE(LoadCheckStates(layoutChecks(), path), states);
     // Names that the save writes but the load does not read.
-    QVERIFY(writePlain(path, "[CASES_A_COCHER]\r\nCHK_X=0\r\nmychk_y=0\r\n"));
+    QVERIFY(writeFileBytes(path, "[CASES_A_COCHER]\r\nCHK_X=0\r\nmychk_y=0\r\n"));
     QCOMPARE(LoadCheckStates(
                  {{QStringLiteral("CHK_X"), true, true}, {QStringLiteral("mychk_y"), false, true}},
                  path),
@@ -226,7 +203,7 @@ void TstWindowSettings::sampleFileByteForByte()
                             "DATA=D:\\Patients\r\n"
                             "[AFFICHER]\r\n"
                             "DOSSIER=1\r\n");
-    QCOMPARE(readAll(path), sample);
+    QCOMPARE(readFileBytes(path), sample);
 
     // Saved again with changes: the same layout, the values replaced in place.
     settings.checks[0].checked = false;
@@ -237,7 +214,7 @@ void TstWindowSettings::sampleFileByteForByte()
     changed.replace("chk_DEBUT=1", "chk_DEBUT=0");
     changed.replace("D:\\Patients", "/home/cabinet/Patients");
     changed.replace("[AFFICHER]\r\nDOSSIER=1", "[AFFICHER]\r\nDOSSIER=0");
-    QCOMPARE(readAll(path), changed);
+    QCOMPARE(readFileBytes(path), changed);
 
     // And it all comes back.
     WindowSettings loaded;
@@ -271,13 +248,14 @@ void TstWindowSettings::loadStopsAtBadGeometry()
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("Palvoric.INI"));
-    QVERIFY(writePlain(path, "[Palvoric]\r\nForm1=300:oops:1:1\r\n[CASES_A_COCHER]\r\nchk_LOG=0\r\n"
-                             "[DOSSIER]\r\nDATA=/data\r\n"));
+    QVERIFY(writeFileBytes(path,
+                           "[Palvoric]\r\nForm1=300:oops:1:1\r\n[CASES_A_COCHER]\r\nchk_LOG=0\r\n"
+                           "[DOSSIER]\r\nDATA=/data\r\n"));
     WindowSettings settings;
     settings.geometry = QRect(0, 0, 354, 399);
     settings.checks = layoutChecks();
     settings.startFolder = QStringLiteral("c:\\");
-    QCOMPARE(errorOf([&] {
+    QCOMPARE(userErrorOf([&] {
                  loadWindowSettings(settings, QStringLiteral("Palvoric"), QStringLiteral("Form1"),
                                     kWorkArea, QStringLiteral("/opt/"), path);
              }),
@@ -291,7 +269,7 @@ void TstWindowSettings::startFolderEmptyValueIsNotDefault()
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("Palvoric.INI"));
-    QVERIFY(writePlain(path, "[DOSSIER]\r\nDATA=\r\n[AFFICHER]\r\nDOSSIER=0\r\n"));
+    QVERIFY(writeFileBytes(path, "[DOSSIER]\r\nDATA=\r\n[AFFICHER]\r\nDOSSIER=0\r\n"));
     WindowSettings settings;
     settings.checks = layoutChecks();
     loadWindowSettings(settings, QStringLiteral("Palvoric"), QStringLiteral("Form1"), kWorkArea,
@@ -307,17 +285,17 @@ void TstWindowSettings::saveStopsAtFirstFailure()
         QSKIP(qPrintable(disk.skipReason()));
     const QString path = disk.path() + QStringLiteral("/Palvoric.INI");
     const QByteArray old("[Palvoric]\r\nForm1=1:2:3:4\r\n");
-    QVERIFY(writePlain(path, old));
+    QVERIFY(writeFileBytes(path, old));
     QVERIFY(disk.remountReadOnly());
     WindowSettings settings;
     settings.geometry = QRect(5, 6, 7, 8);
     settings.checks = layoutChecks();
-    QCOMPARE(errorOf([&] {
+    QCOMPARE(userErrorOf([&] {
                  saveWindowSettings(settings, QStringLiteral("Palvoric"), QStringLiteral("Form1"),
                                     path);
              }),
              QStringLiteral("Impossible d'écrire dans %1").arg(path));
-    QCOMPARE(readAll(path), old);
+    QCOMPARE(readFileBytes(path), old);
 }
 
 QTEST_GUILESS_MAIN(TstWindowSettings)

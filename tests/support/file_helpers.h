@@ -1,0 +1,24 @@
+#pragma once
+
+#include "platform/user_error.h"
+
+#include <QByteArray>
+#include <QString>
+
+// Small helpers of the tests that look at files byte for byte.
+
+// The file's bytes, or "<missing>" when it cannot be read.
+QByteArray readFileBytes(const QString &path);
+// Replaces the file's content with data, plainly (not the way under test).
+bool writeFileBytes(const QString &path, const QByteArray &data);
+
+// The message of the palvoric::UserError operation raised, or "" when it raised none.
+template<typename F> QString userErrorOf(F &&operation)
+{
+    try {
+        operation();
+    } catch (const palvoric::UserError &error) {
+        return error.message();
+    }
+    return QString();
+}
