@@ -222,6 +222,8 @@ void TForm1::ini_saveExecute()
     for (int i = 0; i < ui.Cherche->count(); ++i)
         history.append(ui.Cherche->itemText(i));
     search::trimHistory(history);
+    while (ui.Cherche->count() > history.size())
+        ui.Cherche->removeItem(ui.Cherche->count() - 1);
     search::saveHistory(search::historyFilePath(platform::ExeFolder()), history, m_historyState);
 
     if (ui.chk_LOG->isChecked())
