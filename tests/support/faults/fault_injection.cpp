@@ -1,14 +1,18 @@
 // A library preloaded into a test's child process (LD_PRELOAD) that makes chosen system
 // calls fail for real, as a failing disk would. PALVORIC_FAULTS lists them, separated by
-// commas: "fdatasync", "fsync" and "rename" (rename, renameat, renameat2) fail with EIO.
-// Each failure it causes is announced on standard error, so that a test can prove the
-// call was made and failed.
+// commas: "fdatasync", "fsync" and "rename" (rename, renameat, renameat2) fail with EIO;
+// "noreplace" makes renameat2 refuse any flag with EINVAL, as FUSE and NFS mounts do;
+// "tmpfile" makes open and openat refuse O_TMPFILE with EOPNOTSUPP, as file systems without
+// unnamed files do. Each failure it causes is announced on standard error, so that a test
+// can prove the call was made and failed.
 
 #include <cerrno>
+#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <dlfcn.h>
+#include <fcntl.h>
 
 namespace {
 
@@ -27,11 +31,22 @@ bool faultWanted(const char *call)
     return false;
 }
 
-int injected(const char *call)
+int injected(const char *call, int error = EIO, const char *errorName = "EIO")
 {
-    std::fprintf(stderr, "palvoric-faults: %s failed with EIO\n", call);
-    errno = EIO;
+    std::fprintf(stderr, "palvoric-faults: %s failed with %s\n", call, errorName);
+    errno = error;
     return -1;
+}
+
+bool isTmpfile(int flags)
+{
+    return (flags & O_TMPFILE) == O_TMPFILE;
+}
+
+// The mode argument exists only when a file may be created.
+mode_t modeArgument(int flags, va_list arguments)
+{
+    return (flags & O_CREAT) || isTmpfile(flags) ? mode_t(va_arg(arguments, int)) : 0;
 }
 
 template<typename F> F next(const char *name)
@@ -79,9 +94,35 @@ int renameat2(int fromDir, const char *from, int toDir, const char *to, unsigned
 {
     if (faultWanted("rename"))
         return injected("renameat2");
+    if (flags != 0 && faultWanted("noreplace"))
+        return injected("renameat2 with flags", EINVAL, "EINVAL");
     static auto real =
         next<int (*)(int, const char *, int, const char *, unsigned int)>("renameat2");
     return real(fromDir, from, toDir, to, flags);
+}
+
+int open(const char *path, int flags, ...)
+{
+    va_list arguments;
+    va_start(arguments, flags);
+    const mode_t mode = modeArgument(flags, arguments);
+    va_end(arguments);
+    if (isTmpfile(flags) && faultWanted("tmpfile"))
+        return injected("open with O_TMPFILE", EOPNOTSUPP, "EOPNOTSUPP");
+    static auto real = next<int (*)(const char *, int, ...)>("open");
+    return real(path, flags, mode);
+}
+
+int openat(int dir, const char *path, int flags, ...)
+{
+    va_list arguments;
+    va_start(arguments, flags);
+    const mode_t mode = modeArgument(flags, arguments);
+    va_end(arguments);
+    if (isTmpfile(flags) && faultWanted("tmpfile"))
+        return injected("openat with O_TMPFILE", EOPNOTSUPP, "EOPNOTSUPP");
+    static auto real = next<int (*)(int, const char *, int, ...)>("openat");
+    return real(dir, path, flags, mode);
 }
 
 } // extern "C"

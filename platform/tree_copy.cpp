@@ -1,0 +1,219 @@
+#include "platform/tree_copy.h"
+
+#include "platform/unique_fd.h"
+
+#include <QList>
+
+#include <cerrno>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace platform {
+
+namespace {
+
+constexpr int kOpenFolder = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
+
+QByteArray joined(const QByteArray &relative, const QByteArray &name)
+{
+    return relative.isEmpty() ? name : relative + '/' + name;
+}
+
+// The names in an open folder, "." and ".." left out.
+int listNames(int dir, QList<QByteArray> &names)
+{
+    const int copy = ::dup(dir);
+    if (copy < 0)
+        return errno;
+    DIR *listing = fdopendir(copy);
+    if (!listing) {
+        const int error = errno;
+        ::close(copy);
+        return error;
+    }
+    rewinddir(listing);
+    errno = 0;
+    while (const dirent *entry = readdir(listing)) {
+        const QByteArray name(entry->d_name);
+        if (name != "." && name != "..")
+            names.append(name);
+        errno = 0;
+    }
+    const int error = errno;
+    closedir(listing);
+    return error;
+}
+
+int setAttributes(int fd, const struct stat &status)
+{
+    if (geteuid() == 0 && fchown(fd, status.st_uid, status.st_gid) != 0 && errno != EPERM)
+        return errno;
+    if (fchmod(fd, status.st_mode & 07777) != 0 && errno != EPERM)
+        return errno;
+    const struct timespec times[2] = {status.st_atim, status.st_mtim};
+    return futimens(fd, times) == 0 ? 0 : errno;
+}
+
+int measure(int dir, const QByteArray &name, const QByteArray &relative, TreeSize &size,
+            QByteArray &failedPath)
+{
+    auto failed = [&](int error) {
+        failedPath = relative;
+        return error;
+    };
+    struct stat status;
+    if (fstatat(dir, name.constData(), &status, AT_SYMLINK_NOFOLLOW) != 0)
+        return failed(errno);
+    ++size.entries;
+    if (S_ISREG(status.st_mode)) {
+        size.bytes += status.st_size;
+        return 0;
+    }
+    if (S_ISLNK(status.st_mode))
+        return 0;
+    if (!S_ISDIR(status.st_mode))
+        return failed(EINVAL);
+    UniqueFd folder(openat(dir, name.constData(), kOpenFolder));
+    if (!folder.isValid())
+        return failed(errno);
+    QList<QByteArray> names;
+    if (const int error = listNames(folder.get(), names))
+        return failed(error);
+    if (!names.isEmpty() && faccessat(dir, name.constData(), W_OK | X_OK, AT_EACCESS) != 0)
+        return failed(errno);
+    for (const QByteArray &child : std::as_const(names)) {
+        if (const int error =
+                measure(folder.get(), child, joined(relative, child), size, failedPath))
+            return error;
+    }
+    return 0;
+}
+
+int copyEntry(int fromDir, const QByteArray &fromName, int toDir, const QByteArray &toName,
+              const QByteArray &relative, const CopyProgress &progress, QByteArray &failedPath)
+{
+    auto failed = [&](int error) {
+        failedPath = relative;
+        return error;
+    };
+    struct stat status;
+    if (fstatat(fromDir, fromName.constData(), &status, AT_SYMLINK_NOFOLLOW) != 0)
+        return failed(errno);
+
+    if (S_ISREG(status.st_mode)) {
+        UniqueFd in(openat(fromDir, fromName.constData(),
+                           O_RDONLY | O_NOFOLLOW | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
+        if (!in.isValid() || fstat(in.get(), &status) != 0)
+            return failed(errno);
+        UniqueFd out(openat(toDir, toName.constData(),
+                            O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+        if (!out.isValid())
+            return failed(errno);
+        if (const int error = copyFileContent(in.get(), out.get(), status, progress))
+            return failed(error);
+        if (const int error = out.close())
+            return failed(error);
+    } else if (S_ISLNK(status.st_mode)) {
+        QByteArray target(qsizetype(status.st_size) + 1, '\0');
+        const ssize_t length =
+            readlinkat(fromDir, fromName.constData(), target.data(), size_t(target.size()));
+        if (length < 0)
+            return failed(errno);
+        target.truncate(length);
+        if (symlinkat(target.constData(), toDir, toName.constData()) != 0)
+            return failed(errno);
+        if (geteuid() == 0)
+            (void)fchownat(toDir, toName.constData(), status.st_uid, status.st_gid,
+                           AT_SYMLINK_NOFOLLOW);
+        const struct timespec times[2] = {status.st_atim, status.st_mtim};
+        if (utimensat(toDir, toName.constData(), times, AT_SYMLINK_NOFOLLOW) != 0)
+            return failed(errno);
+    } else if (S_ISDIR(status.st_mode)) {
+        UniqueFd from(openat(fromDir, fromName.constData(), kOpenFolder));
+        if (!from.isValid())
+            return failed(errno);
+        if (mkdirat(toDir, toName.constData(), 0700) != 0)
+            return failed(errno);
+        UniqueFd to(openat(toDir, toName.constData(), kOpenFolder));
+        if (!to.isValid())
+            return failed(errno);
+        QList<QByteArray> names;
+        if (const int error = listNames(from.get(), names))
+            return failed(error);
+        for (const QByteArray &child : std::as_const(names)) {
+            if (const int error = copyEntry(from.get(), child, to.get(), child,
+                                            joined(relative, child), progress, failedPath))
+                return error;
+        }
+        // Last, since every entry made inside changed the folder's times.
+        if (const int error = setAttributes(to.get(), status))
+            return failed(error);
+        if (fsync(to.get()) != 0 && errno != EINVAL)
+            return failed(errno);
+    } else {
+        return failed(EINVAL);
+    }
+    if (progress && !progress(0))
+        return failed(ECANCELED);
+    return 0;
+}
+
+int removeEntry(int dir, const QByteArray &name, const QByteArray &relative, bool forceWritable,
+                QByteArray &failedPath)
+{
+    auto failed = [&](int error) {
+        if (failedPath.isEmpty())
+            failedPath = relative;
+        return error;
+    };
+    struct stat status;
+    if (fstatat(dir, name.constData(), &status, AT_SYMLINK_NOFOLLOW) != 0)
+        return errno == ENOENT ? 0 : failed(errno);
+    if (!S_ISDIR(status.st_mode)) {
+        if (unlinkat(dir, name.constData(), 0) != 0 && errno != ENOENT)
+            return failed(errno);
+        return 0;
+    }
+    int firstError = 0;
+    {
+        if (forceWritable)
+            (void)fchmodat(dir, name.constData(), 0700, 0);
+        UniqueFd folder(openat(dir, name.constData(), kOpenFolder));
+        if (!folder.isValid())
+            return failed(errno);
+        QList<QByteArray> names;
+        if (const int error = listNames(folder.get(), names))
+            firstError = failed(error);
+        for (const QByteArray &child : std::as_const(names)) {
+            const int error = removeEntry(folder.get(), child, joined(relative, child),
+                                          forceWritable, failedPath);
+            if (error && !firstError)
+                firstError = error;
+        }
+    }
+    if (unlinkat(dir, name.constData(), AT_REMOVEDIR) != 0 && errno != ENOENT && !firstError)
+        firstError = failed(errno);
+    return firstError;
+}
+
+} // namespace
+
+int measureTree(int dir, const QByteArray &name, TreeSize &size, QByteArray &failedPath)
+{
+    return measure(dir, name, name, size, failedPath);
+}
+
+int copyTree(int fromDir, const QByteArray &fromName, int toDir, const QByteArray &toName,
+             const CopyProgress &progress, QByteArray &failedPath)
+{
+    return copyEntry(fromDir, fromName, toDir, toName, fromName, progress, failedPath);
+}
+
+int removeTree(int dir, const QByteArray &name, bool forceWritable, QByteArray &failedPath)
+{
+    return removeEntry(dir, name, name, forceWritable, failedPath);
+}
+
+} // namespace platform
