@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+
+// Copy of one dropped file into a folder, and the removal of the original after it. A copy
+// never replaces anything and never leaves a partial file under its final name: the
+// content goes into a temporary file in the destination folder (an unnamed one where the
+// file system allows it, else a hidden name), keeps the source's permissions and times, is
+// forced to the disk, and only then is published under its name, by a link that fails
+// when the name exists.
+namespace platform {
+
+// Hidden names of the temporary files of a copy in progress begin with this.
+inline constexpr char kCopyTemporaryPrefix[] = ".palvoric-copy-";
+
+// Copies the regular file at source (a symbolic link is followed) to destination.
+// True when the copy is complete, synced and published. On failure error (when given)
+// says why: EEXIST when destination exists, whatever it is, EISDIR when the source is a
+// folder, EINVAL for another kind of entry, or the system's error (ENOSPC, EIO from a
+// failed sync, EACCES...), and nothing new remains, with one exception: when the folder
+// cannot be synced after the file got its name, the complete copy stays but the failure
+// is reported, so that the caller keeps the original.
+bool CopyOneFile(const QString &source, const QString &destination, int *error = nullptr);
+
+// Removes one file (not a folder). Returns 0 or the error.
+int DeleteOneFile(const QString &path);
+
+} // namespace platform

@@ -1,0 +1,348 @@
+// The copy of one dropped file: never over an existing name, never a partial file under
+// the final name, content, permissions and time kept, a failed sync reported.
+#include "platform/file_copy.h"
+#include "platform/native_names.h"
+#include "platform/unique_fd.h"
+#include "tests/support/child_process.h"
+#include "tests/support/small_tmpfs.h"
+#include "tests/support/testdir.h"
+#include "tests/support/tree_snapshot.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextStream>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace platform;
+
+namespace {
+
+QByteArray pattern(char seed, int size)
+{
+    QByteArray data(size, Qt::Uninitialized);
+    for (int i = 0; i < size; ++i)
+        data[i] = char(seed + i % 61);
+    return data;
+}
+
+bool writeFile(const QString &path, const QByteArray &content, unsigned mode = 0644,
+               qint64 modified = 1600000000)
+{
+    const QByteArray native = encodePath(path);
+    UniqueFd fd(::open(native.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
+    if (!fd.isValid() ||
+        ::write(fd.get(), content.constData(), size_t(content.size())) != ssize_t(content.size()))
+        return false;
+    const struct timespec times[2] = {{modified, 0}, {modified, 987654321}};
+    return fd.close() == 0 && ::chmod(native.constData(), mode) == 0 &&
+           ::utimensat(AT_FDCWD, native.constData(), times, 0) == 0;
+}
+
+bool exists(const QString &path)
+{
+    struct stat status;
+    return ::lstat(encodePath(path).constData(), &status) == 0;
+}
+
+QStringList entriesOf(const QString &folder)
+{
+    return QDir(folder).entryList(
+        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+TreeEntry entryOf(const QString &path)
+{
+    return snapshotTree(encodePath(path)).value(QByteArray());
+}
+
+// "1" for a good copy, "0 <error>" otherwise.
+int childMain(const QStringList &args)
+{
+    QTextStream out(stdout);
+    if (args.value(0) == QLatin1String("copy") && args.size() == 3) {
+        int error = 0;
+        const bool copied = CopyOneFile(args.at(1), args.at(2), &error);
+        out << (copied ? QStringLiteral("1") : QStringLiteral("0 %1").arg(error)) << '\n';
+        return 0;
+    }
+    if (args.value(0) == QLatin1String("qfile-copy") && args.size() == 3) {
+        out << (QFile::copy(args.at(1), args.at(2)) ? "1" : "0") << '\n';
+        return 0;
+    }
+    return 2;
+}
+
+} // namespace
+
+class TstSafeMoveFile : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void keepsContentModeAndTime_data();
+    void keepsContentModeAndTime();
+    void neverReplaces_data();
+    void neverReplaces();
+    void refusesWhatIsNotAFile_data();
+    void refusesWhatIsNotAFile();
+    void keepsNamesThatAreNotUtf8();
+    void fullDiskLeavesNothing();
+    void failingSyncLeavesNothing_data();
+    void failingSyncLeavesNothing();
+    void worksWithoutUnnamedFiles();
+    void qfileCopyLosesTimeAndIgnoresSync();
+    void deletesOneFile();
+};
+
+void TstSafeMoveFile::keepsContentModeAndTime_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<uint>("mode");
+    QTest::addColumn<bool>("across");
+    for (const bool across : {false, true}) {
+        const char *where = across ? "across file systems" : "same file system";
+        QTest::addRow("text, %s", where) << QByteArray("Ordonnance\r\n") << 0640u << across;
+        QTest::addRow("empty, %s", where) << QByteArray() << 0600u << across;
+        QTest::addRow("several chunks, %s", where)
+            << pattern('x', 3 * 1024 * 1024 + 5) << 0644u << across;
+        QTest::addRow("read-only, %s", where) << QByteArray("lecture seule") << 0444u << across;
+        QTest::addRow("executable, %s", where) << QByteArray("#!/bin/sh\n") << 0755u << across;
+    }
+}
+
+void TstSafeMoveFile::keepsContentModeAndTime()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(uint, mode);
+    QFETCH(bool, across);
+    QTemporaryDir dir;
+    SmallTmpfs disk(8 * 1024 * 1024);
+    if (across && !disk.isMounted())
+        QSKIP(qPrintable(disk.skipReason()));
+    const QString source = dir.filePath(QStringLiteral("scanner 2022.pdf"));
+    QVERIFY(writeFile(source, content, mode));
+    const QString target = across ? disk.path() : dir.filePath(QStringLiteral("DUPONT Marie"));
+    QVERIFY(QDir().mkpath(target));
+    const QString destination = target + QStringLiteral("/scanner 2022.pdf");
+
+    int error = -1;
+    QVERIFY(CopyOneFile(source, destination, &error));
+    QCOMPARE(error, -1); // untouched on success
+    const TreeEntry copied = entryOf(destination);
+    QCOMPARE(copied, entryOf(source));
+    QCOMPARE(copied.mode, mode);
+    QCOMPARE(copied.modifiedNs, qint64(1600000000) * 1000000000 + 987654321);
+    QCOMPARE(entriesOf(target), QStringList{QStringLiteral("scanner 2022.pdf")});
+}
+
+void TstSafeMoveFile::neverReplaces_data()
+{
+    QTest::addColumn<QString>("taken");
+    QTest::newRow("a file") << "file";
+    QTest::newRow("an empty folder") << "empty";
+    QTest::newRow("a full folder") << "full";
+    QTest::newRow("a dangling link") << "link";
+    QTest::newRow("the source itself") << "itself";
+}
+
+void TstSafeMoveFile::neverReplaces()
+{
+    QFETCH(QString, taken);
+    QTemporaryDir dir;
+    const QString target = dir.filePath(QStringLiteral("DUPONT Marie"));
+    QVERIFY(QDir().mkpath(target));
+    const QString destination = target + QStringLiteral("/bilan.pdf");
+    QString source = dir.filePath(QStringLiteral("bilan.pdf"));
+    QVERIFY(writeFile(source, "nouveau bilan"));
+    if (taken == QLatin1String("file")) {
+        QVERIFY(writeFile(destination, "ancien bilan", 0600, 1500000000));
+    } else if (taken == QLatin1String("link")) {
+        QCOMPARE(::symlink("nulle-part", encodePath(destination).constData()), 0);
+    } else if (taken == QLatin1String("itself")) {
+        source = destination;
+        QVERIFY(writeFile(destination, "le seul bilan"));
+    } else {
+        QVERIFY(QDir().mkpath(destination));
+        if (taken == QLatin1String("full"))
+            QVERIFY(writeFile(destination + QStringLiteral("/page1.jpg"), "page"));
+    }
+    const TreeSnapshot before = snapshotTree(dir.path());
+    int error = 0;
+    QVERIFY(!CopyOneFile(source, destination, &error));
+    QCOMPARE(error, EEXIST);
+    QCOMPARE(treeDifference(before, snapshotTree(dir.path())), QString());
+}
+
+void TstSafeMoveFile::refusesWhatIsNotAFile_data()
+{
+    QTest::addColumn<QString>("source");
+    QTest::addColumn<QString>("destination");
+    QTest::addColumn<int>("error");
+    QTest::newRow("a folder") << "radios"
+                              << "DUPONT Marie/radios" << EISDIR;
+    QTest::newRow("a named pipe") << "tube"
+                                  << "DUPONT Marie/tube" << EINVAL;
+    QTest::newRow("a vanished file") << "parti.pdf"
+                                     << "DUPONT Marie/parti.pdf" << ENOENT;
+    QTest::newRow("a vanished target folder") << "bilan.pdf"
+                                              << "DURAND Paul/bilan.pdf" << ENOENT;
+    QTest::newRow("a target that is a file") << "bilan.pdf"
+                                             << "facture.pdf/bilan.pdf" << ENOTDIR;
+    QTest::newRow("no name") << "bilan.pdf"
+                             << "DUPONT Marie/" << EINVAL;
+}
+
+void TstSafeMoveFile::refusesWhatIsNotAFile()
+{
+    QFETCH(QString, source);
+    QFETCH(QString, destination);
+    QFETCH(int, error);
+    QTemporaryDir dir;
+    QVERIFY(QDir().mkpath(dir.filePath(QStringLiteral("DUPONT Marie"))));
+    QVERIFY(QDir().mkpath(dir.filePath(QStringLiteral("radios/2022"))));
+    QVERIFY(writeFile(dir.filePath(QStringLiteral("radios/2022/genou.jpg")), "jpeg"));
+    QVERIFY(writeFile(dir.filePath(QStringLiteral("bilan.pdf")), "bilan"));
+    QVERIFY(writeFile(dir.filePath(QStringLiteral("facture.pdf")), "facture"));
+    // Opening a pipe for reading would wait for a writer: the copy must not.
+    QCOMPARE(::mkfifo(encodePath(dir.filePath(QStringLiteral("tube"))).constData(), 0600), 0);
+    const TreeSnapshot before = snapshotTree(dir.path());
+    int got = 0;
+    QVERIFY(!CopyOneFile(dir.filePath(source), dir.filePath(destination), &got));
+    QCOMPARE(got, error);
+    QCOMPARE(treeDifference(before, snapshotTree(dir.path())), QString());
+}
+
+void TstSafeMoveFile::keepsNamesThatAreNotUtf8()
+{
+    TestDir dir;
+    const QByteArray root = encodePath(dir.path());
+    const QByteArray folder = root + "/LEF\xC8VRE Zo\xE9";
+    QCOMPARE(::mkdir(folder.constData(), 0755), 0);
+    const QString source = decodeFileName(root + "/r\xE9sultats.txt");
+    QVERIFY(writeFile(source, "r\xE9sultats"));
+    const QString destination = decodeFileName(folder + "/r\xE9sultats.txt");
+    QVERIFY(CopyOneFile(source, destination));
+    QCOMPARE(entryOf(destination), entryOf(source));
+    QCOMPARE(dir.entryNames("LEF\xC8VRE Zo\xE9"), QList<QByteArray>{"r\xE9sultats.txt"});
+}
+
+void TstSafeMoveFile::fullDiskLeavesNothing()
+{
+    SmallTmpfs disk; // 1 MiB
+    if (!disk.isMounted())
+        QSKIP(qPrintable(disk.skipReason()));
+    QTemporaryDir dir;
+    const QString source = dir.filePath(QStringLiteral("scanner.pdf"));
+    const QByteArray content = pattern('s', 3 * 1024 * 1024);
+    QVERIFY(writeFile(source, content));
+    const qint64 freeBefore = disk.freeBytes();
+    int error = 0;
+    QVERIFY(!CopyOneFile(source, disk.path() + QStringLiteral("/scanner.pdf"), &error));
+    QCOMPARE(error, ENOSPC);
+    QCOMPARE(entriesOf(disk.path()), QStringList());
+    QCOMPARE(disk.freeBytes(), freeBefore);
+    QCOMPARE(entryOf(source).content, content);
+}
+
+void TstSafeMoveFile::failingSyncLeavesNothing_data()
+{
+    QTest::addColumn<QString>("faults");
+    QTest::newRow("unnamed temporary file") << "fsync";
+    QTest::newRow("hidden temporary name") << "fsync,tmpfile";
+}
+
+void TstSafeMoveFile::failingSyncLeavesNothing()
+{
+    QFETCH(QString, faults);
+    if (faultLibraryPath().isEmpty())
+        QSKIP("the fault library was not built");
+    QTemporaryDir dir;
+    const QString source = dir.filePath(QStringLiteral("bilan.pdf"));
+    QVERIFY(writeFile(source, "bilan sanguin"));
+    const QString target = dir.filePath(QStringLiteral("DUPONT Marie"));
+    QVERIFY(QDir().mkpath(target));
+    const TreeSnapshot before = snapshotTree(dir.path());
+    const ChildResult child =
+        runChild({QStringLiteral("copy"), source, target + QStringLiteral("/bilan.pdf")},
+                 faultEnvironment(faults));
+    QVERIFY(child.finished);
+    QVERIFY2(child.standardError.contains("palvoric-faults: fsync failed with EIO"),
+             child.standardError.constData());
+    QCOMPARE(child.standardOutput.trimmed(), QStringLiteral("0 %1").arg(EIO).toUtf8());
+    // A hidden name came and went: the folder's time may differ, nothing else.
+    QCOMPARE(treeDifference(before, snapshotTree(dir.path()), false), QString());
+}
+
+// Where the file system has no unnamed files, the copy goes through a hidden name that
+// never stays behind.
+void TstSafeMoveFile::worksWithoutUnnamedFiles()
+{
+    if (faultLibraryPath().isEmpty())
+        QSKIP("the fault library was not built");
+    QTemporaryDir dir;
+    const QString source = dir.filePath(QStringLiteral("bilan.pdf"));
+    QVERIFY(writeFile(source, pattern('b', 100000), 0640));
+    const QString target = dir.filePath(QStringLiteral("DUPONT Marie"));
+    QVERIFY(QDir().mkpath(target));
+    const ChildResult child =
+        runChild({QStringLiteral("copy"), source, target + QStringLiteral("/bilan.pdf")},
+                 faultEnvironment(QStringLiteral("tmpfile")));
+    QVERIFY(child.finished);
+    QVERIFY2(child.standardError.contains("with O_TMPFILE failed with EOPNOTSUPP"),
+             child.standardError.constData());
+    QCOMPARE(child.standardOutput.trimmed(), QByteArray("1"));
+    QCOMPARE(entryOf(target + QStringLiteral("/bilan.pdf")), entryOf(source));
+    QCOMPARE(entriesOf(target), QStringList{QStringLiteral("bilan.pdf")});
+}
+
+// Why the program does not use QFile::copy: the copy gets the time of the copy, and a sync
+// that fails goes unnoticed.
+void TstSafeMoveFile::qfileCopyLosesTimeAndIgnoresSync()
+{
+    QTemporaryDir dir;
+    const QString source = dir.filePath(QStringLiteral("bilan.pdf"));
+    QVERIFY(writeFile(source, "bilan sanguin"));
+    QVERIFY(QFile::copy(source, dir.filePath(QStringLiteral("qt.pdf"))));
+    QVERIFY2(entryOf(dir.filePath(QStringLiteral("qt.pdf"))).modifiedNs !=
+                 entryOf(source).modifiedNs,
+             "QFile::copy now keeps the modification time: this part has nothing to show");
+    QVERIFY(CopyOneFile(source, dir.filePath(QStringLiteral("ours.pdf"))));
+    QCOMPARE(entryOf(dir.filePath(QStringLiteral("ours.pdf"))).modifiedNs,
+             entryOf(source).modifiedNs);
+
+    if (faultLibraryPath().isEmpty())
+        QSKIP("the fault library was not built");
+    const QProcessEnvironment failingDisk = faultEnvironment(QStringLiteral("fsync,fdatasync"));
+    const ChildResult qt =
+        runChild({QStringLiteral("qfile-copy"), source, dir.filePath(QStringLiteral("qt2.pdf"))},
+                 failingDisk);
+    QVERIFY(qt.finished);
+    QCOMPARE(qt.standardOutput.trimmed(), QByteArray("1")); // success, on a failing disk
+    const ChildResult ours = runChild(
+        {QStringLiteral("copy"), source, dir.filePath(QStringLiteral("ours2.pdf"))}, failingDisk);
+    QVERIFY(ours.finished);
+    QCOMPARE(ours.standardOutput.trimmed(), QStringLiteral("0 %1").arg(EIO).toUtf8());
+    QVERIFY(!exists(dir.filePath(QStringLiteral("ours2.pdf"))));
+}
+
+void TstSafeMoveFile::deletesOneFile()
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("bilan.pdf"));
+    QVERIFY(writeFile(file, "bilan"));
+    QVERIFY(QDir().mkpath(dir.filePath(QStringLiteral("radios"))));
+    QCOMPARE(DeleteOneFile(file), 0);
+    QVERIFY(!exists(file));
+    QCOMPARE(DeleteOneFile(file), ENOENT);
+    QCOMPARE(DeleteOneFile(dir.filePath(QStringLiteral("radios"))), EISDIR);
+    QVERIFY(exists(dir.filePath(QStringLiteral("radios"))));
+}
+
+PALVORIC_TEST_MAIN_WITH_CHILD(TstSafeMoveFile, childMain)
+
+#include "tst_safe_move_file.moc"
