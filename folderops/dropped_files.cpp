@@ -1,0 +1,52 @@
+#include "folderops/dropped_files.h"
+
+#include "platform/file_copy.h"
+#include "platform/system_error_text.h"
+
+#include <cerrno>
+
+namespace folderops {
+
+QString noTargetText()
+{
+    return QStringLiteral("Vous devez sélectionner un dossier cible");
+}
+
+QString dropConfirmationText(qsizetype count, const QString &target)
+{
+    return QStringLiteral("Déplacer ") + QString::number(count) + QStringLiteral(" fichier(s)") +
+           QStringLiteral("\r\n") + QStringLiteral("\r\n") + QStringLiteral("vers") +
+           QStringLiteral("\r\n") + QStringLiteral("\r\n") + target;
+}
+
+QString droppedItemName(const QString &path)
+{
+    QString trimmed = path;
+    // A folder's path may come with a final separator; its name is before it.
+    while (trimmed.size() > 1 && trimmed.endsWith(u'/'))
+        trimmed.chop(1);
+    return trimmed.mid(trimmed.lastIndexOf(u'/') + 1);
+}
+
+QString MoveDroppedFile(const QString &source, const QString &target)
+{
+    const QString name = droppedItemName(source);
+    const QString destination = target + u'/' + name;
+    int error = 0;
+    if (platform::CopyOneFile(source, destination, &error)) {
+        // The copy is whole and on the disk; a failed deletion leaves the file in both
+        // places, which loses nothing.
+        platform::DeleteOneFile(source);
+        return QString();
+    }
+    const QString message = QStringLiteral("Erreur en copie : le fichier ") + name +
+                            QStringLiteral(" existe peut être déjà sur la cible !");
+    // An existing name and a folder are what the message says; any other cause is named.
+    if (error == EEXIST || error == EISDIR)
+        return message;
+    QString cause = platform::systemErrorText(error);
+    cause[0] = cause.at(0).toUpper();
+    return message + QStringLiteral("\r\n\r\n") + cause + u'.';
+}
+
+} // namespace folderops

@@ -1,0 +1,141 @@
+// Files dropped from the file browser, moved one by one into a patient folder.
+#include "folderops/dropped_files.h"
+#include "platform/native_names.h"
+#include "tests/support/small_tmpfs.h"
+#include "tests/support/tree_snapshot.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <sys/stat.h>
+
+using namespace folderops;
+
+namespace {
+
+bool writeFile(const QString &path, const QByteArray &content)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
+}
+
+QString existsMessage(const QString &name)
+{
+    return QStringLiteral("Erreur en copie : le fichier ") + name +
+           QStringLiteral(" existe peut être déjà sur la cible !");
+}
+
+} // namespace
+
+class TstDroppedFiles : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void init();
+
+    void movesFile();
+    void leavesWhatCannotMove_data();
+    void leavesWhatCannotMove();
+    void fullDiskNamesCause();
+    void texts_data();
+    void texts();
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_target;
+};
+
+void TstDroppedFiles::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    m_target = m_dir->filePath(QStringLiteral("patients/DUPONT Marie"));
+    QVERIFY(QDir().mkpath(m_target));
+    QVERIFY(QDir().mkpath(m_dir->filePath(QStringLiteral("bureau/radios 2022"))));
+    QVERIFY(writeFile(m_dir->filePath(QStringLiteral("bureau/radios 2022/genou.jpg")), "jpeg"));
+    QVERIFY(writeFile(m_dir->filePath(QStringLiteral("bureau/bilan.pdf")), "nouveau bilan"));
+    QVERIFY(writeFile(m_target + QStringLiteral("/bilan.pdf"), "ancien bilan"));
+    QVERIFY(writeFile(m_target + QStringLiteral("/ordonnance.pdf"), "ordonnance"));
+}
+
+void TstDroppedFiles::movesFile()
+{
+    const QString source = m_dir->filePath(QStringLiteral("bureau/scanner.pdf"));
+    QVERIFY(writeFile(source, "%PDF-1.4 scanner"));
+    const TreeEntry before = snapshotTree(source).value(QByteArray());
+    QCOMPARE(MoveDroppedFile(source, m_target), QString());
+    QVERIFY(!QFileInfo::exists(source));
+    QCOMPARE(snapshotTree(m_target + QStringLiteral("/scanner.pdf")).value(QByteArray()), before);
+}
+
+void TstDroppedFiles::leavesWhatCannotMove_data()
+{
+    QTest::addColumn<QString>("source"); // relative to the temporary folder
+    QTest::addColumn<QString>("message");
+    QTest::newRow("a name that exists in the target")
+        << "bureau/bilan.pdf" << existsMessage(QStringLiteral("bilan.pdf"));
+    QTest::newRow("a file of the target itself") << "patients/DUPONT Marie/ordonnance.pdf"
+                                                 << existsMessage(QStringLiteral("ordonnance.pdf"));
+    QTest::newRow("a folder") << "bureau/radios 2022"
+                              << existsMessage(QStringLiteral("radios 2022"));
+    QTest::newRow("a folder given with a final separator")
+        << "bureau/radios 2022/" << existsMessage(QStringLiteral("radios 2022"));
+    QTest::newRow("a file gone meanwhile")
+        << "bureau/parti.pdf"
+        << existsMessage(QStringLiteral("parti.pdf")) + QStringLiteral("\r\n\r\nL'élément n'existe "
+                                                                       "plus.");
+}
+
+void TstDroppedFiles::leavesWhatCannotMove()
+{
+    QFETCH(QString, source);
+    QFETCH(QString, message);
+    const TreeSnapshot before = snapshotTree(m_dir->path());
+    QCOMPARE(MoveDroppedFile(m_dir->filePath(source), m_target), message);
+    QCOMPARE(treeDifference(before, snapshotTree(m_dir->path())), QString());
+}
+
+void TstDroppedFiles::fullDiskNamesCause()
+{
+    SmallTmpfs disk;
+    if (!disk.isMounted())
+        QSKIP(qPrintable(disk.skipReason()));
+    const QString source = m_dir->filePath(QStringLiteral("bureau/irm.dcm"));
+    const QByteArray content(2 * 1024 * 1024, 'i');
+    QVERIFY(writeFile(source, content));
+    QCOMPARE(MoveDroppedFile(source, disk.path()),
+             existsMessage(QStringLiteral("irm.dcm")) +
+                 QStringLiteral("\r\n\r\nLe disque est plein."));
+    QCOMPARE(snapshotTree(source).value(QByteArray()).content, content);
+    QCOMPARE(QDir(disk.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             QStringList());
+}
+
+void TstDroppedFiles::texts_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("file") << "/home/cab/bureau/bilan.pdf"
+                          << "bilan.pdf";
+    QTest::newRow("folder with a separator") << "/home/cab/radios/"
+                                             << "radios";
+    QTest::newRow("at the root") << "/bilan.pdf"
+                                 << "bilan.pdf";
+}
+
+void TstDroppedFiles::texts()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, name);
+    QCOMPARE(droppedItemName(path), name);
+    QCOMPARE(noTargetText(), QStringLiteral("Vous devez sélectionner un dossier cible"));
+    QCOMPARE(dropConfirmationText(3, QStringLiteral("/cabinet/patients/DUPONT Marie")),
+             QStringLiteral("Déplacer 3 fichier(s)\r\n\r\nvers\r\n\r\n/cabinet/patients/DUPONT "
+                            "Marie"));
+}
+
+QTEST_GUILESS_MAIN(TstDroppedFiles)
+
+#include "tst_dropped_files.moc"
