@@ -166,6 +166,17 @@ QString PatientNames::patientName()
     }
 }
 
+QString PatientNames::unique(const QString &name, const QString &extension)
+{
+    if (claim(name + extension))
+        return name + extension;
+    for (int copy = 2;; ++copy) {
+        const QString numbered = name + u" (%1)"_qs.arg(copy) + extension;
+        if (claim(numbered))
+            return numbered;
+    }
+}
+
 PatientNames::Entry PatientNames::next()
 {
     Entry entry{{}, Kind::Folder, false, false};
@@ -173,19 +184,15 @@ PatientNames::Entry PatientNames::next()
     const int kind = m_random.bounded(1000);
     if (kind < 10) {
         entry.kind = Kind::File;
-        do {
-            name = surname() + u' ' + fileKinds[m_random.bounded(fileKinds.size())];
-        } while (!claim(name));
+        const QString &document = fileKinds[m_random.bounded(fileKinds.size())];
+        const qsizetype dot = document.lastIndexOf(u'.');
+        name = unique(surname() + u' ' + document.left(dot), document.mid(dot));
     } else if (kind < 22) {
         entry.kind = Kind::HiddenFile; // what macOS leaves beside each file it copies
-        do {
-            name = u"._"_qs + surname() + u' ' + firstName();
-        } while (!claim(name));
+        name = unique(u"._"_qs + surname() + u' ' + firstName());
     } else if (kind < 25) {
         entry.kind = Kind::HiddenFolder;
-        do {
-            name = u"."_qs + surname() + u' ' + firstName();
-        } while (!claim(name));
+        name = unique(u"."_qs + surname() + u' ' + firstName());
     } else {
         name = patientName();
     }

@@ -34,6 +34,8 @@ private:
     QString surname();
     QString firstName();
     bool claim(const QString &name);
+    // name + extension, or with " (2)", " (3)" ... before the extension when taken.
+    QString unique(const QString &name, const QString &extension = {});
 
     QRandomGenerator m_random;
     QSet<QString> m_taken; // folded, composed
