@@ -101,6 +101,7 @@ void TForm1::wireEvents()
             [this] { guard([this] { chk_DOSSIERClick(); }); });
     connect(ui.chk_LOG, &QAction::triggered, this, [this] { guard([this] { chk_LOGClick(); }); });
     connect(ui.Quitter1, &QAction::triggered, this, [this] { guard([this] { Quitter1Click(); }); });
+    wireFolderActions();
 }
 
 QString TForm1::StartFolder() const

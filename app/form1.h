@@ -55,6 +55,14 @@ public:
 
     // Actions on the current line: open, copy, trash, help, filters
     // (app/form1_folder_actions.cpp).
+    void mnu_EXPLOREClick();
+    void CopyExecute();
+    void Supprimer1Click();
+    void Rvisiions1Click();
+    void N5Click();
+    void ApartirduNOM1Click();
+    void ApartirduNometduPrnom1Click();
+    void Filtrerselonleprnom1Click();
 
     // Nesting a folder into another by drag, files dropped from the desktop
     // (app/form1_drag_drop.cpp).
@@ -68,6 +76,7 @@ protected:
 private:
     void wireEvents();
     // Wiring of the handlers that live in their own files.
+    void wireFolderActions();
     void setPicture(QAction *item, int picture);
     void setStayOnTop(bool on);
     QList<store::CheckState> checkStates() const;
