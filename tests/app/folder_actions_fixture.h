@@ -1,0 +1,139 @@
+#pragma once
+
+// The fixture of the window tests on the actions of the current line: a temporary folder
+// standing for the executable's (program files and logs) with a start folder of patients,
+// the home trash under it (XDG_DATA_HOME), a fixed clock, French date and time texts and
+// a scripted desktop. Each test makes its window with makeForm(search).
+
+#include "app/desktop.h"
+#include "app/dialogs.h"
+#include "app/directory_edit.h"
+#include "app/form1.h"
+#include "app/result_list_model.h"
+#include "app/result_list_view.h"
+#include "app/scripted_desktop.h"
+#include "platform/exe_identity.h"
+#include "platform/native_names.h"
+#include "store/activity_log.h"
+#include "store/clock.h"
+#include "store/ini_file.h"
+#include "tests/support/testdir.h"
+
+#include <QObject>
+#include <QTest>
+
+#include <algorithm>
+#include <memory>
+#include <sys/stat.h>
+
+class FolderActionsTest : public QObject
+{
+protected:
+    static QStringList patients()
+    {
+        return {u"DUPONT Marie 2019"_qs, u"DUPONT Marie-Claire"_qs, u"DUPONT Mariette"_qs,
+                u"DUPONTIER Luc"_qs,     u"DUPONT Jean"_qs,         u"DUPONT"_qs,
+                u"MARTIN Marie"_qs,      u"DURAND Anne Marie"_qs,   u"DURAND Paul"_qs,
+                u"LE GALL Yann"_qs,      u"LEROY Yann"_qs,          u"DU -rf $(id); `id` \"x\""_qs,
+                u"DU\nSAUT Ligne"_qs};
+    }
+
+    static QStringList sorted(QStringList lines)
+    {
+        std::sort(lines.begin(), lines.end());
+        return lines;
+    }
+
+    static bool exists(const QString &path)
+    {
+        struct stat status;
+        return ::lstat(platform::encodePath(path).constData(), &status) == 0;
+    }
+
+    void setUpCase()
+    {
+        QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
+        m_oldDataHome = qgetenv("XDG_DATA_HOME");
+    }
+
+    void tearDownCase()
+    {
+        if (m_oldDataHome.isNull())
+            qunsetenv("XDG_DATA_HOME");
+        else
+            qputenv("XDG_DATA_HOME", m_oldDataHome);
+        platform::overrideExecutablePath(QString());
+    }
+
+    void setUp()
+    {
+        m_dir = std::make_unique<TestDir>();
+        m_dir->createDir(u"bin"_qs);
+        for (const QString &name : patients())
+            m_dir->createFile(u"patients/"_qs + name + u"/compte rendu.txt"_qs, "bilan");
+        platform::overrideExecutablePath(m_dir->filePath(u"bin/Palvoric"_qs));
+        qputenv("XDG_DATA_HOME", m_dir->nativePath("data"));
+        m_clock = std::make_unique<store::FixedClock>(
+            QList<QDateTime>{QDateTime(QDate(2022, 2, 3), QTime(9, 14, 27)),
+                             QDateTime(QDate(2022, 2, 3), QTime(9, 14, 28))});
+        store::setClock(m_clock.get());
+        m_desktop = std::make_unique<ScriptedDesktop>();
+    }
+
+    void tearDown()
+    {
+        // The window goes first: its tray icon talks to the desktop until the end.
+        m_form.reset();
+        store::setClock(nullptr);
+        const QStringList failures = m_desktop->failures();
+        m_desktop.reset();
+        m_dir.reset();
+        QCOMPARE(failures, QStringList());
+    }
+
+    // The window on the patients, shown, with search as its command line.
+    TForm1 &makeForm(const QString &search)
+    {
+        m_form = std::make_unique<TForm1>(*m_desktop, QStringList{search});
+        // Before the window is shown, as a stored start folder would be.
+        m_form->elements().JvDirectory_DATA->setText(m_dir->filePath(u"patients"_qs));
+        m_form->show();
+        m_form->activateWindow();
+        if (!QTest::qWaitForWindowActive(m_form.get()))
+            qWarning("the window did not become active");
+        return *m_form;
+    }
+
+    // Makes the line current as the program does: no click event.
+    void selectLine(const QString &line)
+    {
+        const int row = int(lines().indexOf(line));
+        QVERIFY2(row >= 0, qPrintable(line));
+        m_form->elements().ListBox1->setCurrentLine(row);
+    }
+
+    QStringList lines() const { return m_form->elements().ListBox1Model->lines(); }
+    QString patient(const QString &name) const { return m_dir->filePath(u"patients/"_qs + name); }
+    QString exeFolder() const { return m_dir->filePath(u"bin/"_qs); }
+
+    QString journal(const QString &date, const QString &time) const
+    {
+        return store::IniReadString(date, time, u"<none>"_qs, store::journalLogPath(exeFolder()));
+    }
+
+    QString folderLog(const QString &entry, const QString &date) const
+    {
+        return store::IniReadString(entry, date, u"<none>"_qs, store::folderLogPath(exeFolder()));
+    }
+
+    QString lastErrorText() const
+    {
+        return m_desktop->errorBoxes().isEmpty() ? QString() : m_desktop->errorBoxes().last().text;
+    }
+
+    std::unique_ptr<TestDir> m_dir;
+    std::unique_ptr<ScriptedDesktop> m_desktop;
+    std::unique_ptr<TForm1> m_form;
+    std::unique_ptr<store::FixedClock> m_clock;
+    QByteArray m_oldDataHome;
+};
