@@ -2,10 +2,10 @@
 
 #include "app/message_dialog.h"
 #include "app/passing_notice.h"
+#include "platform/desktop_launch.h"
 
 #include <QApplication>
 #include <QClipboard>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -14,7 +14,6 @@
 #include <QStyle>
 #include <QSystemTrayIcon>
 #include <QTimer>
-#include <QUrl>
 
 namespace {
 
@@ -139,14 +138,15 @@ QString QtDesktop::chooseFolder(QWidget *parent, const QString &startFolder)
     return QFileDialog::getExistingDirectory(parent, QString(), start, QFileDialog::ShowDirsOnly);
 }
 
+// Through xdg-open with the path's own bytes: a URL would lose a name that is not UTF-8.
 bool QtDesktop::openFolder(const QString &path)
 {
-    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    return platform::openFolderInFileBrowser(path);
 }
 
 bool QtDesktop::openTextFile(const QString &path)
 {
-    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    return platform::openFileInTextEditor(path);
 }
 
 void QtDesktop::setClipboardText(const QString &text)
