@@ -34,6 +34,7 @@ private Q_SLOTS:
 
     void doubleClickOpens_data();
     void doubleClickOpens();
+    void ctrlOOpensInTheList();
     void sameSecondAndSameDay();
     void noCurrentLineWarns_data();
     void noCurrentLineWarns();
@@ -99,6 +100,20 @@ void TestFolderActions::doubleClickOpens()
     QCOMPARE(journal(u"03/02/2022"_qs, u"09:14:27"_qs), entry);
     QCOMPARE(folderLog(entry, u"03/02/2022"_qs), u"09:14:28"_qs);
     QCOMPARE(m_desktop->errorBoxes().size(), 0);
+}
+
+void TestFolderActions::ctrlOOpensInTheList()
+{
+    TForm1 &form = makeForm(u"dupont j"_qs);
+    const Form1Elements &ui = form.elements();
+    // Elsewhere in the window the shortcut does nothing.
+    QTest::keyClick(ui.Cherche->lineEdit(), Qt::Key_O, Qt::ControlModifier);
+    QCOMPARE(m_desktop->openedFolders(), QStringList());
+    ui.ListBox1->setFocus();
+    QTRY_VERIFY(ui.ListBox1->hasFocus());
+    QTest::keyClick(ui.ListBox1, Qt::Key_O, Qt::ControlModifier);
+    QCOMPARE(m_desktop->openedFolders(), QStringList{patient(u"DUPONT Jean"_qs)});
+    QCOMPARE(m_desktop->clipboardText(), u"DUPONT Jean"_qs);
 }
 
 void TestFolderActions::sameSecondAndSameDay()
