@@ -102,6 +102,7 @@ void TForm1::wireEvents()
     connect(ui.chk_LOG, &QAction::triggered, this, [this] { guard([this] { chk_LOGClick(); }); });
     connect(ui.Quitter1, &QAction::triggered, this, [this] { guard([this] { Quitter1Click(); }); });
     wireFolderActions();
+    wireDragAndDrop();
 }
 
 QString TForm1::StartFolder() const
@@ -410,12 +411,4 @@ void TForm1::Button1Click()
     // Back in the box with the caret after the last character and nothing selected.
     ui.Cherche->setFocus(Qt::OtherFocusReason);
     ui.Cherche->lineEdit()->setCursorPosition(ui.Cherche->currentText().size());
-}
-
-// ---- files dropped from the desktop -----------------------------------------------------
-
-void TForm1::JvDragDrop1Drop(const QPoint &position, const QStringList &paths)
-{
-    Q_UNUSED(position);
-    Q_UNUSED(paths);
 }

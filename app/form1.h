@@ -66,6 +66,10 @@ public:
 
     // Nesting a folder into another by drag, files dropped from the desktop
     // (app/form1_drag_drop.cpp).
+    enum class DragState { Enter, Leave, Move };
+    void ListBox1MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
+    void ListBox1DragOver(int x, int y, DragState state, bool &accept);
+    void ListBox1DragDrop(int x, int y);
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -77,6 +81,7 @@ private:
     void wireEvents();
     // Wiring of the handlers that live in their own files.
     void wireFolderActions();
+    void wireDragAndDrop();
     void setPicture(QAction *item, int picture);
     void setStayOnTop(bool on);
     QList<store::CheckState> checkStates() const;
