@@ -2,8 +2,8 @@
 // the final name, content, permissions and time kept, a failed sync reported.
 #include "platform/file_copy.h"
 #include "platform/native_names.h"
-#include "platform/unique_fd.h"
 #include "tests/support/child_process.h"
+#include "tests/support/patient_files.h"
 #include "tests/support/small_tmpfs.h"
 #include "tests/support/testdir.h"
 #include "tests/support/tree_snapshot.h"
@@ -22,39 +22,6 @@
 using namespace platform;
 
 namespace {
-
-QByteArray pattern(char seed, int size)
-{
-    QByteArray data(size, Qt::Uninitialized);
-    for (int i = 0; i < size; ++i)
-        data[i] = char(seed + i % 61);
-    return data;
-}
-
-bool writeFile(const QString &path, const QByteArray &content, unsigned mode = 0644,
-               qint64 modified = 1600000000)
-{
-    const QByteArray native = encodePath(path);
-    UniqueFd fd(::open(native.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
-    if (!fd.isValid() ||
-        ::write(fd.get(), content.constData(), size_t(content.size())) != ssize_t(content.size()))
-        return false;
-    const struct timespec times[2] = {{modified, 0}, {modified, 987654321}};
-    return fd.close() == 0 && ::chmod(native.constData(), mode) == 0 &&
-           ::utimensat(AT_FDCWD, native.constData(), times, 0) == 0;
-}
-
-bool exists(const QString &path)
-{
-    struct stat status;
-    return ::lstat(encodePath(path).constData(), &status) == 0;
-}
-
-QStringList entriesOf(const QString &folder)
-{
-    return QDir(folder).entryList(
-        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
-}
 
 TreeEntry entryOf(const QString &path)
 {
@@ -109,7 +76,7 @@ void TstSafeMoveFile::keepsContentModeAndTime_data()
         QTest::addRow("text, %s", where) << QByteArray("Ordonnance\r\n") << 0640u << across;
         QTest::addRow("empty, %s", where) << QByteArray() << 0600u << across;
         QTest::addRow("several chunks, %s", where)
-            << pattern('x', 3 * 1024 * 1024 + 5) << 0644u << across;
+            << patternBytes('x', 3 * 1024 * 1024 + 5) << 0644u << across;
         QTest::addRow("read-only, %s", where) << QByteArray("lecture seule") << 0444u << across;
         QTest::addRow("executable, %s", where) << QByteArray("#!/bin/sh\n") << 0755u << across;
     }
@@ -125,7 +92,7 @@ void TstSafeMoveFile::keepsContentModeAndTime()
     if (across && !disk.isMounted())
         QSKIP(qPrintable(disk.skipReason()));
     const QString source = dir.filePath(QStringLiteral("scanner 2022.pdf"));
-    QVERIFY(writeFile(source, content, mode));
+    QVERIFY(writeNativeFile(source, content, mode));
     const QString target = across ? disk.path() : dir.filePath(QStringLiteral("DUPONT Marie"));
     QVERIFY(QDir().mkpath(target));
     const QString destination = target + QStringLiteral("/scanner 2022.pdf");
@@ -136,7 +103,7 @@ void TstSafeMoveFile::keepsContentModeAndTime()
     const TreeEntry copied = entryOf(destination);
     QCOMPARE(copied, entryOf(source));
     QCOMPARE(copied.mode, mode);
-    QCOMPARE(copied.modifiedNs, qint64(1600000000) * 1000000000 + 987654321);
+    QCOMPARE(copied.modifiedNs, qint64(1600000000) * 1000000000 + 123456789);
     QCOMPARE(entriesOf(target), QStringList{QStringLiteral("scanner 2022.pdf")});
 }
 
@@ -158,18 +125,18 @@ void TstSafeMoveFile::neverReplaces()
     QVERIFY(QDir().mkpath(target));
     const QString destination = target + QStringLiteral("/bilan.pdf");
     QString source = dir.filePath(QStringLiteral("bilan.pdf"));
-    QVERIFY(writeFile(source, "nouveau bilan"));
+    QVERIFY(writeNativeFile(source, "nouveau bilan"));
     if (taken == QLatin1String("file")) {
-        QVERIFY(writeFile(destination, "ancien bilan", 0600, 1500000000));
+        QVERIFY(writeNativeFile(destination, "ancien bilan", 0600, 1500000000));
     } else if (taken == QLatin1String("link")) {
         QCOMPARE(::symlink("nulle-part", encodePath(destination).constData()), 0);
     } else if (taken == QLatin1String("itself")) {
         source = destination;
-        QVERIFY(writeFile(destination, "le seul bilan"));
+        QVERIFY(writeNativeFile(destination, "le seul bilan"));
     } else {
         QVERIFY(QDir().mkpath(destination));
         if (taken == QLatin1String("full"))
-            QVERIFY(writeFile(destination + QStringLiteral("/page1.jpg"), "page"));
+            QVERIFY(writeNativeFile(destination + QStringLiteral("/page1.jpg"), "page"));
     }
     const TreeSnapshot before = snapshotTree(dir.path());
     int error = 0;
@@ -205,9 +172,9 @@ void TstSafeMoveFile::refusesWhatIsNotAFile()
     QTemporaryDir dir;
     QVERIFY(QDir().mkpath(dir.filePath(QStringLiteral("DUPONT Marie"))));
     QVERIFY(QDir().mkpath(dir.filePath(QStringLiteral("radios/2022"))));
-    QVERIFY(writeFile(dir.filePath(QStringLiteral("radios/2022/genou.jpg")), "jpeg"));
-    QVERIFY(writeFile(dir.filePath(QStringLiteral("bilan.pdf")), "bilan"));
-    QVERIFY(writeFile(dir.filePath(QStringLiteral("facture.pdf")), "facture"));
+    QVERIFY(writeNativeFile(dir.filePath(QStringLiteral("radios/2022/genou.jpg")), "jpeg"));
+    QVERIFY(writeNativeFile(dir.filePath(QStringLiteral("bilan.pdf")), "bilan"));
+    QVERIFY(writeNativeFile(dir.filePath(QStringLiteral("facture.pdf")), "facture"));
     // Opening a pipe for reading would wait for a writer: the copy must not.
     QCOMPARE(::mkfifo(encodePath(dir.filePath(QStringLiteral("tube"))).constData(), 0600), 0);
     const TreeSnapshot before = snapshotTree(dir.path());
@@ -224,7 +191,7 @@ void TstSafeMoveFile::keepsNamesThatAreNotUtf8()
     const QByteArray folder = root + "/LEF\xC8VRE Zo\xE9";
     QCOMPARE(::mkdir(folder.constData(), 0755), 0);
     const QString source = decodeFileName(root + "/r\xE9sultats.txt");
-    QVERIFY(writeFile(source, "r\xE9sultats"));
+    QVERIFY(writeNativeFile(source, "r\xE9sultats"));
     const QString destination = decodeFileName(folder + "/r\xE9sultats.txt");
     QVERIFY(CopyOneFile(source, destination));
     QCOMPARE(entryOf(destination), entryOf(source));
@@ -238,8 +205,8 @@ void TstSafeMoveFile::fullDiskLeavesNothing()
         QSKIP(qPrintable(disk.skipReason()));
     QTemporaryDir dir;
     const QString source = dir.filePath(QStringLiteral("scanner.pdf"));
-    const QByteArray content = pattern('s', 3 * 1024 * 1024);
-    QVERIFY(writeFile(source, content));
+    const QByteArray content = patternBytes('s', 3 * 1024 * 1024);
+    QVERIFY(writeNativeFile(source, content));
     const qint64 freeBefore = disk.freeBytes();
     int error = 0;
     QVERIFY(!CopyOneFile(source, disk.path() + QStringLiteral("/scanner.pdf"), &error));
@@ -263,7 +230,7 @@ void TstSafeMoveFile::failingSyncLeavesNothing()
         QSKIP("the fault library was not built");
     QTemporaryDir dir;
     const QString source = dir.filePath(QStringLiteral("bilan.pdf"));
-    QVERIFY(writeFile(source, "bilan sanguin"));
+    QVERIFY(writeNativeFile(source, "bilan sanguin"));
     const QString target = dir.filePath(QStringLiteral("DUPONT Marie"));
     QVERIFY(QDir().mkpath(target));
     const TreeSnapshot before = snapshotTree(dir.path());
@@ -286,7 +253,7 @@ void TstSafeMoveFile::worksWithoutUnnamedFiles()
         QSKIP("the fault library was not built");
     QTemporaryDir dir;
     const QString source = dir.filePath(QStringLiteral("bilan.pdf"));
-    QVERIFY(writeFile(source, pattern('b', 100000), 0640));
+    QVERIFY(writeNativeFile(source, patternBytes('b', 100000), 0640));
     const QString target = dir.filePath(QStringLiteral("DUPONT Marie"));
     QVERIFY(QDir().mkpath(target));
     const ChildResult child =
@@ -306,7 +273,7 @@ void TstSafeMoveFile::qfileCopyLosesTimeAndIgnoresSync()
 {
     QTemporaryDir dir;
     const QString source = dir.filePath(QStringLiteral("bilan.pdf"));
-    QVERIFY(writeFile(source, "bilan sanguin"));
+    QVERIFY(writeNativeFile(source, "bilan sanguin"));
     QVERIFY(QFile::copy(source, dir.filePath(QStringLiteral("qt.pdf"))));
     QVERIFY2(entryOf(dir.filePath(QStringLiteral("qt.pdf"))).modifiedNs !=
                  entryOf(source).modifiedNs,
@@ -327,20 +294,20 @@ void TstSafeMoveFile::qfileCopyLosesTimeAndIgnoresSync()
         {QStringLiteral("copy"), source, dir.filePath(QStringLiteral("ours2.pdf"))}, failingDisk);
     QVERIFY(ours.finished);
     QCOMPARE(ours.standardOutput.trimmed(), QStringLiteral("0 %1").arg(EIO).toUtf8());
-    QVERIFY(!exists(dir.filePath(QStringLiteral("ours2.pdf"))));
+    QVERIFY(!nativeExists(dir.filePath(QStringLiteral("ours2.pdf"))));
 }
 
 void TstSafeMoveFile::deletesOneFile()
 {
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("bilan.pdf"));
-    QVERIFY(writeFile(file, "bilan"));
+    QVERIFY(writeNativeFile(file, "bilan"));
     QVERIFY(QDir().mkpath(dir.filePath(QStringLiteral("radios"))));
     QCOMPARE(DeleteOneFile(file), 0);
-    QVERIFY(!exists(file));
+    QVERIFY(!nativeExists(file));
     QCOMPARE(DeleteOneFile(file), ENOENT);
     QCOMPARE(DeleteOneFile(dir.filePath(QStringLiteral("radios"))), EISDIR);
-    QVERIFY(exists(dir.filePath(QStringLiteral("radios"))));
+    QVERIFY(nativeExists(dir.filePath(QStringLiteral("radios"))));
 }
 
 PALVORIC_TEST_MAIN_WITH_CHILD(TstSafeMoveFile, childMain)

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+// Files and folders of the move tests, made through native names so that names that are
+// not UTF-8 keep their bytes.
+
+// size bytes of a pattern that starts at seed, so that a torn or shifted copy shows.
+QByteArray patternBytes(char seed, int size);
+
+// Writes a file with content, the permissions mode and the modification time modified
+// (seconds, with a fraction of a second that a copy must keep too).
+bool writeNativeFile(const QString &path, const QByteArray &content, unsigned mode = 0644,
+                     qint64 modified = 1600000000);
+
+bool setNativeTime(const QString &path, qint64 modified);
+// An entry of any kind is there (a dangling link too).
+bool nativeExists(const QString &path);
+// The names in a folder, hidden ones too, sorted.
+QStringList entriesOf(const QString &folder);
+
+// A patient folder as a practice has them: a report, a sub-folder of pictures (one picture
+// of pictureBytes), an empty folder, a link, and permissions and times of their own.
+bool fillPatientFolder(const QString &folder, int pictureBytes = 300 * 1024);
