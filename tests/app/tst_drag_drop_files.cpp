@@ -1,0 +1,101 @@
+// Files dropped from the file browser onto the window, moved into the folder of the
+// list's current line.
+#include "tests/app/drag_drop_fixture.h"
+#include "tests/support/tree_snapshot.h"
+
+class TstDragDropFiles : public DragDropTest
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase() { setUpCase(); }
+    void init() { makeWindow(); }
+    void cleanup() { closeWindow(); }
+
+    void droppedFiles_data();
+    void droppedFiles();
+    void droppedWithoutCurrentLine();
+};
+
+void TstDragDropFiles::droppedFiles_data()
+{
+    QTest::addColumn<QStringList>("dropped"); // names in the desk folder
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<QStringList>("refused"); // items named in a message, in order
+    QTest::addColumn<QStringList>("moved");
+    QTest::newRow("confirmed") << QStringList{"scanner.pdf", "radio.jpg"} << int(Desktop::Ok)
+                               << QStringList() << QStringList{"scanner.pdf", "radio.jpg"};
+    QTest::newRow("cancelled") << QStringList{"scanner.pdf", "radio.jpg"} << int(Desktop::Cancel)
+                               << QStringList() << QStringList();
+    QTest::newRow("a name that exists")
+        << QStringList{"scanner.pdf", "bilan.pdf", "radio.jpg"} << int(Desktop::Ok)
+        << QStringList{"bilan.pdf"} << QStringList{"scanner.pdf", "radio.jpg"};
+    QTest::newRow("a folder among files")
+        << QStringList{"scanner.pdf", "examens", "radio.jpg"} << int(Desktop::Ok)
+        << QStringList{"examens"} << QStringList{"scanner.pdf", "radio.jpg"};
+}
+
+void TstDragDropFiles::droppedFiles()
+{
+    QFETCH(QStringList, dropped);
+    QFETCH(int, answer);
+    QFETCH(QStringList, refused);
+    QFETCH(QStringList, moved);
+    const QString desk = m_dir->filePath(QStringLiteral("bureau"));
+    QVERIFY(QDir().mkpath(desk + QStringLiteral("/examens")));
+    QVERIFY(writeFileBytes(desk + QStringLiteral("/examens/sang.pdf"), "sang"));
+    QVERIFY(writeFileBytes(desk + QStringLiteral("/scanner.pdf"), "scanner"));
+    QVERIFY(writeFileBytes(desk + QStringLiteral("/radio.jpg"), "radio"));
+    QVERIFY(writeFileBytes(desk + QStringLiteral("/bilan.pdf"), "autre bilan"));
+    list()->setCurrentLine(1); // Q
+    const TreeSnapshot deskBefore = snapshotTree(desk);
+    const TreeSnapshot patientsBefore = snapshotTree(m_patients);
+
+    QStringList paths;
+    for (const QString &name : dropped)
+        paths.append(desk + u'/' + name);
+    m_desktop->setNextAnswer(answer);
+    for (qsizetype i = 0; i < refused.size(); ++i)
+        m_desktop->setNextAnswer(Desktop::Ok);
+    dropFiles(paths);
+
+    QList<ExpectedDialog> dialogs{{Desktop::DialogKind::Confirmation,
+                                   QStringLiteral("Déplacer %1 fichier(s)\r\n\r\nvers\r\n\r\n%2")
+                                       .arg(dropped.size())
+                                       .arg(patient(kQ))}};
+    for (const QString &name : refused)
+        dialogs.append({Desktop::DialogKind::Information,
+                        QStringLiteral("Erreur en copie : le fichier ") + name +
+                            QStringLiteral(" existe peut être déjà sur la "
+                                           "cible !")});
+    expectDialogs(dialogs);
+
+    TreeSnapshot deskExpected = deskBefore;
+    TreeSnapshot patientsExpected = patientsBefore;
+    for (const QString &name : moved) {
+        const QByteArray key = name.toUtf8();
+        patientsExpected.insert(kQ.toUtf8() + '/' + key, deskBefore.value(key));
+        deskExpected.remove(key);
+    }
+    QCOMPARE(treeDifference(deskExpected, snapshotTree(desk), false), QString());
+    QCOMPARE(treeDifference(patientsExpected, snapshotTree(m_patients), false), QString());
+    // The list keeps its lines and its current line.
+    QCOMPARE(lines(), (QStringList{kP, kQ, kR}));
+    QCOMPARE(list()->currentLine(), 1);
+}
+
+void TstDragDropFiles::droppedWithoutCurrentLine()
+{
+    const QString file = m_dir->filePath(QStringLiteral("scanner.pdf"));
+    QVERIFY(writeFileBytes(file, "scanner"));
+    list()->setCurrentLine(-1);
+    const TreeSnapshot before = snapshotTree(m_dir->path());
+    m_desktop->setNextAnswer(Desktop::Ok);
+    dropFiles({file});
+    expectDialogs({{Desktop::DialogKind::Warning,
+                    QStringLiteral("Vous devez sélectionner un dossier cible")}});
+    QCOMPARE(treeDifference(before, snapshotTree(m_dir->path())), QString());
+}
+
+QTEST_MAIN(TstDragDropFiles)
+
+#include "tst_drag_drop_files.moc"
