@@ -315,6 +315,9 @@ void TestForm1Composition::drops()
         data.setUrls(urls);
     if (!text.isEmpty())
         data.setText(text);
+    // The list is empty: a drop of files asks for a target folder, and nothing moves.
+    if (!paths.isEmpty())
+        m_desktop->setNextAnswer(Desktop::Ok);
     const QPoint at(5, 6);
     QDragEnterEvent enter(at, Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, {});
     QApplication::sendEvent(target, &enter);
@@ -328,6 +331,9 @@ void TestForm1Composition::drops()
         QCOMPARE(dropped.size(), 1);
         QCOMPARE(dropped.at(0).at(0).toPoint(), target->mapTo(m_form.get(), at));
         QCOMPARE(dropped.at(0).at(1).toStringList(), paths);
+        QCOMPARE(m_desktop->dialogs().size(), 1);
+        QCOMPARE(m_desktop->dialogs().at(0).text,
+                 QStringLiteral("Vous devez sélectionner un dossier cible"));
     }
     // A path never lands in a text field as text.
     QVERIFY(!searchText.contains(QLatin1Char('/')));
