@@ -83,6 +83,7 @@ Figures measure(const QString &folder, const Case &c, KeystrokePath &path, int r
     const QString find = u"find %1 -mindepth 1 -maxdepth 1 -iname %2 >/dev/null"_qs.arg(
         quoted(folder), quoted(c.findPattern));
     path.type(c.text, c.mode);
+    const int shellRounds = std::min(rounds, 5);
 
     std::vector<double> floor, listing, core, keystroke, paint, viaLs, viaFind;
     Figures figures;
@@ -95,8 +96,11 @@ Figures measure(const QString &folder, const Case &c, KeystrokePath &path, int r
         keystroke.push_back(millisecondsOf([&] { path.search(); }));
         paint.push_back(millisecondsOf([&] { path.paint(); }));
         QCoreApplication::processEvents();
-        viaLs.push_back(millisecondsOf([&] { runShell(lsGrep); }));
-        viaFind.push_back(millisecondsOf([&] { runShell(find); }));
+        // Separate processes, for comparison only: fewer rounds.
+        if (round < shellRounds) {
+            viaLs.push_back(millisecondsOf([&] { runShell(lsGrep); }));
+            viaFind.push_back(millisecondsOf([&] { runShell(find); }));
+        }
         if (round < 0) {
             for (auto *series : {&floor, &listing, &core, &keystroke, &paint, &viaLs, &viaFind})
                 series->clear();
@@ -167,7 +171,7 @@ int main(int argc, char *argv[])
            "warm caches; (x) is the ratio to the floor. floor: bare getdents64 counting\n"
            "names; listing: enumerate + match; core: findEntries (enumerate, match, sort);\n"
            "keystroke: the search action on a shown QListView, up to laid out; paint: one\n"
-           "repaint after it, not counted. Locale: "
+           "repaint after it, not counted; ls and find: 5 rounds. Locale: "
         << QLocale::system().name() << "\n\n";
     out << u"%1 %2 %3 %4 %5 %6 %7 %8 %9"_qs.arg(u"entries"_qs, -8)
                .arg(u"text"_qs, -5)
@@ -189,7 +193,7 @@ int main(int argc, char *argv[])
     std::vector<Row> rows;
     for (const QString &folder : std::as_const(folders)) {
         const qsizetype entries = countFolderEntries(platform::encodePath(folder)) - 2;
-        const int folderRounds = rounds > 0 ? rounds : entries > 50000 ? 11 : 21;
+        const int folderRounds = rounds > 0 ? rounds : entries > 50000 ? 21 : 31;
         KeystrokePath path(folder);
         for (const Case &c : cases) {
             const Figures f = measure(folder, c, path, folderRounds);
