@@ -77,7 +77,11 @@ ResultListView::ResultListView(QWidget *parent)
     viewport()->setAcceptDrops(true);
 }
 
-ResultListView::~ResultListView() = default;
+ResultListView::~ResultListView()
+{
+    // Before the list stops being one: events keep coming while its widgets go.
+    delete m_ownDragFilter;
+}
 
 int ResultListView::currentLine() const
 {
