@@ -162,9 +162,10 @@ void TestNameCollation::latinKeysCoverFrenchNames()
     const search::LatinSortKeys keys(listCollator(QLocale(u"fr_FR"_qs)));
     QVERIFY(keys.isUsable());
     std::vector<std::uint8_t> key;
-    for (const QString &name : frenchNames(300, 4))
-        QVERIFY2(!name.contains(u'Œ') && !name.contains(u'Ü') ? keys.appendKey(name, key) : true,
-                 qPrintable(name));
+    for (const QString &name : frenchNames(300, 4)) {
+        if (!name.contains(u'Œ')) // a ligature, which the collator expands: not covered
+            QVERIFY2(keys.appendKey(name, key), qPrintable(name));
+    }
     for (const QString &name : awkwardNames()) {
         if (std::all_of(name.begin(), name.end(), [](QChar c) { return c.unicode() < 0x80; }))
             continue; // plain ASCII: covered
