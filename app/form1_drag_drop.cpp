@@ -91,7 +91,6 @@ void reselectAfterNesting(Desktop &desktop, ResultListView *list, int line)
 void TForm1::wireDragAndDrop()
 {
     ResultListView *list = ui.ListBox1;
-    list->takeOwnDragsFirst();
     connect(list, &ResultListView::linePressed, this,
             [this](const QPoint &point, Qt::MouseButton button, Qt::KeyboardModifiers shift) {
                 runGuarded(m_desktop,

@@ -23,46 +23,6 @@ QByteArray processTag()
 
 } // namespace
 
-// Drags of the list's own lines, handed to the list before the filters installed on the
-// application earlier see them.
-class ResultListView::OwnDragFilter : public QObject
-{
-public:
-    explicit OwnDragFilter(ResultListView *list) : QObject(list), m_list(list)
-    {
-        qApp->installEventFilter(this);
-    }
-    ~OwnDragFilter() override { qApp->removeEventFilter(this); }
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (watched != m_list->viewport())
-            return false;
-        switch (event->type()) {
-        case QEvent::DragEnter:
-        case QEvent::DragMove:
-        case QEvent::Drop: {
-            auto *drop = static_cast<QDropEvent *>(event);
-            if (!isOwnLineDrag(drop->mimeData()))
-                return false;
-            if (event->type() == QEvent::Drop)
-                m_list->dropEvent(drop);
-            else
-                m_list->handleDragOver(event->type() == QEvent::DragEnter ? DragPhase::Enter
-                                                                          : DragPhase::Move,
-                                       static_cast<QDragMoveEvent *>(event));
-            return true;
-        }
-        default:
-            return false;
-        }
-    }
-
-private:
-    ResultListView *m_list;
-};
-
 ResultListView::ResultListView(QWidget *parent)
     : QListView(parent), m_model(new ResultListModel(this))
 {
@@ -77,11 +37,7 @@ ResultListView::ResultListView(QWidget *parent)
     viewport()->setAcceptDrops(true);
 }
 
-ResultListView::~ResultListView()
-{
-    // Before the list stops being one: events keep coming while its widgets go.
-    delete m_ownDragFilter;
-}
+ResultListView::~ResultListView() = default;
 
 int ResultListView::currentLine() const
 {
@@ -200,12 +156,6 @@ bool ResultListView::isOwnLineDrag(const QMimeData *data)
 {
     return data && data->hasFormat(kLineDragFormat) &&
            data->data(kLineDragFormat).startsWith(processTag() + ' ');
-}
-
-void ResultListView::takeOwnDragsFirst()
-{
-    delete m_ownDragFilter;
-    m_ownDragFilter = new OwnDragFilter(this);
 }
 
 void ResultListView::mousePressEvent(QMouseEvent *event)

@@ -73,10 +73,6 @@ public:
 
     void setDragOverHandler(DragOverHandler handler) { m_dragOver = std::move(handler); }
     void setDragStarter(DragStarter starter) { m_dragStarter = std::move(starter); }
-    // The list then sees drags of its own lines before the application-wide event
-    // filters installed earlier: the window's file drop target takes every drag it
-    // cannot read as files.
-    void takeOwnDragsFirst();
 
 Q_SIGNALS:
     void linePressed(const QPoint &point, Qt::MouseButton button, Qt::KeyboardModifiers modifiers);
@@ -94,9 +90,6 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    class OwnDragFilter;
-    friend class OwnDragFilter;
-
     void handleDragOver(DragPhase phase, QDragMoveEvent *event);
     void startLineDrag(int line);
 
@@ -105,7 +98,6 @@ private:
     DragOverHandler m_dragOver;
     DragStarter m_dragStarter;
     QList<int> m_dropBars;
-    OwnDragFilter *m_ownDragFilter = nullptr;
     // The pressed line while a press arms a drag, -1 otherwise.
     int m_armedLine = -1;
     QPoint m_pressPoint;

@@ -49,10 +49,16 @@ bool ShellDropTarget::eventFilter(QObject *watched, QEvent *event)
     auto *drop = static_cast<QDropEvent *>(event);
     if (drop->source() && isOverWindow(drop->source()))
         return false; // a drag within the window belongs to its element
-    const QStringList paths = localPaths(drop->mimeData());
+    const QMimeData *data = drop->mimeData();
+    const QStringList paths = localPaths(data);
     if (paths.isEmpty()) {
-        drop->ignore();
-        return true;
+        // Links and text are refused everywhere, so that no path lands in a text field;
+        // any other drag (a line of the result list) is the element's own business.
+        if (data && (data->hasUrls() || data->hasText())) {
+            drop->ignore();
+            return true;
+        }
+        return false;
     }
     drop->setDropAction(Qt::CopyAction);
     drop->accept();

@@ -11,8 +11,9 @@ class QWidget;
 // `JvDragDrop1`: files and folders dragged from the file browser may be dropped anywhere
 // on the window, over any element; each drop raises filesDropped with the point in the
 // window's coordinates and the full paths in the order given. Only local files count:
-// other links and plain text are not taken. Drags that start inside the window (a line of
-// the result list) are left to the element under the pointer.
+// other links and plain text are refused over the whole window. Drags that start inside
+// the window, or carry neither links nor text (a line of the result list), are left to
+// the element under the pointer.
 class ShellDropTarget : public QObject
 {
     Q_OBJECT
