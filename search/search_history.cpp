@@ -3,6 +3,7 @@
 #include "platform/atomic_file.h"
 #include "platform/file_contents.h"
 #include "platform/line_escape.h"
+#include "platform/text_lines.h"
 #include "platform/user_error.h"
 
 namespace search {
@@ -61,18 +62,8 @@ QStringList decodeHistory(QByteArrayView bytes, platform::TextEncoding *encoding
     if (nul >= 0)
         text.truncate(nul);
     QStringList entries;
-    qsizetype start = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (c != u'\r' && c != u'\n')
-            continue;
-        entries.append(platform::unescapeLine(QStringView(text).sliced(start, i - start)));
-        if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
-            ++i;
-        start = i + 1;
-    }
-    if (start < text.size())
-        entries.append(platform::unescapeLine(QStringView(text).sliced(start)));
+    for (const QString &line : platform::splitTextLines(text))
+        entries.append(platform::unescapeLine(line));
     return entries;
 }
 

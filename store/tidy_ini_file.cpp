@@ -3,6 +3,7 @@
 #include "platform/atomic_file.h"
 #include "platform/code_page.h"
 #include "platform/file_contents.h"
+#include "platform/text_lines.h"
 #include "platform/user_error.h"
 #include "store/ini_file.h"
 
@@ -63,29 +64,11 @@ const HeaderPattern &headerPattern()
     return pattern;
 }
 
-QStringList splitLines(const QString &text)
-{
-    QStringList lines;
-    qsizetype start = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (c != u'\r' && c != u'\n')
-            continue;
-        lines.append(text.sliced(start, i - start));
-        if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
-            ++i;
-        start = i + 1;
-    }
-    if (start < text.size())
-        lines.append(text.sliced(start));
-    return lines;
-}
-
 } // namespace
 
 QStringList tidyLines(const QString &text)
 {
-    const QStringList lines = splitLines(text);
+    const QStringList lines = platform::splitTextLines(text);
     const QString lineBreak = QStringLiteral("\r\n");
     // One sweep gives what replacing each header's text by a line break and itself gives
     // on the logs as written, without touching the same text elsewhere on a line.
@@ -98,7 +81,7 @@ QStringList tidyLines(const QString &text)
         tidied += lineBreak;
     }
     tidied.replace(QStringLiteral("\r\n\r\n\r\n"), QStringLiteral("\r\n\r\n"));
-    QStringList result = splitLines(tidied);
+    QStringList result = platform::splitTextLines(tidied);
     qsizetype firstKept = 0;
     while (firstKept < result.size() && result[firstKept].isEmpty())
         ++firstKept;
