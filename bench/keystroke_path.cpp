@@ -1,10 +1,10 @@
 #include "bench/keystroke_path.h"
 
 #include "app/result_list_model.h"
+#include "app/result_list_view.h"
 
 #include <QComboBox>
 #include <QLabel>
-#include <QListView>
 #include <QVBoxLayout>
 #include <QWidget>
 
@@ -15,12 +15,8 @@ KeystrokePath::KeystrokePath(const QString &startFolder)
     m_searchBox = new QComboBox;
     m_searchBox->setEditable(true);
     m_caption = new QLabel(u"Liste des sous-dossiers trouvés :"_qs);
-    m_list = new QListView;
-    m_model = new ResultListModel(m_list);
-    m_list->setModel(m_model);
-    m_list->setUniformItemSizes(true);
-    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_list = new ResultListView; // the window's own list, uniform item sizes
+    m_model = m_list->resultModel();
     layout->addWidget(m_searchBox);
     layout->addWidget(m_caption);
     layout->addWidget(m_list);
@@ -46,8 +42,7 @@ qsizetype KeystrokePath::search()
     const qsizetype count = lines.size();
     m_model->setLines(std::move(lines));
     m_caption->setText(search::countCaption(count, text, m_mode));
-    if (count > 0)
-        m_list->setCurrentIndex(m_model->index(0));
+    m_list->setCurrentLine(0);
     m_list->doItemsLayout();
     return count;
 }

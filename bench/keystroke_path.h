@@ -8,13 +8,13 @@
 
 class QComboBox;
 class QLabel;
-class QListView;
 class QWidget;
 class ResultListModel;
+class ResultListView;
 
 // The widgets a search touches, as the window has them: the search box, the count
-// caption, and the result list (a QListView with uniform item sizes over the model),
-// shown on the offscreen platform.
+// caption, and the window's result list `ListBox1` (a list view with uniform item sizes
+// over the model), shown on the offscreen platform.
 class KeystrokePath
 {
 public:
@@ -35,6 +35,6 @@ private:
     std::unique_ptr<QWidget> m_window;
     QComboBox *m_searchBox;
     QLabel *m_caption;
-    QListView *m_list;
+    ResultListView *m_list;
     ResultListModel *m_model;
 };

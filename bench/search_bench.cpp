@@ -170,7 +170,7 @@ int main(int argc, char *argv[])
     out << "Search of a start folder, one keystroke. Times in ms, medians over the rounds,\n"
            "warm caches; (x) is the ratio to the floor. floor: bare getdents64 counting\n"
            "names; listing: enumerate + match; core: findEntries (enumerate, match, sort);\n"
-           "keystroke: the search action on a shown QListView, up to laid out; paint: one\n"
+           "keystroke: the search action on the window's list, shown, up to laid out; paint: one\n"
            "repaint after it, not counted; ls and find: 5 rounds. Locale: "
         << QLocale::system().name() << "\n\n";
     out << u"%1 %2 %3 %4 %5 %6 %7 %8 %9"_qs.arg(u"entries"_qs, -8)
