@@ -141,7 +141,7 @@ bool ownFolder(int parentFd, const char *name, uid_t uid)
     return true;
 }
 
-// The trash at the top of another file system, per the two methods of the specification;
+// The trash at the top of another file system, "$topdir/.Trash/$uid" or "$topdir/.Trash-$uid";
 // empty with errno set when neither can be used.
 QByteArray volumeTrash(const QByteArray &topdir, uid_t uid)
 {

@@ -4,7 +4,7 @@
 #include <QByteArrayView>
 #include <QString>
 
-// The desktop trash of the freedesktop.org Trash specification, from which the user can
+// The desktop trash as freedesktop.org desktops share it, from which the user can
 // restore what was sent there. An entry goes to the home trash when it lies on the same
 // file system as the home trash, and otherwise to the trash at the top of its own file
 // system ($topdir/.Trash/$uid, or $topdir/.Trash-$uid). It is never copied and never
