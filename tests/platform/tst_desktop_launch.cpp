@@ -2,6 +2,7 @@
 // PATH that records the arguments it was given, byte for byte.
 #include "platform/desktop_launch.h"
 #include "platform/native_names.h"
+#include "tests/support/file_helpers.h"
 #include "tests/support/testdir.h"
 
 #include <QDir>
@@ -22,26 +23,6 @@ const QByteArray kRecordingScript = "#!/bin/sh\n"
                                     "done\n"
                                     "printf '%s' \"$#\" > \"$PALVORIC_XDG_RECORD/count\"\n"
                                     ": > \"$PALVORIC_XDG_RECORD/done\"\n";
-
-QByteArray readBytes(const QByteArray &path)
-{
-    QByteArray data;
-    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return QByteArrayLiteral("<missing>");
-    char buffer[4096];
-    ssize_t got;
-    while ((got = ::read(fd, buffer, sizeof buffer)) > 0)
-        data.append(buffer, got);
-    ::close(fd);
-    return data;
-}
-
-bool exists(const QByteArray &path)
-{
-    struct stat status;
-    return ::lstat(path.constData(), &status) == 0;
-}
 
 } // namespace
 
@@ -132,12 +113,12 @@ void TestDesktopLaunch::pathIsOneArgument()
     const QString path = platform::decodeFileName(target);
     QVERIFY(textFile ? platform::openFileInTextEditor(path)
                      : platform::openFolderInFileBrowser(path));
-    QTRY_VERIFY(exists(record("done")));
-    QCOMPARE(readBytes(record("count")), QByteArray("1"));
-    QCOMPARE(readBytes(record("arg1")), target);
+    QTRY_VERIFY(nativePathExists(record("done")));
+    QCOMPARE(readNativeBytes(record("count")), QByteArray("1"));
+    QCOMPARE(readNativeBytes(record("arg1")), target);
     // Nothing was run by a shell on the way.
-    QVERIFY(!exists(m_dir->nativePath("pwned")));
-    QVERIFY(!exists(m_dir->nativePath("patients/pwned")));
+    QVERIFY(!nativePathExists(m_dir->nativePath("pwned")));
+    QVERIFY(!nativePathExists(m_dir->nativePath("patients/pwned")));
 }
 
 void TestDesktopLaunch::relativePathMadeAbsolute()
@@ -145,8 +126,8 @@ void TestDesktopLaunch::relativePathMadeAbsolute()
     installXdgOpen(kRecordingScript, 0755);
     QVERIFY(QDir::setCurrent(m_dir->filePath(u"patients"_qs)));
     QVERIFY(platform::openFolderInFileBrowser(u"-rf"_qs));
-    QTRY_VERIFY(exists(record("done")));
-    QCOMPARE(readBytes(record("arg1")), m_dir->nativePath("patients/-rf"));
+    QTRY_VERIFY(nativePathExists(record("done")));
+    QCOMPARE(readNativeBytes(record("arg1")), m_dir->nativePath("patients/-rf"));
 }
 
 void TestDesktopLaunch::noXdgOpen()
@@ -176,7 +157,7 @@ void TestDesktopLaunch::xdgOpenThatCannotStart()
     qputenv("PATH", m_dir->nativePath("bin"));
     installXdgOpen(script, mode);
     QVERIFY(!platform::openFolderInFileBrowser(m_dir->filePath(u"patients"_qs)));
-    QVERIFY(!exists(record("done")));
+    QVERIFY(!nativePathExists(record("done")));
 }
 
 QTEST_GUILESS_MAIN(TestDesktopLaunch)

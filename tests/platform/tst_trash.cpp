@@ -3,6 +3,7 @@
 // volume), where the entry must stay where it was.
 #include "platform/native_names.h"
 #include "platform/trash.h"
+#include "tests/support/file_helpers.h"
 #include "tests/support/small_tmpfs.h"
 #include "tests/support/testdir.h"
 #include "tests/support/unprivileged.h"
@@ -25,26 +26,6 @@ using Status = TrashOutcome::Status;
 namespace {
 
 constexpr uid_t kNobody = 65534;
-
-bool exists(const QByteArray &path)
-{
-    struct stat status;
-    return ::lstat(path.constData(), &status) == 0;
-}
-
-QByteArray readBytes(const QByteArray &path)
-{
-    QByteArray data;
-    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return QByteArrayLiteral("<missing>");
-    char buffer[4096];
-    ssize_t got;
-    while ((got = ::read(fd, buffer, sizeof buffer)) > 0)
-        data.append(buffer, got);
-    ::close(fd);
-    return data;
-}
 
 QList<QByteArray> namesIn(const QByteArray &folder)
 {
@@ -246,11 +227,12 @@ void TestTrash::folderGoesToHomeTrash()
     QCOMPARE(result.error, 0);
     QCOMPARE(result.trashFolder, platform::decodeFileName(m_trash));
     QCOMPARE(platform::encodeFileName(result.trashedName), name);
-    QVERIFY(!exists(original));
-    QCOMPARE(readBytes(m_trash + "/files/" + name + "/compte rendu.txt"), QByteArray("bilan"));
-    QVERIFY(exists(m_trash + "/files/" + name + "/radios"));
+    QVERIFY(!nativePathExists(original));
+    QCOMPARE(readNativeBytes(m_trash + "/files/" + name + "/compte rendu.txt"),
+             QByteArray("bilan"));
+    QVERIFY(nativePathExists(m_trash + "/files/" + name + "/radios"));
 
-    const QByteArray info = readBytes(m_trash + "/info/" + name + ".trashinfo");
+    const QByteArray info = readNativeBytes(m_trash + "/info/" + name + ".trashinfo");
     QVERIFY2(info.startsWith("[Trash Info]\n"), info.constData());
     QVERIFY(info.endsWith('\n'));
     const auto keys = infoKeys(info);
@@ -297,13 +279,13 @@ void TestTrash::takenNamesGetACounter()
         const QByteArray name = round == 0 ? QByteArray("DUPONT Marie")
                                            : "DUPONT Marie." + QByteArray::number(round + 1);
         QCOMPARE(result.trashedName, QString::fromUtf8(name));
-        QCOMPARE(readBytes(m_trash + "/files/" + name + "/tour"), QByteArray::number(round));
+        QCOMPARE(readNativeBytes(m_trash + "/files/" + name + "/tour"), QByteArray::number(round));
         expected.append(name + ".trashinfo");
     }
     m_dir->createDir(u"patients/MARTIN Paul"_qs);
     const TrashOutcome martin = platform::moveToTrash(m_dir->filePath(u"patients/MARTIN Paul"_qs));
     QCOMPARE(martin.trashedName, u"MARTIN Paul.2"_qs);
-    QCOMPARE(readBytes(m_trash + "/files/MARTIN Paul/orphelin"), QByteArray("x"));
+    QCOMPARE(readNativeBytes(m_trash + "/files/MARTIN Paul/orphelin"), QByteArray("x"));
     expected.append("MARTIN Paul.2.trashinfo");
     std::sort(expected.begin(), expected.end());
     QCOMPARE(namesIn(m_trash + "/info"), expected);
@@ -324,7 +306,7 @@ void TestTrash::longNameFitsWithItsInfo()
     QVERIFY(name.startsWith(trashed));
     QCOMPARE(trashed.size() % 2, 0); // cut between characters
     QVERIFY(QString::fromUtf8(trashed).toUtf8() == trashed);
-    const auto keys = infoKeys(readBytes(m_trash + "/info/" + trashed + ".trashinfo"));
+    const auto keys = infoKeys(readNativeBytes(m_trash + "/info/" + trashed + ".trashinfo"));
     QCOMPARE(QByteArray::fromPercentEncoding(keys.value("Path")),
              m_dir->nativePath("patients/" + name));
 }
@@ -338,7 +320,7 @@ void TestTrash::linkTrashedNotItsTarget()
     struct stat status;
     QVERIFY(::lstat((m_trash + "/files/lien").constData(), &status) == 0);
     QVERIFY(S_ISLNK(status.st_mode));
-    QCOMPARE(readBytes(m_dir->nativePath("patients/DUPONT Marie/note")), QByteArray("n"));
+    QCOMPARE(readNativeBytes(m_dir->nativePath("patients/DUPONT Marie/note")), QByteArray("n"));
 }
 
 void TestTrash::missingEntryTouchesNothing()
@@ -350,7 +332,7 @@ void TestTrash::missingEntryTouchesNothing()
         QCOMPARE(int(result.status), int(Status::NotFound));
         QCOMPARE(result.error, ENOENT);
     }
-    QVERIFY(!exists(m_dir->nativePath("data")));
+    QVERIFY(!nativePathExists(m_dir->nativePath("data")));
 }
 
 void TestTrash::folderHoldingTheTrashIsRefused()
@@ -360,7 +342,7 @@ void TestTrash::folderHoldingTheTrashIsRefused()
     const TrashOutcome result = platform::moveToTrash(m_dir->filePath(u"data"_qs));
     QCOMPARE(int(result.status), int(Status::Failed));
     QCOMPARE(result.error, EINVAL);
-    QCOMPARE(readBytes(m_dir->nativePath("data/notes")), QByteArray("n"));
+    QCOMPARE(readNativeBytes(m_dir->nativePath("data/notes")), QByteArray("n"));
     QCOMPARE(namesIn(m_trash + "/info"), QList<QByteArray>());
 }
 
@@ -379,7 +361,7 @@ void TestTrash::infoFolderWithoutWritePermission()
     });
     QVERIFY2(refused.has_value(), "could not run as an ordinary user");
     QVERIFY(*refused);
-    QCOMPARE(readBytes(m_dir->nativePath("patients/DUPONT Marie/note")), QByteArray("n"));
+    QCOMPARE(readNativeBytes(m_dir->nativePath("patients/DUPONT Marie/note")), QByteArray("n"));
     QCOMPARE(namesIn(m_trash + "/info"), QList<QByteArray>());
     QCOMPARE(namesIn(m_trash + "/files"), QList<QByteArray>());
 }
@@ -405,7 +387,7 @@ void TestTrash::fullDisk()
     const TrashOutcome result = platform::moveToTrash(disk.path() + u"/DUPONT Marie"_qs);
     QCOMPARE(int(result.status), int(Status::Failed));
     QCOMPARE(result.error, ENOSPC);
-    QCOMPARE(readBytes(root + "/DUPONT Marie/note"), QByteArray("bilan"));
+    QCOMPARE(readNativeBytes(root + "/DUPONT Marie/note"), QByteArray("bilan"));
     QCOMPARE(namesIn(root + "/data/Trash/info"), QList<QByteArray>());
     QCOMPARE(namesIn(root + "/data/Trash/files"), QList<QByteArray>());
 }
@@ -444,13 +426,13 @@ void TestTrash::otherVolumeTrash()
     QCOMPARE(int(result.status), int(Status::Trashed));
     const QByteArray trash = top + '/' + expectedTrash;
     QCOMPARE(result.trashFolder, QString::fromUtf8(trash));
-    QVERIFY(exists(trash + "/files/DUPONT Marie"));
-    QVERIFY(!exists(top + "/patients/DUPONT Marie"));
+    QVERIFY(nativePathExists(trash + "/files/DUPONT Marie"));
+    QVERIFY(!nativePathExists(top + "/patients/DUPONT Marie"));
     // Relative to the top of the volume.
-    const auto keys = infoKeys(readBytes(trash + "/info/DUPONT Marie.trashinfo"));
+    const auto keys = infoKeys(readNativeBytes(trash + "/info/DUPONT Marie.trashinfo"));
     QCOMPARE(keys.value("Path"), QByteArray("patients/DUPONT%20Marie"));
     // The home trash is not involved.
-    QVERIFY(!exists(m_trash));
+    QVERIFY(!nativePathExists(m_trash));
     if (shared == "link")
         QCOMPARE(namesIn(top + "/partage"), QList<QByteArray>());
 }
@@ -468,7 +450,7 @@ void TestTrash::otherVolumeTrashOfAnotherUserRefused()
     QVERIFY(::mkdir(top + "/DUPONT Marie", 0755) == 0);
     const TrashOutcome result = platform::moveToTrash(volume.path() + u"/DUPONT Marie"_qs);
     QCOMPARE(int(result.status), int(Status::NoTrash));
-    QVERIFY(exists(top + "/DUPONT Marie"));
+    QVERIFY(nativePathExists(top + "/DUPONT Marie"));
     QCOMPARE(namesIn(top + "/.Trash-0"), QList<QByteArray>());
 }
 
@@ -483,8 +465,8 @@ void TestTrash::readOnlyVolumeRefused()
     const TrashOutcome result = platform::moveToTrash(volume.path() + u"/DUPONT Marie"_qs);
     QCOMPARE(int(result.status), int(Status::NoTrash));
     QCOMPARE(result.error, EROFS);
-    QVERIFY(exists(top + "/DUPONT Marie"));
-    QVERIFY(!exists(m_trash));
+    QVERIFY(nativePathExists(top + "/DUPONT Marie"));
+    QVERIFY(!nativePathExists(m_trash));
 }
 
 void TestTrash::volumeTopNotWritableRefused()
@@ -508,8 +490,8 @@ void TestTrash::volumeTopNotWritableRefused()
     });
     QVERIFY2(refused.has_value(), "could not run as an ordinary user");
     QVERIFY(*refused);
-    QVERIFY(exists(top + "/patients/DUPONT Marie"));
-    QVERIFY(!exists(m_trash));
+    QVERIFY(nativePathExists(top + "/patients/DUPONT Marie"));
+    QVERIFY(!nativePathExists(m_trash));
 }
 
 void TestTrash::mountPointRefused()
@@ -522,7 +504,7 @@ void TestTrash::mountPointRefused()
     const TrashOutcome result = platform::moveToTrash(volume.path());
     QCOMPARE(int(result.status), int(Status::Failed));
     QCOMPARE(result.error, EBUSY);
-    QVERIFY(exists(top + "/dedans"));
+    QVERIFY(nativePathExists(top + "/dedans"));
 }
 
 QTEST_GUILESS_MAIN(TestTrash)

@@ -9,6 +9,10 @@
 
 // The file's bytes, or "<missing>" when it cannot be read.
 QByteArray readFileBytes(const QString &path);
+// The same for a path given as its bytes (a name that is not UTF-8), and whether
+// anything, a dangling link included, stands at such a path.
+QByteArray readNativeBytes(const QByteArray &nativePath);
+bool nativePathExists(const QByteArray &nativePath);
 // Replaces the file's content with data, plainly (not the way under test).
 bool writeFileBytes(const QString &path, const QByteArray &data);
 
