@@ -150,13 +150,14 @@ void TForm1::closeEvent(QCloseEvent *event)
         event->ignore();
 }
 
-QList<store::CheckState> TForm1::checkStates() const
+store::WindowOptions TForm1::options() const
 {
-    // In the order the window owns them: the check box, then the three menu options.
-    return {{ui.chk_DEBUT->objectName(), false, ui.chk_DEBUT->isChecked()},
-            {ui.chk_StayOnTop->objectName(), true, ui.chk_StayOnTop->isChecked()},
-            {ui.chk_DOSSIER->objectName(), true, ui.chk_DOSSIER->isChecked()},
-            {ui.chk_LOG->objectName(), true, ui.chk_LOG->isChecked()}};
+    store::WindowOptions options;
+    options.beginsWith = ui.chk_DEBUT->isChecked();
+    options.stayOnTop = ui.chk_StayOnTop->isChecked();
+    options.showStartFolder = ui.chk_DOSSIER->isChecked();
+    options.tidyLogs = ui.chk_LOG->isChecked();
+    return options;
 }
 
 void TForm1::applyOuterGeometry(const QRect &outer)
@@ -184,11 +185,11 @@ void TForm1::ini_getExecute()
 {
     store::WindowSettings settings;
     settings.geometry = frameGeometry();
-    settings.checks = checkStates();
+    settings.options = options();
     const QScreen *screen = QGuiApplication::primaryScreen();
     const QRect workArea = screen ? screen->availableGeometry() : QRect();
     try {
-        store::loadWindowSettings(settings, platform::ExeBaseName(), objectName(), workArea,
+        store::loadWindowSettings(settings, platform::ExeBaseName(), workArea,
                                   platform::ExeFolder());
     } catch (...) {
         applyOuterGeometry(settings.geometry); // the values read before the bad one stay
@@ -197,10 +198,10 @@ void TForm1::ini_getExecute()
     applyOuterGeometry(settings.geometry);
     // The check box runs its click handler when its state changes; the menu options
     // are set silently and keep their pictures.
-    ui.chk_DEBUT->setChecked(settings.checks.at(0).checked);
-    ui.chk_StayOnTop->setChecked(settings.checks.at(1).checked);
-    ui.chk_DOSSIER->setChecked(settings.checks.at(2).checked);
-    ui.chk_LOG->setChecked(settings.checks.at(3).checked);
+    ui.chk_DEBUT->setChecked(settings.options.beginsWith);
+    ui.chk_StayOnTop->setChecked(settings.options.stayOnTop);
+    ui.chk_DOSSIER->setChecked(settings.options.showStartFolder);
+    ui.chk_LOG->setChecked(settings.options.tidyLogs);
     ui.JvDirectory_DATA->setText(settings.startFolder);
     ui.Cherche->setEditText(QString());
 
@@ -215,10 +216,9 @@ void TForm1::ini_saveExecute()
 {
     store::WindowSettings settings;
     settings.geometry = frameGeometry();
-    settings.checks = checkStates();
+    settings.options = options();
     settings.startFolder = StartFolder();
-    settings.folderPanelChecked = ui.chk_DOSSIER->isChecked();
-    store::saveWindowSettings(settings, platform::ExeBaseName(), objectName());
+    store::saveWindowSettings(settings, platform::ExeBaseName());
 
     QStringList history;
     for (int i = 0; i < ui.Cherche->count(); ++i)

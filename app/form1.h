@@ -3,7 +3,7 @@
 #include "app/form1_elements.h"
 #include "app/start_folder_browse.h"
 #include "search/search_history.h"
-#include "store/check_states.h"
+#include "store/window_settings.h"
 
 #include <QStringList>
 #include <QWidget>
@@ -84,7 +84,7 @@ private:
     void wireDragAndDrop();
     void setPicture(QAction *item, int picture);
     void setStayOnTop(bool on);
-    QList<store::CheckState> checkStates() const;
+    store::WindowOptions options() const;
     void applyOuterGeometry(const QRect &outer);
     bool belongsToWindow(QObject *object) const;
     bool filterWindowEvent(QObject *watched, QEvent *event);

@@ -14,6 +14,7 @@
 #include "search/result_filters.h"
 #include "search/search_history.h"
 #include "store/activity_log.h"
+#include "store/stored_names.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -194,7 +195,7 @@ void TForm1::Supprimer1Click()
 
 void TForm1::Rvisiions1Click()
 {
-    const QString notes = platform::ExeFolder() + QStringLiteral("_REVISIONS.TXT ");
+    const QString notes = platform::ExeFolder() + store::kRevisionNotesFileName;
     const folderops::Opening opening = folderops::OpenInNotepad(
         notes, [this](const QString &file) { return m_desktop.openTextFile(file); });
     if (opening != folderops::Opening::Opened)

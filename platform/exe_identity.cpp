@@ -55,14 +55,14 @@ QString exeBaseNameFromPath(const QString &exePath)
     return dot < 0 ? name : name.left(dot);
 }
 
-QString settingsFileFromPath(const QString &exePath)
+QString replaceExtension(const QString &path, const QString &extension)
 {
-    if (exePath.isEmpty())
+    if (path.isEmpty())
         return QString();
-    const qsizetype nameStart = lastSeparator(exePath) + 1;
-    const qsizetype dot = exePath.lastIndexOf(QLatin1Char('.'));
-    const QString stem = dot >= nameStart ? exePath.left(dot) : exePath;
-    return stem + QStringLiteral(".INI");
+    const qsizetype nameStart = lastSeparator(path) + 1;
+    const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
+    const QString stem = dot >= nameStart ? path.left(dot) : path;
+    return stem + extension;
 }
 
 QString programTitleFromPath(const QString &exePath)
@@ -84,11 +84,6 @@ QString ExeFolder()
 QString ExeBaseName()
 {
     return exeBaseNameFromPath(executablePath());
-}
-
-QString SettingsFile()
-{
-    return settingsFileFromPath(executablePath());
 }
 
 QString ProgramTitle()

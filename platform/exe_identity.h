@@ -17,14 +17,14 @@ void overrideExecutablePath(const QString &path);
 QString exeFolderFromPath(const QString &exePath);
 // The file name without its extension (the text from the name's last ".").
 QString exeBaseNameFromPath(const QString &exePath);
-// The full path with its extension replaced by ".INI" ("" for an empty path).
-QString settingsFileFromPath(const QString &exePath);
+// The full path with its extension (the text from the file name's last ".") replaced by
+// extension, or extension appended when it has none; "" for an empty path.
+QString replaceExtension(const QString &path, const QString &extension);
 // The file name cut before its first ".", its first character kept, the others lower-cased.
 QString programTitleFromPath(const QString &exePath);
 
 QString ExeFolder();
 QString ExeBaseName();
-QString SettingsFile();
 QString ProgramTitle();
 
 } // namespace platform

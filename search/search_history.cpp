@@ -5,6 +5,7 @@
 #include "platform/line_escape.h"
 #include "platform/text_lines.h"
 #include "platform/user_error.h"
+#include "store/stored_names.h"
 
 namespace search {
 
@@ -40,7 +41,7 @@ bool holds(const QStringList &history, const QString &text)
 
 QString historyFilePath(const QString &exeFolder)
 {
-    return exeFolder + QStringLiteral("liste.txt");
+    return exeFolder + store::kHistoryFileName;
 }
 
 bool AddToHistory(QStringList &history, const QString &text, const QString &boxText)

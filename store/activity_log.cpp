@@ -2,18 +2,19 @@
 
 #include "store/clock.h"
 #include "store/ini_file.h"
+#include "store/stored_names.h"
 #include "store/tidy_ini_file.h"
 
 namespace store {
 
 QString journalLogPath(const QString &exeFolder)
 {
-    return exeFolder + QStringLiteral("_JOURNAL.LOG");
+    return exeFolder + kJournalFileName;
 }
 
 QString folderLogPath(const QString &exeFolder)
 {
-    return exeFolder + QStringLiteral("_DOSSIERS.LOG");
+    return exeFolder + kFolderLogFileName;
 }
 
 QString longTimeFormatWithoutZone(const QLocale &locale)

@@ -1,5 +1,7 @@
 #include "store/ini_file.h"
 
+#include "store/stored_names.h"
+
 #include "platform/atomic_file.h"
 #include "platform/exe_identity.h"
 #include "platform/file_contents.h"
@@ -32,7 +34,12 @@ QString cutToReadLimit(QString text)
 
 QString iniFilePath(const QString &file)
 {
-    return file.isEmpty() ? platform::SettingsFile() : file;
+    return file.isEmpty() ? settingsFilePath() : file;
+}
+
+QString settingsFilePath()
+{
+    return platform::replaceExtension(platform::executablePath(), kSettingsExtension);
 }
 
 void IniWriteString(const QString &section, const QString &key, const QString &value,

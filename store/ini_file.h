@@ -4,11 +4,13 @@
 
 // The one-call INI operations of the whole program. Each one reads the file afresh and,
 // for a write, replaces it in one step (platform/atomic_file.h): nothing is kept open or
-// cached between calls. An empty file path means the settings file (SettingsFile).
+// cached between calls. An empty file path means the settings file (settingsFilePath()).
 namespace store {
 
-// The path an operation given `file` uses: file itself, or SettingsFile when empty.
+// The path an operation given `file` uses: file itself, or settingsFilePath() when empty.
 QString iniFilePath(const QString &file);
+// The settings file: the executable's path with its extension replaced by ".INI".
+QString settingsFilePath();
 
 // Longest value a read gives; a longer stored value (or default) is cut.
 constexpr qsizetype kIniReadLimit = 2047;

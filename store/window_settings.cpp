@@ -2,28 +2,47 @@
 
 #include "store/form_geometry.h"
 #include "store/ini_file.h"
+#include "store/stored_names.h"
 
 namespace store {
 
-void loadWindowSettings(WindowSettings &settings, const QString &section, const QString &windowName,
-                        const QRect &workArea, const QString &exeFolder, const QString &file)
+namespace {
+
+// The options in the order the file has always listed them.
+struct OptionKey
 {
-    LoadFormGeometry(section, windowName, settings.geometry, workArea, file);
-    const QList<bool> states = LoadCheckStates(settings.checks, file);
-    for (qsizetype i = 0; i < states.size(); ++i)
-        settings.checks[i].checked = states[i];
+    const QString &key;
+    bool WindowOptions::*value;
+};
+
+const OptionKey kOptionKeys[] = {
+    {kBeginsWithKey, &WindowOptions::beginsWith},
+    {kStayOnTopKey, &WindowOptions::stayOnTop},
+    {kShowStartFolderKey, &WindowOptions::showStartFolder},
+    {kTidyLogsKey, &WindowOptions::tidyLogs},
+};
+
+} // namespace
+
+void loadWindowSettings(WindowSettings &settings, const QString &section, const QRect &workArea,
+                        const QString &defaultStartFolder, const QString &file)
+{
+    LoadFormGeometry(section, kGeometryKey, settings.geometry, workArea, file);
+    WindowOptions &options = settings.options;
+    for (const OptionKey &option : kOptionKeys)
+        options.*option.value =
+            IniReadBool(kOptionsSection, option.key, options.*option.value, file);
     settings.startFolder =
-        IniReadString(QStringLiteral("DOSSIER"), QStringLiteral("DATA"), exeFolder, file);
+        IniReadString(kStartFolderSection, kStartFolderKey, defaultStartFolder, file);
 }
 
-void saveWindowSettings(const WindowSettings &settings, const QString &section,
-                        const QString &windowName, const QString &file)
+void saveWindowSettings(const WindowSettings &settings, const QString &section, const QString &file)
 {
-    SaveFormGeometry(section, windowName, settings.geometry, file);
-    SaveCheckStates(settings.checks, file);
-    IniWriteString(QStringLiteral("DOSSIER"), QStringLiteral("DATA"), settings.startFolder, file);
-    IniWriteBool(QStringLiteral("AFFICHER"), QStringLiteral("DOSSIER"), settings.folderPanelChecked,
-                 file);
+    SaveFormGeometry(section, kGeometryKey, settings.geometry, file);
+    for (const OptionKey &option : kOptionKeys)
+        IniWriteBool(kOptionsSection, option.key, settings.options.*option.value, file);
+    IniWriteString(kStartFolderSection, kStartFolderKey, settings.startFolder, file);
+    IniWriteBool(kDisplaySection, kStartFolderPanelKey, settings.options.showStartFolder, file);
 }
 
 } // namespace store

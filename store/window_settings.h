@@ -1,48 +1,40 @@
 #pragma once
 
-#include "store/check_states.h"
-
-#include <QList>
 #include <QRect>
 #include <QString>
 
-// The settings the main window restores at creation (ini_getExecute) and stores when it
-// closes (ini_saveExecute), as plain values the window reads from and writes back to
-// its elements.
-//
-// ini_getExecute, in this order; an error ends it at the failing step:
-//   1-3. loadWindowSettings: geometry, then the check states, then the start folder.
-//        When it raises (a stored geometry piece that is not an integer), only the
-//        geometry pieces before the bad one are in `settings`: the window applies that
-//        geometry and nothing else, then passes the error on.
-//        Otherwise the window applies the geometry, then the check states in order
-//        (chk_DEBUT's click handler runs when its state changes), then the start folder.
-//   4.   the window empties the search box;
-//   5.   search::loadHistory (search/search_history.h).
-//
-// ini_saveExecute, in this order; an error ends it and the close is abandoned:
-//   1-4. saveWindowSettings: geometry, check states, "DOSSIER"/"DATA",
-//        "AFFICHER"/"DOSSIER";
-//   5.   search::trimHistory, then search::saveHistory;
-//   6.   when chk_LOG is checked, tidyActivityLogs (store/activity_log.h).
+// The settings the main window restores when it is created and stores when it closes,
+// as plain values the window reads from and writes back to its elements.
 namespace store {
+
+// The window's four options and their values on a first start.
+struct WindowOptions
+{
+    bool beginsWith = true;      // names begin with the search text (else: contain it)
+    bool stayOnTop = false;      // the window stays above the others
+    bool showStartFolder = true; // the start-folder panel is shown
+    bool tidyLogs = true;        // the activity logs are tidied when the window closes
+};
 
 struct WindowSettings
 {
-    QRect geometry;                 // the window's outer geometry
-    QList<CheckState> checks;       // in the order the window owns them
-    QString startFolder;            // the text of the start-folder field
-    bool folderPanelChecked = true; // chk_DOSSIER, stored again under "AFFICHER"
+    QRect geometry; // the window's outer geometry
+    WindowOptions options;
+    QString startFolder; // the text of the start-folder field
 };
 
-// section: the executable's base name; windowName: "Form1"; workArea: the primary
-// screen's available geometry; exeFolder: the start folder when none is stored. Fills
-// settings.checks[i].checked with the loaded states.
-void loadWindowSettings(WindowSettings &settings, const QString &section, const QString &windowName,
-                        const QRect &workArea, const QString &exeFolder,
-                        const QString &file = QString());
+// Reads the geometry, then the options, then the start folder. section: the executable's
+// base name; workArea: the primary screen's available geometry; defaultStartFolder: the
+// start folder when none is stored. Missing values keep what settings holds; an option
+// stored as something other than an integer keeps it too. A stored geometry piece that
+// is not an integer raises palvoric::UserError: settings.geometry then holds the pieces
+// before it and nothing else is read.
+void loadWindowSettings(WindowSettings &settings, const QString &section, const QRect &workArea,
+                        const QString &defaultStartFolder, const QString &file = QString());
 
+// Writes the geometry, the options, the start folder and the panel flag, in this order;
+// raises at the first write that fails.
 void saveWindowSettings(const WindowSettings &settings, const QString &section,
-                        const QString &windowName, const QString &file = QString());
+                        const QString &file = QString());
 
 } // namespace store

@@ -25,6 +25,7 @@ private Q_SLOTS:
     void cleanup();
 
     void firstSaveWritesTheSampleLayout();
+    void savedFilesMatchTheFixedSample();
     void optionsFolderAndHistoryComeBack();
     void storedContainsModeRunsItsHandler();
     void failedSaveKeepsTheWindowOpen();
@@ -104,6 +105,37 @@ void TestForm1Settings::firstSaveWritesTheSampleLayout()
     QVERIFY2(sample.match(text).hasMatch(), qPrintable(text));
     // Nothing was opened: no history is written beyond an empty file.
     QCOMPARE(read(QStringLiteral("liste.txt")), QByteArray("\xEF\xBB\xBF"));
+}
+
+void TestForm1Settings::savedFilesMatchTheFixedSample()
+{
+    // A settings file and a history brought from an older copy, with lines the program
+    // does not know: after a session, every byte is where the fixed sample says.
+    write(QStringLiteral("Palvoric.INI"),
+          "; cabinet Dupont\r\n[Palvoric]\r\nForm1=100:50:300:400\r\n[IMPRIMANTE]\r\nNom=HP\r\n"
+          "[CASES_A_COCHER]\r\nchk_LOG=0\r\nchk_DEBUT=0\r\n[DOSSIER]\r\nDATA=/srv/old\r\n");
+    write(QStringLiteral("liste.txt"), "DUPONT Jean\r\nMARTIN\r\n");
+    {
+        TForm1 &form = start();
+        const Form1Elements &ui = form.elements();
+        ui.chk_DEBUT->setChecked(true);
+        ui.chk_StayOnTop->trigger();
+        ui.chk_DOSSIER->trigger();
+        ui.JvDirectory_DATA->setText(QStringLiteral("/srv/Patients été"));
+        ui.Cherche->insertItem(0, QStringLiteral("Lefèvre Éloïse"));
+        form.move(120, 80);    // the frame's corner
+        form.resize(316, 416); // the offscreen frame adds 2 pixels each side
+        QVERIFY(closeForm());
+    }
+    QCOMPARE(read(QStringLiteral("Palvoric.INI")),
+             QByteArray("; cabinet Dupont\r\n[Palvoric]\r\nForm1=120:80:320:420\r\n"
+                        "[IMPRIMANTE]\r\nNom=HP\r\n[CASES_A_COCHER]\r\nchk_LOG=0\r\n"
+                        "chk_DEBUT=1\r\nchk_StayOnTop=1\r\nchk_DOSSIER=0\r\n[DOSSIER]\r\n"
+                        "DATA=/srv/Patients \xc3\xa9t\xc3\xa9\r\n[AFFICHER]\r\nDOSSIER=0\r\n"));
+    // The history had no mark: it is written back in the UTF-8 code page, mark first.
+    QCOMPARE(
+        read(QStringLiteral("liste.txt")),
+        QByteArray("\xef\xbb\xbfLef\xc3\xa8vre \xc3\x89lo\xc3\xafse\r\nDUPONT Jean\r\nMARTIN\r\n"));
 }
 
 void TestForm1Settings::optionsFolderAndHistoryComeBack()

@@ -213,6 +213,7 @@ void TstIniFile::emptyPathIsTheSettingsFile()
     // The test program's settings file lies next to it: use a section no one else uses.
     const QString settings = iniFilePath(QString());
     QVERIFY(settings.endsWith(QStringLiteral("/tst_ini_file.INI")));
+    QCOMPARE(settingsFilePath(), settings);
     QFile::remove(settings);
     IniWriteString(QStringLiteral("TEST"), QStringLiteral("k"), QStringLiteral("v"));
     QCOMPARE(readFileBytes(settings), QByteArray("[TEST]\r\nk=v\r\n"));

@@ -1,5 +1,4 @@
 #include "platform/user_error.h"
-#include "store/check_states.h"
 #include "store/form_geometry.h"
 #include "store/ini_file.h"
 #include "store/window_settings.h"
@@ -14,13 +13,9 @@ using namespace store;
 
 namespace {
 
-// The four options of the main window in the order it owns them, as laid out.
-QList<CheckState> layoutChecks()
+QList<bool> asList(const WindowOptions &options)
 {
-    return {{QStringLiteral("chk_DEBUT"), false, true},
-            {QStringLiteral("chk_StayOnTop"), true, false},
-            {QStringLiteral("chk_DOSSIER"), true, true},
-            {QStringLiteral("chk_LOG"), true, true}};
+    return {options.beginsWith, options.stayOnTop, options.showStartFolder, options.tidyLogs};
 }
 
 const QRect kWorkArea(0, 0, 1920, 1040);
@@ -37,9 +32,8 @@ private slots:
     void geometryErrorKeepsAppliedPieces_data();
     void geometryErrorKeepsAppliedPieces();
     void geometryRoundTrip();
-    void saveCheckStatesSelectsNames();
-    void loadCheckStates_data();
-    void loadCheckStates();
+    void loadOptions_data();
+    void loadOptions();
     void sampleFileByteForByte();
     void firstStartGivesDefaults();
     void loadStopsAtBadGeometry();
@@ -135,37 +129,25 @@ void TstWindowSettings::geometryRoundTrip()
     QCOMPARE(geometry, QRect(-8, 12, 354, 399));
 }
 
-void TstWindowSettings::saveCheckStatesSelectsNames()
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("Palvoric.INI"));
-    SaveCheckStates({{QStringLiteral("chk_DEBUT"), false, true},
-                     {QStringLiteral("CHK_UPPER"), true, false},
-                     {QStringLiteral("myChk_inside"), false, true},
-                     {QStringLiteral("Button1"), false, true},
-                     {QStringLiteral("chkNoUnderscore"), true, true}},
-                    path);
-    QCOMPARE(readFileBytes(path), QByteArray("[CASES_A_COCHER]\r\nchk_DEBUT=1\r\nCHK_UPPER=0\r\n"
-                                             "myChk_inside=1\r\n"));
-}
-
-void TstWindowSettings::loadCheckStates_data()
+void TstWindowSettings::loadOptions_data()
 {
     QTest::addColumn<QByteArray>("file");
     QTest::addColumn<QList<bool>>("states");
     const QByteArray header("[CASES_A_COCHER]\r\n");
-    QTest::newRow("no file: layout states") << QByteArray() << QList<bool>{true, false, true, true};
+    QTest::newRow("no file: first-start values")
+        << QByteArray() << QList<bool>{true, false, true, true};
     QTest::newRow("all stored")
         << header + "chk_DEBUT=0\r\nchk_StayOnTop=1\r\nchk_DOSSIER=0\r\nchk_LOG=0\r\n"
         << QList<bool>{false, true, false, false};
-    QTest::newRow("values of chk_LOG")
+    QTest::newRow("any integer but 0 is checked, anything else keeps the value")
         << header + "chk_DEBUT=2\r\nchk_StayOnTop=-1\r\nchk_DOSSIER=0x0\r\nchk_LOG=oui\r\n"
         << QList<bool>{true, true, false, true};
-    QTest::newRow("empty value keeps the current state") << header + "chk_LOG=\r\nchk_dossier=0\r\n"
-                                                         << QList<bool>{true, false, false, true};
+    QTest::newRow("empty value keeps the value, keys in any case")
+        << header + "chk_LOG=\r\nchk_dossier=0\r\n"
+        << QList<bool>{true, false, false, true};
 }
 
-void TstWindowSettings::loadCheckStates()
+void TstWindowSettings::loadOptions()
 {
     QFETCH(QByteArray, file);
     QFETCH(QList<bool>, states);
@@ -173,13 +155,10 @@ void TstWindowSettings::loadCheckStates()
     const QString path = dir.filePath(QStringLiteral("Palvoric.INI"));
     if (!file.isEmpty())
         QVERIFY(writeFileBytes(path, file));
-    QCOMPARE(LoadCheckStates(layoutChecks(), path), states);
-    // Names that the save writes but the load does not read.
-    QVERIFY(writeFileBytes(path, "[CASES_A_COCHER]\r\nCHK_X=0\r\nmychk_y=0\r\n"));
-    QCOMPARE(LoadCheckStates(
-                 {{QStringLiteral("CHK_X"), true, true}, {QStringLiteral("mychk_y"), false, true}},
-                 path),
-             (QList<bool>{true, true}));
+    WindowSettings settings;
+    loadWindowSettings(settings, QStringLiteral("Palvoric"), kWorkArea, QStringLiteral("/opt/"),
+                       path);
+    QCOMPARE(asList(settings.options), states);
 }
 
 void TstWindowSettings::sampleFileByteForByte()
@@ -188,10 +167,8 @@ void TstWindowSettings::sampleFileByteForByte()
     const QString path = dir.filePath(QStringLiteral("Palvoric.INI"));
     WindowSettings settings;
     settings.geometry = QRect(412, 187, 354, 399);
-    settings.checks = layoutChecks();
     settings.startFolder = QStringLiteral("D:\\Patients");
-    settings.folderPanelChecked = true;
-    saveWindowSettings(settings, QStringLiteral("Palvoric"), QStringLiteral("Form1"), path);
+    saveWindowSettings(settings, QStringLiteral("Palvoric"), path);
     const QByteArray sample("[Palvoric]\r\n"
                             "Form1=412:187:354:399\r\n"
                             "[CASES_A_COCHER]\r\n"
@@ -206,12 +183,13 @@ void TstWindowSettings::sampleFileByteForByte()
     QCOMPARE(readFileBytes(path), sample);
 
     // Saved again with changes: the same layout, the values replaced in place.
-    settings.checks[0].checked = false;
+    settings.options.beginsWith = false;
+    settings.options.showStartFolder = false;
     settings.startFolder = QStringLiteral("/home/cabinet/Patients");
-    settings.folderPanelChecked = false;
-    saveWindowSettings(settings, QStringLiteral("Palvoric"), QStringLiteral("Form1"), path);
+    saveWindowSettings(settings, QStringLiteral("Palvoric"), path);
     QByteArray changed = sample;
     changed.replace("chk_DEBUT=1", "chk_DEBUT=0");
+    changed.replace("chk_DOSSIER=1", "chk_DOSSIER=0");
     changed.replace("D:\\Patients", "/home/cabinet/Patients");
     changed.replace("[AFFICHER]\r\nDOSSIER=1", "[AFFICHER]\r\nDOSSIER=0");
     QCOMPARE(readFileBytes(path), changed);
@@ -219,13 +197,11 @@ void TstWindowSettings::sampleFileByteForByte()
     // And it all comes back.
     WindowSettings loaded;
     loaded.geometry = QRect(0, 0, 100, 100);
-    loaded.checks = layoutChecks();
-    loadWindowSettings(loaded, QStringLiteral("Palvoric"), QStringLiteral("Form1"), kWorkArea,
+    loadWindowSettings(loaded, QStringLiteral("Palvoric"), kWorkArea,
                        QStringLiteral("/opt/palvoric/"), path);
     QCOMPARE(loaded.geometry, settings.geometry);
     QCOMPARE(loaded.startFolder, settings.startFolder);
-    for (qsizetype i = 0; i < settings.checks.size(); ++i)
-        QCOMPARE(loaded.checks[i].checked, settings.checks[i].checked);
+    QCOMPARE(asList(loaded.options), asList(settings.options));
 }
 
 void TstWindowSettings::firstStartGivesDefaults()
@@ -234,13 +210,11 @@ void TstWindowSettings::firstStartGivesDefaults()
     const QString path = dir.filePath(QStringLiteral("Palvoric.INI"));
     WindowSettings settings;
     settings.geometry = QRect(2500, -10, 354, 399);
-    settings.checks = layoutChecks();
-    loadWindowSettings(settings, QStringLiteral("Palvoric"), QStringLiteral("Form1"), kWorkArea,
+    loadWindowSettings(settings, QStringLiteral("Palvoric"), kWorkArea,
                        QStringLiteral("/opt/palvoric/"), path);
     QCOMPARE(settings.geometry, QRect(1920 - 354, 0, 354, 399));
     QCOMPARE(settings.startFolder, QStringLiteral("/opt/palvoric/"));
-    for (qsizetype i = 0; i < settings.checks.size(); ++i)
-        QCOMPARE(settings.checks[i].checked, layoutChecks()[i].checked);
+    QCOMPARE(asList(settings.options), asList(WindowOptions()));
     QVERIFY(!QFile::exists(path)); // reads create nothing
 }
 
@@ -253,15 +227,14 @@ void TstWindowSettings::loadStopsAtBadGeometry()
                            "[DOSSIER]\r\nDATA=/data\r\n"));
     WindowSettings settings;
     settings.geometry = QRect(0, 0, 354, 399);
-    settings.checks = layoutChecks();
     settings.startFolder = QStringLiteral("c:\\");
     QCOMPARE(userErrorOf([&] {
-                 loadWindowSettings(settings, QStringLiteral("Palvoric"), QStringLiteral("Form1"),
-                                    kWorkArea, QStringLiteral("/opt/"), path);
+                 loadWindowSettings(settings, QStringLiteral("Palvoric"), kWorkArea,
+                                    QStringLiteral("/opt/"), path);
              }),
              QStringLiteral("''oops'' n'est pas une valeur entière valide"));
     QCOMPARE(settings.geometry, QRect(300, 0, 354, 399));
-    QCOMPARE(settings.checks[3].checked, true); // not loaded
+    QCOMPARE(settings.options.tidyLogs, true); // not loaded
     QCOMPARE(settings.startFolder, QStringLiteral("c:\\"));
 }
 
@@ -271,11 +244,10 @@ void TstWindowSettings::startFolderEmptyValueIsNotDefault()
     const QString path = dir.filePath(QStringLiteral("Palvoric.INI"));
     QVERIFY(writeFileBytes(path, "[DOSSIER]\r\nDATA=\r\n[AFFICHER]\r\nDOSSIER=0\r\n"));
     WindowSettings settings;
-    settings.checks = layoutChecks();
-    loadWindowSettings(settings, QStringLiteral("Palvoric"), QStringLiteral("Form1"), kWorkArea,
-                       QStringLiteral("/opt/"), path);
+    loadWindowSettings(settings, QStringLiteral("Palvoric"), kWorkArea, QStringLiteral("/opt/"),
+                       path);
     QCOMPARE(settings.startFolder, QString());
-    QCOMPARE(settings.checks[2].checked, true); // "AFFICHER" is not read
+    QCOMPARE(settings.options.showStartFolder, true); // "AFFICHER" is not read
 }
 
 void TstWindowSettings::saveStopsAtFirstFailure()
@@ -289,11 +261,7 @@ void TstWindowSettings::saveStopsAtFirstFailure()
     QVERIFY(disk.remountReadOnly());
     WindowSettings settings;
     settings.geometry = QRect(5, 6, 7, 8);
-    settings.checks = layoutChecks();
-    QCOMPARE(userErrorOf([&] {
-                 saveWindowSettings(settings, QStringLiteral("Palvoric"), QStringLiteral("Form1"),
-                                    path);
-             }),
+    QCOMPARE(userErrorOf([&] { saveWindowSettings(settings, QStringLiteral("Palvoric"), path); }),
              QStringLiteral("Impossible d'écrire dans %1").arg(path));
     QCOMPARE(readFileBytes(path), old);
 }
