@@ -2,7 +2,7 @@
 
 #include "app/app_resources.h"
 #include "app/dialogs.h"
-#include "app/form1.h"
+#include "app/main_window.h"
 #include "app/qt_desktop.h"
 #include "app/theme.h"
 #include "platform/atomic_file.h"
@@ -20,16 +20,16 @@ int runApplication(int argc, char **argv)
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/pictures/palvoric.svg")));
 
     // What a run killed in the middle of a save left behind; the files themselves are whole.
-    platform::removeStaleTemporaries(platform::ExeFolder());
+    platform::removeStaleTemporaries(platform::exeFolder());
 
     QtDesktop desktop;
     const QString theme = QString::fromLatin1(kThemeName);
     if (!applyTheme(app, theme)) {
-        MessageDialog(desktop, QStringLiteral("Style '%1' non trouvé").arg(theme),
-                      Desktop::DialogKind::Error, Desktop::Close);
+        messageDialog(desktop, QStringLiteral("Style '%1' non trouvé").arg(theme),
+                      Desktop::DialogKind::Error, Desktop::Button::Close);
     }
 
-    TForm1 form(desktop, QApplication::arguments().mid(1));
+    MainWindow form(desktop, QApplication::arguments().mid(1));
     form.show();
     return QApplication::exec();
 }

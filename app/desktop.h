@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFlags>
 #include <QString>
 #include <QStringList>
 
@@ -11,7 +12,7 @@ class QWidget;
 // never keeps a piece of it that the sender does not know.
 struct TrayRecord
 {
-    enum class BalloonIcon { None = 0, Information = 1 };
+    enum class BalloonIcon { None, Information };
 
     QString tip;          // the icon's tooltip (empty: none)
     QString balloonTitle; // at most 63 characters
@@ -28,11 +29,11 @@ struct TrayRecord
 class Desktop
 {
 public:
-    enum class DialogKind { Warning = 0, Error = 1, Information = 2, Confirmation = 3, Plain = 4 };
+    enum class DialogKind { Warning, Error, Information, Confirmation, Plain };
 
-    // Buttons and the results they return.
-    enum Button { NoButton = 0, Ok = 1, Cancel = 2, Close = 8 };
-    using Buttons = int; // OR of Button values
+    // A dialog's buttons; a dialog returns the one pressed.
+    enum class Button { None = 0x0, Ok = 0x1, Cancel = 0x2, Close = 0x4 };
+    Q_DECLARE_FLAGS(Buttons, Button)
 
     // What is done with the tray record: the icon put into the notification area,
     // its record changed, the icon taken out.
@@ -40,10 +41,10 @@ public:
 
     virtual ~Desktop() = default;
 
-    // A modal dialog; returns the result of the button pressed (Cancel for the close box).
-    // A defaultButton of NoButton means OK when the dialog has OK.
-    virtual int messageDialog(const QString &text, DialogKind kind, Buttons buttons,
-                              Button defaultButton = NoButton) = 0;
+    // A modal dialog; returns the button pressed (Cancel for the close box). A
+    // defaultButton of None means OK when the dialog has OK.
+    virtual Button messageDialog(const QString &text, DialogKind kind, Buttons buttons,
+                                 Button defaultButton = Button::None) = 0;
 
     // The standard error box: the title, an error icon, the text, one OK button.
     virtual void errorBox(const QString &title, const QString &text) = 0;
@@ -65,3 +66,5 @@ public:
     virtual void setClipboardText(const QString &text) = 0;
     virtual QString clipboardText() const = 0;
 };
+
+Q_DECLARE_OPERATORS_FOR_FLAGS(Desktop::Buttons)

@@ -2,32 +2,32 @@
 
 #include "platform/exe_identity.h"
 
-int MessageDialog(Desktop &desktop, const QString &text, Desktop::DialogKind kind,
-                  Desktop::Buttons buttons, Desktop::Button defaultButton)
+Desktop::Button messageDialog(Desktop &desktop, const QString &text, Desktop::DialogKind kind,
+                              Desktop::Buttons buttons, Desktop::Button defaultButton)
 {
     return desktop.messageDialog(text, kind, buttons, defaultButton);
 }
 
-void InfoBox(Desktop &desktop, const QString &text)
+void infoBox(Desktop &desktop, const QString &text)
 {
-    MessageDialog(desktop, text, Desktop::DialogKind::Information, Desktop::Ok);
+    messageDialog(desktop, text, Desktop::DialogKind::Information, Desktop::Button::Ok);
 }
 
-bool AlertBox(Desktop &desktop, const QString &text, Desktop::DialogKind kind)
+bool alertBox(Desktop &desktop, const QString &text, Desktop::DialogKind kind)
 {
-    MessageDialog(desktop, text, kind, Desktop::Ok);
+    messageDialog(desktop, text, kind, Desktop::Button::Ok);
     return true;
 }
 
-bool ConfirmBox(Desktop &desktop, const QString &text, Desktop::DialogKind kind)
+bool confirmBox(Desktop &desktop, const QString &text, Desktop::DialogKind kind)
 {
-    return MessageDialog(desktop, text, kind, Desktop::Ok | Desktop::Cancel, Desktop::Ok) ==
-           Desktop::Ok;
+    return messageDialog(desktop, text, kind, Desktop::Button::Ok | Desktop::Button::Cancel,
+                         Desktop::Button::Ok) == Desktop::Button::Ok;
 }
 
-void NoticeBox(Desktop &desktop, const QString &text)
+void noticeBox(Desktop &desktop, const QString &text)
 {
-    MessageDialog(desktop, text, Desktop::DialogKind::Plain, Desktop::Ok);
+    messageDialog(desktop, text, Desktop::DialogKind::Plain, Desktop::Button::Ok);
 }
 
 QString errorBoxText(const QString &message)
@@ -39,5 +39,5 @@ QString errorBoxText(const QString &message)
 
 void showErrorBox(Desktop &desktop, const QString &message)
 {
-    desktop.errorBox(platform::ProgramTitle(), errorBoxText(message));
+    desktop.errorBox(platform::programTitle(), errorBoxText(message));
 }

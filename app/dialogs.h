@@ -8,21 +8,22 @@
 // A modal dialog of the kind with the text and the buttons; returns the result of the
 // button pressed (1 OK, 2 Cancel or the close box, 8 Close). Without a default button,
 // OK is the default when the dialog has it.
-int MessageDialog(Desktop &desktop, const QString &text, Desktop::DialogKind kind,
-                  Desktop::Buttons buttons, Desktop::Button defaultButton = Desktop::NoButton);
+Desktop::Button messageDialog(Desktop &desktop, const QString &text, Desktop::DialogKind kind,
+                              Desktop::Buttons buttons,
+                              Desktop::Button defaultButton = Desktop::Button::None);
 
 // "Informations" with OK.
-void InfoBox(Desktop &desktop, const QString &text);
+void infoBox(Desktop &desktop, const QString &text);
 
 // The kind's dialog with OK; true, always, once it is closed, so that a caller warns and
-// stops in one line: if (AlertBox(...)) return;
-bool AlertBox(Desktop &desktop, const QString &text, Desktop::DialogKind kind);
+// stops in one line: if (alertBox(...)) return;
+bool alertBox(Desktop &desktop, const QString &text, Desktop::DialogKind kind);
 
 // The kind's dialog with OK and Cancel, OK the default; true only for OK.
-bool ConfirmBox(Desktop &desktop, const QString &text, Desktop::DialogKind kind);
+bool confirmBox(Desktop &desktop, const QString &text, Desktop::DialogKind kind);
 
 // The plain box: the program title, no icon, OK.
-void NoticeBox(Desktop &desktop, const QString &text);
+void noticeBox(Desktop &desktop, const QString &text);
 
 // The text of the standard error box: the message with a full stop appended when its
 // last character's code is above that of ".".

@@ -79,19 +79,19 @@ QString dialogKindTitle(Desktop::DialogKind kind)
     case Desktop::DialogKind::Plain:
         break;
     }
-    return platform::ProgramTitle();
+    return platform::programTitle();
 }
 
 QString buttonCaption(Desktop::Button button)
 {
     switch (button) {
-    case Desktop::Ok:
+    case Desktop::Button::Ok:
         return QStringLiteral("OK");
-    case Desktop::Cancel:
+    case Desktop::Button::Cancel:
         return QStringLiteral("Annuler");
-    case Desktop::Close:
+    case Desktop::Button::Close:
         return QStringLiteral("Fer&mer");
-    case Desktop::NoButton:
+    case Desktop::Button::None:
         break;
     }
     return QString();
@@ -100,35 +100,36 @@ QString buttonCaption(Desktop::Button button)
 QList<Desktop::Button> dialogButtons(Desktop::Buttons buttons)
 {
     QList<Desktop::Button> shown;
-    for (const auto button : {Desktop::Ok, Desktop::Cancel, Desktop::Close}) {
+    for (const auto button :
+         {Desktop::Button::Ok, Desktop::Button::Cancel, Desktop::Button::Close}) {
         if (buttons & button)
             shown.append(button);
     }
     if (shown.isEmpty())
-        shown.append(Desktop::Ok);
+        shown.append(Desktop::Button::Ok);
     return shown;
 }
 
 Desktop::Button defaultButtonOf(Desktop::Buttons buttons, Desktop::Button requested)
 {
     const auto shown = dialogButtons(buttons);
-    if (requested != Desktop::NoButton && shown.contains(requested))
+    if (requested != Desktop::Button::None && shown.contains(requested))
         return requested;
-    return shown.contains(Desktop::Ok) ? Desktop::Ok : Desktop::NoButton;
+    return shown.contains(Desktop::Button::Ok) ? Desktop::Button::Ok : Desktop::Button::None;
 }
 
 Desktop::Button cancelButtonOf(Desktop::Buttons buttons)
 {
     const auto shown = dialogButtons(buttons);
-    if (shown.contains(Desktop::Cancel))
-        return Desktop::Cancel;
-    return shown.contains(Desktop::Ok) ? Desktop::Ok : Desktop::NoButton;
+    if (shown.contains(Desktop::Button::Cancel))
+        return Desktop::Button::Cancel;
+    return shown.contains(Desktop::Button::Ok) ? Desktop::Button::Ok : Desktop::Button::None;
 }
 
-int dismissResult(Desktop::Buttons buttons)
+Desktop::Button dismissResult(Desktop::Buttons buttons)
 {
     const auto cancel = cancelButtonOf(buttons);
-    return cancel != Desktop::NoButton ? cancel : Desktop::Cancel;
+    return cancel != Desktop::Button::None ? cancel : Desktop::Button::Cancel;
 }
 
 QString messageDialogCopyText(const QString &title, const QString &text,
@@ -211,7 +212,7 @@ MessageDialogWindow::MessageDialogWindow(const QString &text, Desktop::DialogKin
         auto *button = new QPushButton(buttonCaption(which), this);
         button->setObjectName(QStringLiteral("button%1").arg(int(which)));
         button->setProperty("result", int(which));
-        connect(button, &QPushButton::clicked, this, [this, which] { done(which); });
+        connect(button, &QPushButton::clicked, this, [this, which] { done(int(which)); });
         row->addWidget(button);
         m_buttons.append(button);
     }
@@ -237,7 +238,7 @@ MessageDialogWindow::MessageDialogWindow(const QString &text, Desktop::DialogKin
 QPushButton *MessageDialogWindow::button(Desktop::Button which) const
 {
     for (QPushButton *button : m_buttons) {
-        if (button->property("result").toInt() == int(which) && which != Desktop::NoButton)
+        if (button->property("result").toInt() == int(which) && which != Desktop::Button::None)
             return button;
     }
     return nullptr;
@@ -251,16 +252,16 @@ QString MessageDialogWindow::copyText() const
     return messageDialogCopyText(m_title, m_text, captions);
 }
 
-int MessageDialogWindow::run()
+Desktop::Button MessageDialogWindow::run()
 {
-    setResult(Desktop::Cancel);
+    setResult(int(Desktop::Button::Cancel));
     centreOnScreen();
-    return exec();
+    return Desktop::Button(exec());
 }
 
 void MessageDialogWindow::reject()
 {
-    done(Desktop::Cancel);
+    done(int(Desktop::Button::Cancel));
 }
 
 void MessageDialogWindow::keyPressEvent(QKeyEvent *event)

@@ -24,7 +24,7 @@ Desktop::Button defaultButtonOf(Desktop::Buttons buttons, Desktop::Button reques
 Desktop::Button cancelButtonOf(Desktop::Buttons buttons);
 // The result of a dialog ended without choosing: its cancel button's, else Cancel's (the
 // close box).
-int dismissResult(Desktop::Buttons buttons);
+Desktop::Button dismissResult(Desktop::Buttons buttons);
 
 // What Ctrl+C puts on the clipboard: rule, title, rule, text, rule, the captions (without
 // "&") each followed by three blanks, rule; every line ended by "\r\n".
@@ -35,18 +35,18 @@ QString messageDialogCopyText(const QString &title, const QString &text,
 // a word only when it is longer than a line by itself.
 QString wrapMessageText(const QString &text, const QFont &font, int maxWidth);
 
-// The modal window of MessageDialog: the kind's icon at the top left, the text to its
+// The modal window of messageDialog: the kind's icon at the top left, the text to its
 // right, the buttons in one centred row under it; fixed size, centred on the screen.
 class MessageDialogWindow : public QDialog
 {
     Q_OBJECT
 public:
     MessageDialogWindow(const QString &text, Desktop::DialogKind kind, Desktop::Buttons buttons,
-                        Desktop::Button defaultButton = Desktop::NoButton,
+                        Desktop::Button defaultButton = Desktop::Button::None,
                         QWidget *parent = nullptr);
 
     // Centres the dialog, runs it modally and returns the result of the button pressed.
-    int run();
+    Desktop::Button run();
 
     QPushButton *button(Desktop::Button which) const;
     QList<QPushButton *> buttonsInOrder() const { return m_buttons; }
@@ -68,7 +68,7 @@ private:
     QString m_title;
     QString m_text;
     QList<QPushButton *> m_buttons;
-    Desktop::Button m_default = Desktop::NoButton;
-    Desktop::Button m_cancel = Desktop::NoButton;
+    Desktop::Button m_default = Desktop::Button::None;
+    Desktop::Button m_cancel = Desktop::Button::None;
     bool m_hasIcon = false;
 };

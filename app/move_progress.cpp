@@ -25,7 +25,7 @@ bool MoveProgressWindow::report(qint64 done, qint64 total)
         // Made at the first report: a move that is one rename never shows it.
         m_dialog = std::make_unique<QProgressDialog>(m_label, QStringLiteral("Annuler"), 0, kSteps,
                                                      m_parent);
-        m_dialog->setWindowTitle(platform::ProgramTitle());
+        m_dialog->setWindowTitle(platform::programTitle());
         m_dialog->setWindowModality(Qt::WindowModal);
         m_dialog->setMinimumDuration(m_showAfterMs);
         m_dialog->setAutoClose(false);

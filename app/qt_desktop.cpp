@@ -41,8 +41,8 @@ QtDesktop::~QtDesktop()
     m_balloonHidden = nullptr;
 }
 
-int QtDesktop::messageDialog(const QString &text, DialogKind kind, Buttons buttons,
-                             Button defaultButton)
+Desktop::Button QtDesktop::messageDialog(const QString &text, DialogKind kind, Buttons buttons,
+                                         Button defaultButton)
 {
     MessageDialogWindow dialog(text, kind, buttons, defaultButton, QApplication::activeWindow());
     return dialog.run();

@@ -18,8 +18,8 @@ public:
     QtDesktop();
     ~QtDesktop() override;
 
-    int messageDialog(const QString &text, DialogKind kind, Buttons buttons,
-                      Button defaultButton = NoButton) override;
+    Button messageDialog(const QString &text, DialogKind kind, Buttons buttons,
+                         Button defaultButton = Button::None) override;
     void errorBox(const QString &title, const QString &text) override;
     bool sendTrayRecord(TrayCommand command, const TrayRecord &record) override;
     void setTrayBalloonHiddenHandler(std::function<void()> handler) override;

@@ -2,15 +2,15 @@
 
 #include "app/message_dialog.h"
 
-int ScriptedDesktop::messageDialog(const QString &text, DialogKind kind, Buttons buttons,
-                                   Button defaultButton)
+Desktop::Button ScriptedDesktop::messageDialog(const QString &text, DialogKind kind,
+                                               Buttons buttons, Button defaultButton)
 {
     DialogCall call{text,
                     kind,
                     buttons,
                     defaultButton,
                     defaultButtonOf(buttons, defaultButton),
-                    Desktop::Cancel,
+                    Desktop::Button::Cancel,
                     false};
     if (m_answers.isEmpty()) {
         call.result = dismissResult(buttons);

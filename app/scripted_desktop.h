@@ -19,7 +19,7 @@ public:
         Buttons buttons;
         Button requestedDefault; // as the caller asked
         Button defaultButton;    // the one Enter would press
-        int result;
+        Button result;
         bool answered; // false: nothing was queued
     };
     struct ErrorBoxCall
@@ -40,7 +40,7 @@ public:
     };
 
     // Answers, used in the order they were queued.
-    void setNextAnswer(int result) { m_answers.enqueue(result); }
+    void setNextAnswer(Button result) { m_answers.enqueue(result); }
     void setNextFolder(const QString &folder) { m_folders.enqueue(folder); }
     qsizetype pendingAnswers() const { return m_answers.size() + m_folders.size(); }
 
@@ -66,8 +66,8 @@ public:
     // What went wrong in the script: dialogs or choosers shown with nothing queued.
     const QStringList &failures() const { return m_failures; }
 
-    int messageDialog(const QString &text, DialogKind kind, Buttons buttons,
-                      Button defaultButton = NoButton) override;
+    Button messageDialog(const QString &text, DialogKind kind, Buttons buttons,
+                         Button defaultButton = Button::None) override;
     void errorBox(const QString &title, const QString &text) override;
     bool sendTrayRecord(TrayCommand command, const TrayRecord &record) override;
     void setTrayBalloonHiddenHandler(std::function<void()> handler) override;
@@ -78,7 +78,7 @@ public:
     QString clipboardText() const override { return m_clipboard; }
 
 private:
-    QQueue<int> m_answers;
+    QQueue<Button> m_answers;
     QQueue<QString> m_folders;
     QList<DialogCall> m_dialogs;
     QList<ErrorBoxCall> m_errorBoxes;

@@ -8,7 +8,7 @@ class QDropEvent;
 class QMimeData;
 class QWidget;
 
-// `JvDragDrop1`: files and folders dragged from the file browser may be dropped anywhere
+// Files and folders dragged from the file browser may be dropped anywhere
 // on the window, over any element; each drop raises filesDropped with the point in the
 // window's coordinates and the full paths in the order given. Only local files count:
 // other links and plain text are refused over the whole window. Drags that start inside

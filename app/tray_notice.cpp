@@ -16,7 +16,7 @@ QString cutTrayText(const QString &text, int length)
 
 TrayNotice::TrayNotice(Desktop &desktop, QObject *parent) : QObject(parent), m_desktop(desktop)
 {
-    m_record.tip = cutTrayText(platform::ProgramTitle(), kTipLength);
+    m_record.tip = cutTrayText(platform::programTitle(), kTipLength);
     m_record.balloonTimeoutMs = kBalloonTimeoutMs;
     m_desktop.setTrayBalloonHiddenHandler([this] { balloonHidden(); });
 }

@@ -7,7 +7,7 @@
 #include <QDateTime>
 #include <QFileInfo>
 
-QString ExeVersionText()
+QString exeVersionText()
 {
     return exeVersionTextOf(platform::executablePath());
 }
@@ -17,7 +17,7 @@ QString exeVersionTextOf(const QString &exePath)
     return platform::versionText(platform::readFileVersion(exePath));
 }
 
-QString ExeDateText(const QString &pattern)
+QString exeDateText(const QString &pattern)
 {
     return exeDateTextOf(platform::executablePath(), pattern, QLocale::system());
 }
@@ -48,13 +48,13 @@ QString asciiUpper(const QString &text)
 
 } // namespace
 
-QString WindowTitle(const QString &extra, const QString &pattern)
+QString mainWindowTitle(const QString &extra, const QString &pattern)
 {
-    return windowTitleOf(platform::executablePath(), extra, pattern, QLocale::system());
+    return mainWindowTitleOf(platform::executablePath(), extra, pattern, QLocale::system());
 }
 
-QString windowTitleOf(const QString &exePath, const QString &extra, const QString &pattern,
-                      const QLocale &locale)
+QString mainWindowTitleOf(const QString &exePath, const QString &extra, const QString &pattern,
+                          const QLocale &locale)
 {
     return QStringLiteral("%1 %2 | Kestrane ***{:- %3 | %4")
         .arg(asciiUpper(platform::exeBaseNameFromPath(exePath)), exeVersionTextOf(exePath), extra,

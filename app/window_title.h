@@ -7,15 +7,15 @@
 // version and the date of its file.
 
 // "major.minor" of the running executable's file version; "65535.65535" without one.
-QString ExeVersionText();
+QString exeVersionText();
 QString exeVersionTextOf(const QString &exePath);
 
 // The executable file's date (its link followed, local time) formatted with pattern;
 // the empty text when it cannot be read.
-QString ExeDateText(const QString &pattern);
+QString exeDateText(const QString &pattern);
 QString exeDateTextOf(const QString &exePath, const QString &pattern, const QLocale &locale);
 
 // "NAME version | Kestrane ***{:- extra | date".
-QString WindowTitle(const QString &extra, const QString &pattern);
-QString windowTitleOf(const QString &exePath, const QString &extra, const QString &pattern,
-                      const QLocale &locale);
+QString mainWindowTitle(const QString &extra, const QString &pattern);
+QString mainWindowTitleOf(const QString &exePath, const QString &extra, const QString &pattern,
+                          const QLocale &locale);

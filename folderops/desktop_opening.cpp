@@ -35,7 +35,7 @@ Opening handOver(const QString &path, Kind expected, const Opener &open,
 
 } // namespace
 
-Opening OpenFolder(const QString &path, const Opener &open)
+Opening openFolder(const QString &path, const Opener &open)
 {
     return handOver(path, Kind::Folder, open, platform::openFolderInFileBrowser);
 }
@@ -49,7 +49,7 @@ QString notepadFilePath(const QString &path)
     return path.left(end);
 }
 
-Opening OpenInNotepad(const QString &path, const Opener &open)
+Opening openInTextEditor(const QString &path, const Opener &open)
 {
     return handOver(notepadFilePath(path), Kind::Other, open, platform::openFileInTextEditor);
 }

@@ -23,11 +23,11 @@ enum class Opening {
 };
 
 // Opens the folder at path in the file browser.
-Opening OpenFolder(const QString &path, const Opener &open = {});
+Opening openFolder(const QString &path, const Opener &open = {});
 
 // Opens the text file at path in the text editor. Trailing spaces of the name are dropped
 // first, as Windows does with every path: "_REVISIONS.TXT " opens "_REVISIONS.TXT".
-Opening OpenInNotepad(const QString &path, const Opener &open = {});
+Opening openInTextEditor(const QString &path, const Opener &open = {});
 QString notepadFilePath(const QString &path);
 
 // The French message for an opening that did not happen; empty for Opened.

@@ -28,15 +28,15 @@ QString droppedItemName(const QString &path)
     return trimmed.mid(trimmed.lastIndexOf(u'/') + 1);
 }
 
-QString MoveDroppedFile(const QString &source, const QString &target)
+QString moveDroppedFile(const QString &source, const QString &target)
 {
     const QString name = droppedItemName(source);
     const QString destination = target + u'/' + name;
     int error = 0;
-    if (platform::CopyOneFile(source, destination, &error)) {
+    if (platform::copyOneFile(source, destination, &error)) {
         // The copy is whole and on the disk; a failed deletion leaves the file in both
         // places, which loses nothing.
-        platform::DeleteOneFile(source);
+        platform::deleteOneFile(source);
         return QString();
     }
     const QString message = QStringLiteral("Erreur en copie : le fichier ") + name +

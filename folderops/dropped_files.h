@@ -20,6 +20,6 @@ QString droppedItemName(const QString &path);
 // Moves one dropped item into target under its own name. Returns the empty text when it
 // moved, else the message for the user; the item then stays where it was. A folder is
 // not moved.
-QString MoveDroppedFile(const QString &source, const QString &target);
+QString moveDroppedFile(const QString &source, const QString &target);
 
 } // namespace folderops

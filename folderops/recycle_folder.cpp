@@ -38,7 +38,7 @@ QString refusalReason(const platform::TrashOutcome &trashed)
 
 } // namespace
 
-RecycleResult RecycleFolder(const QString &path)
+RecycleResult recycleFolder(const QString &path)
 {
     using Status = platform::TrashOutcome::Status;
     const platform::TrashOutcome trashed = platform::moveToTrash(path);

@@ -19,7 +19,7 @@ struct RecycleResult
     QString reason; // when refused: the cause as a short French phrase
 };
 
-RecycleResult RecycleFolder(const QString &path);
+RecycleResult recycleFolder(const QString &path);
 
 // The French message the window shows for a folder that was not recycled, naming it;
 // empty once it is in the trash.

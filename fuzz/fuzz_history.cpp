@@ -21,7 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     platform::TextEncoding again;
     FUZZ_CHECK(search::decodeHistory(written, &again) == entries);
 
-    search::AddToHistory(entries, entries.value(0) + QStringLiteral("x"));
+    search::addToHistory(entries, entries.value(0) + QStringLiteral("x"));
     search::trimHistory(entries);
     FUZZ_CHECK(entries.size() <= 20);
 

@@ -89,7 +89,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (before) {
         QRect geometry(10, 20, 354, 399);
         try {
-            applyGeometryPieces(SplitString(*before, QStringLiteral(":")), geometry,
+            applyGeometryPieces(splitString(*before, QStringLiteral(":")), geometry,
                                 QRect(0, 0, 1920, 1040));
         } catch (const palvoric::UserError &) {
         }

@@ -76,17 +76,17 @@ QString programTitleFromPath(const QString &exePath)
     return name.left(1) + name.mid(1).toLower();
 }
 
-QString ExeFolder()
+QString exeFolder()
 {
     return exeFolderFromPath(executablePath());
 }
 
-QString ExeBaseName()
+QString exeBaseName()
 {
     return exeBaseNameFromPath(executablePath());
 }
 
-QString ProgramTitle()
+QString programTitle()
 {
     return programTitleFromPath(executablePath());
 }

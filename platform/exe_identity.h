@@ -23,8 +23,8 @@ QString replaceExtension(const QString &path, const QString &extension);
 // The file name cut before its first ".", its first character kept, the others lower-cased.
 QString programTitleFromPath(const QString &exePath);
 
-QString ExeFolder();
-QString ExeBaseName();
-QString ProgramTitle();
+QString exeFolder();
+QString exeBaseName();
+QString programTitle();
 
 } // namespace platform

@@ -61,7 +61,7 @@ int linkUnnamed(int fd, int dir, const QByteArray &name)
 
 } // namespace
 
-bool CopyOneFile(const QString &source, const QString &destination, int *error)
+bool copyOneFile(const QString &source, const QString &destination, int *error)
 {
     const QByteArray from = encodePath(source);
     const QByteArray to = encodePath(destination);
@@ -137,7 +137,7 @@ bool CopyOneFile(const QString &source, const QString &destination, int *error)
     return true;
 }
 
-int DeleteOneFile(const QString &path)
+int deleteOneFile(const QString &path)
 {
     const QByteArray native = encodePath(path);
     if (native.isEmpty())

@@ -20,9 +20,9 @@ inline constexpr char kCopyTemporaryPrefix[] = ".palvoric-copy-";
 // failed sync, EACCES...), and nothing new remains, with one exception: when the folder
 // cannot be synced after the file got its name, the complete copy stays but the failure
 // is reported, so that the caller keeps the original.
-bool CopyOneFile(const QString &source, const QString &destination, int *error = nullptr);
+bool copyOneFile(const QString &source, const QString &destination, int *error = nullptr);
 
 // Removes one file (not a folder). Returns 0 or the error.
-int DeleteOneFile(const QString &path);
+int deleteOneFile(const QString &path);
 
 } // namespace platform

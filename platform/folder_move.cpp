@@ -244,7 +244,7 @@ MoveResult moveAcross(const Place &place, const Names &names, const MoveProgress
 
 } // namespace
 
-MoveResult MoveFolderInto(const QString &sourcePath, const QString &destinationFolder,
+MoveResult moveFolderInto(const QString &sourcePath, const QString &destinationFolder,
                           const MoveProgress &progress)
 {
     const Names names{lastPart(sourcePath), lastPart(destinationFolder)};

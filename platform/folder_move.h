@@ -43,7 +43,7 @@ inline constexpr char kMoveStagingPrefix[] = ".palvoric-move-";
 // destination already holding the name (a file, an empty folder or a full one), a tree
 // holding something other than folders, files and links, or a folder whose content this
 // process could copy but not take out afterwards.
-MoveResult MoveFolderInto(const QString &sourcePath, const QString &destinationFolder,
+MoveResult moveFolderInto(const QString &sourcePath, const QString &destinationFolder,
                           const MoveProgress &progress = {});
 
 } // namespace platform

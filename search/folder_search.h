@@ -5,10 +5,10 @@
 #include <QStringList>
 
 // The search of the start folder that fills the result list: the routines behind
-// `BTN_ChercherExecute`, on plain values.
+// `runSearch`, on plain values.
 namespace search {
 
-// chk_DEBUT checked: names that begin with the text; unchecked: names that contain it.
+// "Begins with" checked: names that begin with the text; unchecked: names that contain it.
 enum class SearchMode { BeginsWith, Contains };
 
 // The text as typed, with its own "*" and "?" kept as wildcards: "du" gives "du*" or
@@ -25,7 +25,7 @@ QString entryPath(const QString &startFolder, const QString &line);
 QStringList findEntries(const QString &startFolder, const QString &text, SearchMode mode,
                         const QLocale &locale);
 
-// The caption of `panel_liste` after a search: the count and the text as typed.
+// The caption of `resultPanel` after a search: the count and the text as typed.
 QString countCaption(qsizetype count, const QString &text, SearchMode mode);
 
 // A search runs from two UTF-16 code units on.

@@ -44,7 +44,7 @@ QString historyFilePath(const QString &exeFolder)
     return exeFolder + store::kHistoryFileName;
 }
 
-bool AddToHistory(QStringList &history, const QString &text, const QString &boxText)
+bool addToHistory(QStringList &history, const QString &text, const QString &boxText)
 {
     const QString entry = text.isEmpty() ? boxText : text;
     if (holds(history, entry))

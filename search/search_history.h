@@ -27,7 +27,7 @@ QString historyFilePath(const QString &exeFolder);
 // Inserts text at the top of history unless an entry equal to it, the letters a to z
 // taken in either case, is already there (it is then not moved); an empty text means
 // boxText, the search box's current text. True when it inserted.
-bool AddToHistory(QStringList &history, const QString &text, const QString &boxText = QString());
+bool addToHistory(QStringList &history, const QString &text, const QString &boxText = QString());
 
 // The entries of a history file's bytes: the byte-order mark decides the encoding (the
 // ANSI code page without one), a NUL ends the text, a line ends at "\r\n", "\r" or "\n",
@@ -38,7 +38,7 @@ QStringList decodeHistory(QByteArrayView bytes, platform::TextEncoding *encoding
 // is UTF-8), mark first.
 QByteArray encodeHistory(const QStringList &entries, platform::TextEncoding found);
 
-// The loading step of ini_getExecute: replaces entries with the file's when a file
+// The loading step of loadSettings: replaces entries with the file's when a file
 // (not a folder) is at path, and leaves them empty otherwise. When the file cannot be
 // read, raises "Impossible d'ouvrir le fichier \"<path>\". <cause>" with entries empty
 // and state saying so.
@@ -47,7 +47,7 @@ void loadHistory(const QString &path, QStringList &entries, HistoryFileState &st
 // The first step of the save: more than 20 entries leave the first 19.
 void trimHistory(QStringList &entries);
 
-// The saving step of ini_saveExecute, after trimHistory: replaces the file with the
+// The saving step of saveSettings, after trimHistory: replaces the file with the
 // entries in the encoding found at load. When the load could not read the file, the
 // entries it holds now are kept below the new ones (trimmed again), rather than lost.
 // Raises "Impossible de créer le fichier \"<path>\". <cause>" when it cannot be

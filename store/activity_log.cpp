@@ -70,17 +70,17 @@ QString logTimeText(const QTime &time, const QLocale &locale)
 void logOpening(const QString &entry, const QString &exeFolder)
 {
     const QDateTime journalTime = activeClock().now();
-    IniWriteString(logDateText(journalTime.date()), logTimeText(journalTime.time()), entry,
+    iniWriteString(logDateText(journalTime.date()), logTimeText(journalTime.time()), entry,
                    journalLogPath(exeFolder));
     const QDateTime folderTime = activeClock().now();
-    IniWriteString(entry, logDateText(folderTime.date()), logTimeText(folderTime.time()),
+    iniWriteString(entry, logDateText(folderTime.date()), logTimeText(folderTime.time()),
                    folderLogPath(exeFolder));
 }
 
 void tidyActivityLogs(const QString &exeFolder)
 {
-    TidyIniFile(journalLogPath(exeFolder));
-    TidyIniFile(folderLogPath(exeFolder));
+    tidyIniFile(journalLogPath(exeFolder));
+    tidyIniFile(folderLogPath(exeFolder));
 }
 
 } // namespace store

@@ -5,7 +5,7 @@
 #include <QString>
 #include <QTime>
 
-// The two activity logs next to the executable, INI files written through IniWriteString:
+// The two activity logs next to the executable, INI files written through iniWriteString:
 // "_JOURNAL.LOG" (section: date, key: time, value: folder name) and "_DOSSIERS.LOG"
 // (section: folder name, key: date, value: time).
 namespace store {

@@ -85,17 +85,17 @@ void applyGeometryPieces(const QStringList &pieces, QRect &geometry, const QRect
     commit();
 }
 
-void SaveFormGeometry(const QString &section, const QString &windowName, const QRect &geometry,
-                      const QString &file)
+void saveWindowGeometry(const QString &section, const QString &windowName, const QRect &geometry,
+                        const QString &file)
 {
-    IniWriteString(section, windowName, formatGeometry(geometry), file);
+    iniWriteString(section, windowName, formatGeometry(geometry), file);
 }
 
-void LoadFormGeometry(const QString &section, const QString &windowName, QRect &geometry,
-                      const QRect &workArea, const QString &file)
+void loadWindowGeometry(const QString &section, const QString &windowName, QRect &geometry,
+                        const QRect &workArea, const QString &file)
 {
-    const QString stored = IniReadString(section, windowName, formatGeometry(geometry), file);
-    applyGeometryPieces(SplitString(stored, QStringLiteral(":")), geometry, workArea);
+    const QString stored = iniReadString(section, windowName, formatGeometry(geometry), file);
+    applyGeometryPieces(splitString(stored, QStringLiteral(":")), geometry, workArea);
 }
 
 } // namespace store

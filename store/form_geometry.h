@@ -20,15 +20,15 @@ QString formatGeometry(const QRect &geometry);
 // overflows.
 void applyGeometryPieces(const QStringList &pieces, QRect &geometry, const QRect &workArea);
 
-void SaveFormGeometry(const QString &section, const QString &windowName, const QRect &geometry,
-                      const QString &file = QString());
+void saveWindowGeometry(const QString &section, const QString &windowName, const QRect &geometry,
+                        const QString &file = QString());
 
 // Reads the stored geometry (the current one when absent) and applies it to geometry as
 // applyGeometryPieces does. The window applies each value before reading the next; with
 // plain values, computing them in the same order gives the same result, so the window
 // sets the result at the end. When this raises, the window sets geometry (the pieces
 // applied before the bad one) before passing the error on.
-void LoadFormGeometry(const QString &section, const QString &windowName, QRect &geometry,
-                      const QRect &workArea, const QString &file = QString());
+void loadWindowGeometry(const QString &section, const QString &windowName, QRect &geometry,
+                        const QRect &workArea, const QString &file = QString());
 
 } // namespace store

@@ -42,7 +42,7 @@ QString settingsFilePath()
     return platform::replaceExtension(platform::executablePath(), kSettingsExtension);
 }
 
-void IniWriteString(const QString &section, const QString &key, const QString &value,
+void iniWriteString(const QString &section, const QString &key, const QString &value,
                     const QString &file)
 {
     const QString path = iniFilePath(file);
@@ -66,7 +66,7 @@ void IniWriteString(const QString &section, const QString &key, const QString &v
         cannotWrite(path);
 }
 
-QString IniReadString(const QString &section, const QString &key, const QString &defaultValue,
+QString iniReadString(const QString &section, const QString &key, const QString &defaultValue,
                       const QString &file)
 {
     QByteArray bytes;
@@ -76,14 +76,14 @@ QString IniReadString(const QString &section, const QString &key, const QString 
     return cutToReadLimit(value ? *value : defaultValue);
 }
 
-void IniWriteBool(const QString &section, const QString &key, bool value, const QString &file)
+void iniWriteBool(const QString &section, const QString &key, bool value, const QString &file)
 {
-    IniWriteString(section, key, value ? QStringLiteral("1") : QStringLiteral("0"), file);
+    iniWriteString(section, key, value ? QStringLiteral("1") : QStringLiteral("0"), file);
 }
 
-bool IniReadBool(const QString &section, const QString &key, bool defaultValue, const QString &file)
+bool iniReadBool(const QString &section, const QString &key, bool defaultValue, const QString &file)
 {
-    const auto number = textToInt(IniReadString(section, key, QString(), file));
+    const auto number = textToInt(iniReadString(section, key, QString(), file));
     return number ? *number != 0 : defaultValue;
 }
 

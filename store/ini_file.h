@@ -18,22 +18,22 @@ constexpr qsizetype kIniReadLimit = 2047;
 // Stores value under section and key (see IniDocument for where it goes); a missing file
 // is created. Raises palvoric::UserError "Impossible d'écrire dans <path>" when the file
 // cannot be read back or written; the file then keeps its former content.
-void IniWriteString(const QString &section, const QString &key, const QString &value,
+void iniWriteString(const QString &section, const QString &key, const QString &value,
                     const QString &file = QString());
 
 // The stored value, or defaultValue when the file, the section or the key is missing (or
 // the file cannot be read); a present key with an empty value gives the empty text.
 // Never raises.
-QString IniReadString(const QString &section, const QString &key, const QString &defaultValue,
+QString iniReadString(const QString &section, const QString &key, const QString &defaultValue,
                       const QString &file = QString());
 
 // Writes "1" for true and "0" for false.
-void IniWriteBool(const QString &section, const QString &key, bool value,
+void iniWriteBool(const QString &section, const QString &key, bool value,
                   const QString &file = QString());
 
 // True when the stored value is an integer (textToInt) other than 0, false when it is 0,
 // defaultValue when it is missing or not an integer. Never raises.
-bool IniReadBool(const QString &section, const QString &key, bool defaultValue,
+bool iniReadBool(const QString &section, const QString &key, bool defaultValue,
                  const QString &file = QString());
 
 } // namespace store

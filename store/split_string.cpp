@@ -2,7 +2,7 @@
 
 namespace store {
 
-QStringList SplitString(const QString &text, const QString &delimiter)
+QStringList splitString(const QString &text, const QString &delimiter)
 {
     QStringList pieces;
     if (delimiter.isEmpty()) {

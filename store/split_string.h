@@ -9,6 +9,6 @@ namespace store {
 // piece, a leading delimiter an empty first piece, a trailing one no empty last piece,
 // and the empty text no piece. An empty delimiter cuts nothing (the text, when not
 // empty, is the one piece): it would otherwise be found again and again at the start.
-QStringList SplitString(const QString &text, const QString &delimiter);
+QStringList splitString(const QString &text, const QString &delimiter);
 
 } // namespace store

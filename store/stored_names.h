@@ -8,7 +8,7 @@
 namespace store {
 
 // The settings file. Its geometry section is named after the executable's base name
-// (platform::ExeBaseName()); the window's outer geometry is stored there under this key.
+// (platform::exeBaseName()); the window's outer geometry is stored there under this key.
 inline const QString kGeometryKey = QStringLiteral("Form1");
 
 // The window's options, as "1" or "0".

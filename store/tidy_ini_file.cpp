@@ -89,7 +89,7 @@ QStringList tidyLines(const QString &text)
     return result;
 }
 
-void TidyIniFile(const QString &file)
+void tidyIniFile(const QString &file)
 {
     const QString path = iniFilePath(file);
     QByteArray bytes;

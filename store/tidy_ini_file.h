@@ -19,6 +19,6 @@ QStringList tidyLines(const QString &text);
 // nothing is done. Raises "Impossible d'ouvrir le fichier \"<path>\". <cause>" when it
 // cannot be read and "Impossible de créer le fichier \"<path>\". <cause>" when it cannot
 // be written; the file then keeps its former content.
-void TidyIniFile(const QString &path);
+void tidyIniFile(const QString &path);
 
 } // namespace store

@@ -27,22 +27,22 @@ const OptionKey kOptionKeys[] = {
 void loadWindowSettings(WindowSettings &settings, const QString &section, const QRect &workArea,
                         const QString &defaultStartFolder, const QString &file)
 {
-    LoadFormGeometry(section, kGeometryKey, settings.geometry, workArea, file);
+    loadWindowGeometry(section, kGeometryKey, settings.geometry, workArea, file);
     WindowOptions &options = settings.options;
     for (const OptionKey &option : kOptionKeys)
         options.*option.value =
-            IniReadBool(kOptionsSection, option.key, options.*option.value, file);
+            iniReadBool(kOptionsSection, option.key, options.*option.value, file);
     settings.startFolder =
-        IniReadString(kStartFolderSection, kStartFolderKey, defaultStartFolder, file);
+        iniReadString(kStartFolderSection, kStartFolderKey, defaultStartFolder, file);
 }
 
 void saveWindowSettings(const WindowSettings &settings, const QString &section, const QString &file)
 {
-    SaveFormGeometry(section, kGeometryKey, settings.geometry, file);
+    saveWindowGeometry(section, kGeometryKey, settings.geometry, file);
     for (const OptionKey &option : kOptionKeys)
-        IniWriteBool(kOptionsSection, option.key, settings.options.*option.value, file);
-    IniWriteString(kStartFolderSection, kStartFolderKey, settings.startFolder, file);
-    IniWriteBool(kDisplaySection, kStartFolderPanelKey, settings.options.showStartFolder, file);
+        iniWriteBool(kOptionsSection, option.key, settings.options.*option.value, file);
+    iniWriteString(kStartFolderSection, kStartFolderKey, settings.startFolder, file);
+    iniWriteBool(kDisplaySection, kStartFolderPanelKey, settings.options.showStartFolder, file);
 }
 
 } // namespace store

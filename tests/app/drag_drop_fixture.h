@@ -8,8 +8,8 @@
 
 #include "app/desktop.h"
 #include "app/directory_edit.h"
-#include "app/form1.h"
-#include "app/form1_drag_drop.h"
+#include "app/drop_bar.h"
+#include "app/main_window.h"
 #include "app/result_list_view.h"
 #include "app/scripted_desktop.h"
 #include "platform/exe_identity.h"
@@ -58,12 +58,12 @@ protected:
         QVERIFY(writeFileBytes(patient(kQ) + QStringLiteral("/bilan.pdf"), "bilan de Quentin"));
 
         m_desktop = std::make_unique<ScriptedDesktop>();
-        m_form = std::make_unique<TForm1>(*m_desktop, QStringList());
-        m_form->elements().JvDirectory_DATA->setText(m_patients);
+        m_form = std::make_unique<MainWindow>(*m_desktop, QStringList());
+        m_form->ui().startFolderEdit->setText(m_patients);
         m_form->resize(338, 360);
         m_form->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
-        QTest::keyClicks(m_form->elements().Cherche->lineEdit(), QStringLiteral("DUPONT"));
+        QTest::keyClicks(m_form->ui().searchBox->lineEdit(), QStringLiteral("DUPONT"));
         QCOMPARE(lines(), (QStringList{kP, kQ, kR}));
         QCOMPARE(list()->currentLine(), 0);
         QVERIFY(!list()->multipleSelection());
@@ -81,11 +81,10 @@ protected:
             return;
         QCOMPARE(m_desktop->failures(), QStringList());
         QCOMPARE(m_desktop->pendingAnswers(), 0);
-        QCOMPARE(DropBarDrawn, false);
         QCOMPARE(list()->dropBars(), QList<int>());
     }
 
-    ResultListView *list() const { return m_form->elements().ListBox1; }
+    ResultListView *list() const { return m_form->ui().resultList; }
     QWidget *viewport() const { return list()->viewport(); }
     QString patient(const QString &name) const { return m_patients + u'/' + name; }
 
@@ -129,9 +128,9 @@ protected:
         sendDrag(QEvent::DragEnter, from, *data);
         sendDrag(QEvent::DragMove, from, *data);
         sendDrag(QEvent::DragMove, to, *data);
-        QVERIFY(DropBarDrawn);
+        QCOMPARE(list()->dropBars().size(), 1);
         sendDrag(QEvent::Drop, to, *data);
-        QVERIFY(!DropBarDrawn); // erased before the drop is handled
+        QCOMPARE(list()->dropBars(), QList<int>()); // erased before the drop is handled
         QTRY_VERIFY(m_desktop->dialogs().size() > dialogsBefore);
     }
 
@@ -144,7 +143,7 @@ protected:
         for (const QString &path : paths)
             urls.append(QUrl::fromLocalFile(path));
         data.setUrls(urls);
-        QWidget *target = m_form->elements().Cherche->lineEdit();
+        QWidget *target = m_form->ui().searchBox->lineEdit();
         QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, {});
         QApplication::sendEvent(target, &enter);
         QVERIFY(enter.isAccepted());
@@ -162,11 +161,12 @@ protected:
         for (qsizetype i = 0; i < dialogs.size(); ++i) {
             QCOMPARE(calls.at(i).kind, dialogs.at(i).kind);
             QCOMPARE(calls.at(i).text, dialogs.at(i).text);
-            const auto buttons = dialogs.at(i).kind == Desktop::DialogKind::Confirmation
-                                     ? Desktop::Buttons(Desktop::Ok | Desktop::Cancel)
-                                     : Desktop::Buttons(Desktop::Ok);
+            const auto buttons =
+                dialogs.at(i).kind == Desktop::DialogKind::Confirmation
+                    ? Desktop::Buttons(Desktop::Button::Ok | Desktop::Button::Cancel)
+                    : Desktop::Buttons(Desktop::Button::Ok);
             QCOMPARE(calls.at(i).buttons, buttons);
-            QCOMPARE(calls.at(i).defaultButton, Desktop::Ok);
+            QCOMPARE(calls.at(i).defaultButton, Desktop::Button::Ok);
         }
     }
 
@@ -174,5 +174,5 @@ protected:
     std::unique_ptr<QTemporaryDir> m_dir;
     QString m_patients;
     std::unique_ptr<ScriptedDesktop> m_desktop;
-    std::unique_ptr<TForm1> m_form;
+    std::unique_ptr<MainWindow> m_form;
 };

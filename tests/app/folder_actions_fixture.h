@@ -8,7 +8,7 @@
 #include "app/desktop.h"
 #include "app/dialogs.h"
 #include "app/directory_edit.h"
-#include "app/form1.h"
+#include "app/main_window.h"
 #include "app/result_list_model.h"
 #include "app/result_list_view.h"
 #include "app/scripted_desktop.h"
@@ -92,11 +92,11 @@ protected:
     }
 
     // The window on the patients, shown, with search as its command line.
-    TForm1 &makeForm(const QString &search)
+    MainWindow &makeForm(const QString &search)
     {
-        m_form = std::make_unique<TForm1>(*m_desktop, QStringList{search});
+        m_form = std::make_unique<MainWindow>(*m_desktop, QStringList{search});
         // Before the window is shown, as a stored start folder would be.
-        m_form->elements().JvDirectory_DATA->setText(m_dir->filePath(u"patients"_qs));
+        m_form->ui().startFolderEdit->setText(m_dir->filePath(u"patients"_qs));
         m_form->show();
         m_form->activateWindow();
         if (!QTest::qWaitForWindowActive(m_form.get()))
@@ -109,21 +109,21 @@ protected:
     {
         const int row = int(lines().indexOf(line));
         QVERIFY2(row >= 0, qPrintable(line));
-        m_form->elements().ListBox1->setCurrentLine(row);
+        m_form->ui().resultList->setCurrentLine(row);
     }
 
-    QStringList lines() const { return m_form->elements().ListBox1Model->lines(); }
+    QStringList lines() const { return m_form->ui().resultModel->lines(); }
     QString patient(const QString &name) const { return m_dir->filePath(u"patients/"_qs + name); }
     QString exeFolder() const { return m_dir->filePath(u"bin/"_qs); }
 
     QString journal(const QString &date, const QString &time) const
     {
-        return store::IniReadString(date, time, u"<none>"_qs, store::journalLogPath(exeFolder()));
+        return store::iniReadString(date, time, u"<none>"_qs, store::journalLogPath(exeFolder()));
     }
 
     QString folderLog(const QString &entry, const QString &date) const
     {
-        return store::IniReadString(entry, date, u"<none>"_qs, store::folderLogPath(exeFolder()));
+        return store::iniReadString(entry, date, u"<none>"_qs, store::folderLogPath(exeFolder()));
     }
 
     QString lastErrorText() const
@@ -133,7 +133,7 @@ protected:
 
     std::unique_ptr<TestDir> m_dir;
     std::unique_ptr<ScriptedDesktop> m_desktop;
-    std::unique_ptr<TForm1> m_form;
+    std::unique_ptr<MainWindow> m_form;
     std::unique_ptr<store::FixedClock> m_clock;
     QByteArray m_oldDataHome;
 };

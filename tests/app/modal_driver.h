@@ -19,7 +19,7 @@ enum class WayOut { Enter, Escape, CloseBox, ClickOk, ClickCancel, ClickClose };
 class ModalDriver
 {
 public:
-    int run(const std::function<int()> &open, const std::function<void(QDialog *)> &act)
+    template<class Open> auto run(Open &&open, const std::function<void(QDialog *)> &act)
     {
         m_acted = false;
         m_leftOpen = false;

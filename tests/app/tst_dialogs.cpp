@@ -51,7 +51,7 @@ private:
 void TestDialogs::initTestCase()
 {
     platform::overrideExecutablePath(QStringLiteral("/opt/cabinet/PALVORIC.EXE"));
-    QCOMPARE(platform::ProgramTitle(), QStringLiteral("Palvoric"));
+    QCOMPARE(platform::programTitle(), QStringLiteral("Palvoric"));
 }
 
 void TestDialogs::cleanupTestCase()
@@ -61,42 +61,49 @@ void TestDialogs::cleanupTestCase()
 
 void TestDialogs::messageDialogResults_data()
 {
-    QTest::addColumn<int>("buttons");
-    QTest::addColumn<int>("defaultButton");
+    using Button = Desktop::Button;
+    QTest::addColumn<Desktop::Buttons>("buttons");
+    QTest::addColumn<Button>("defaultButton");
     QTest::addColumn<WayOut>("way");
-    QTest::addColumn<int>("expected");
+    QTest::addColumn<Button>("expected");
 
-    const int ok = Desktop::Ok;
-    const int okCancel = Desktop::Ok | Desktop::Cancel;
-    const int all = Desktop::Ok | Desktop::Cancel | Desktop::Close;
-    QTest::newRow("OK, Enter") << ok << 0 << WayOut::Enter << 1;
-    QTest::newRow("OK, Esc") << ok << 0 << WayOut::Escape << 1;
-    QTest::newRow("OK, close box") << ok << 0 << WayOut::CloseBox << 2;
-    QTest::newRow("OK, click") << ok << 0 << WayOut::ClickOk << 1;
-    QTest::newRow("OK+Cancel, Enter") << okCancel << 0 << WayOut::Enter << 1;
-    QTest::newRow("OK+Cancel, Esc") << okCancel << 0 << WayOut::Escape << 2;
-    QTest::newRow("OK+Cancel, close box") << okCancel << 0 << WayOut::CloseBox << 2;
-    QTest::newRow("OK+Cancel, click Cancel") << okCancel << 0 << WayOut::ClickCancel << 2;
+    const Desktop::Buttons ok = Button::Ok;
+    const Desktop::Buttons okCancel = Button::Ok | Button::Cancel;
+    const Desktop::Buttons all = Button::Ok | Button::Cancel | Button::Close;
+    const Desktop::Buttons close = Button::Close;
+    QTest::newRow("OK, Enter") << ok << Button::None << WayOut::Enter << Button::Ok;
+    QTest::newRow("OK, Esc") << ok << Button::None << WayOut::Escape << Button::Ok;
+    QTest::newRow("OK, close box") << ok << Button::None << WayOut::CloseBox << Button::Cancel;
+    QTest::newRow("OK, click") << ok << Button::None << WayOut::ClickOk << Button::Ok;
+    QTest::newRow("OK+Cancel, Enter") << okCancel << Button::None << WayOut::Enter << Button::Ok;
+    QTest::newRow("OK+Cancel, Esc") << okCancel << Button::None << WayOut::Escape << Button::Cancel;
+    QTest::newRow("OK+Cancel, close box")
+        << okCancel << Button::None << WayOut::CloseBox << Button::Cancel;
+    QTest::newRow("OK+Cancel, click Cancel")
+        << okCancel << Button::None << WayOut::ClickCancel << Button::Cancel;
     QTest::newRow("OK+Cancel default Cancel, Enter")
-        << okCancel << int(Desktop::Cancel) << WayOut::Enter << 2;
-    QTest::newRow("all three, click Close") << all << 0 << WayOut::ClickClose << 8;
+        << okCancel << Button::Cancel << WayOut::Enter << Button::Cancel;
+    QTest::newRow("all three, click Close")
+        << all << Button::None << WayOut::ClickClose << Button::Close;
     QTest::newRow("all three default Close, Enter")
-        << all << int(Desktop::Close) << WayOut::Enter << 8;
-    QTest::newRow("Close only, click") << int(Desktop::Close) << 0 << WayOut::ClickClose << 8;
-    QTest::newRow("Close only, close box") << int(Desktop::Close) << 0 << WayOut::CloseBox << 2;
+        << all << Button::Close << WayOut::Enter << Button::Close;
+    QTest::newRow("Close only, click")
+        << close << Button::None << WayOut::ClickClose << Button::Close;
+    QTest::newRow("Close only, close box")
+        << close << Button::None << WayOut::CloseBox << Button::Cancel;
 }
 
 void TestDialogs::messageDialogResults()
 {
-    QFETCH(int, buttons);
-    QFETCH(int, defaultButton);
+    QFETCH(Desktop::Buttons, buttons);
+    QFETCH(Desktop::Button, defaultButton);
     QFETCH(WayOut, way);
-    QFETCH(int, expected);
+    QFETCH(Desktop::Button, expected);
 
-    const int result = m_driver.run(
+    const Desktop::Button result = m_driver.run(
         [&] {
-            return MessageDialog(m_desktop, QStringLiteral("Déplacer le dossier ?"),
-                                 Kind::Confirmation, buttons, Desktop::Button(defaultButton));
+            return messageDialog(m_desktop, QStringLiteral("Déplacer le dossier ?"),
+                                 Kind::Confirmation, buttons, defaultButton);
         },
         [&](QDialog *dialog) { takeWayOut(dialog, way); });
     QVERIFY(m_driver.acted());
@@ -107,23 +114,23 @@ void TestDialogs::messageDialogResults()
 void TestDialogs::escapeWithoutCancelButtonDoesNothing()
 {
     bool stillOpen = false;
-    const int result = m_driver.run(
+    const Desktop::Button result = m_driver.run(
         [&] {
-            return MessageDialog(m_desktop, QStringLiteral("Style 'X' non trouvé"), Kind::Error,
-                                 Desktop::Close);
+            return messageDialog(m_desktop, QStringLiteral("Style 'X' non trouvé"), Kind::Error,
+                                 Desktop::Button::Close);
         },
         [&](QDialog *dialog) {
             auto *window = qobject_cast<MessageDialogWindow *>(dialog);
             QVERIFY(window);
-            QCOMPARE(window->defaultButton(), Desktop::NoButton);
-            QCOMPARE(window->cancelButton(), Desktop::NoButton);
+            QCOMPARE(window->defaultButton(), Desktop::Button::None);
+            QCOMPARE(window->cancelButton(), Desktop::Button::None);
             QTest::keyClick(dialog, Qt::Key_Escape);
             stillOpen = dialog->isVisible();
             takeWayOut(dialog, WayOut::ClickClose);
         });
     QVERIFY(stillOpen);
     QVERIFY(!m_driver.dialogLeftOpen());
-    QCOMPARE(result, int(Desktop::Close));
+    QCOMPARE(result, Desktop::Button::Close);
 }
 
 void TestDialogs::alertBoxIsTrueOnEveryWayOut_data()
@@ -140,7 +147,7 @@ void TestDialogs::alertBoxIsTrueOnEveryWayOut()
     QFETCH(WayOut, way);
     const bool result = m_driver.run(
         [&] {
-            return int(AlertBox(m_desktop, QStringLiteral("La liste est vide !"), Kind::Warning));
+            return int(alertBox(m_desktop, QStringLiteral("La liste est vide !"), Kind::Warning));
         },
         [&](QDialog *dialog) { takeWayOut(dialog, way); });
     QVERIFY(m_driver.acted());
@@ -166,7 +173,7 @@ void TestDialogs::confirmBoxIsTrueOnlyForOk()
     const int result = m_driver.run(
         [&] {
             return int(
-                ConfirmBox(m_desktop, QStringLiteral("Déposer 2 fichiers ?"), Kind::Confirmation));
+                confirmBox(m_desktop, QStringLiteral("Déposer 2 fichiers ?"), Kind::Confirmation));
         },
         [&](QDialog *dialog) { takeWayOut(dialog, way); });
     QVERIFY(!m_driver.dialogLeftOpen());
@@ -177,49 +184,50 @@ void TestDialogs::routinesAskTheDesktop()
 {
     ScriptedDesktop desktop;
     for (int i = 0; i < 4; ++i)
-        desktop.setNextAnswer(Desktop::Ok);
+        desktop.setNextAnswer(Desktop::Button::Ok);
 
-    InfoBox(desktop, QStringLiteral("info"));
-    QVERIFY(AlertBox(desktop, QStringLiteral("alerte"), Kind::Warning));
-    QVERIFY(ConfirmBox(desktop, QStringLiteral("confirme"), Kind::Confirmation));
-    NoticeBox(desktop, QStringLiteral("note"));
+    infoBox(desktop, QStringLiteral("info"));
+    QVERIFY(alertBox(desktop, QStringLiteral("alerte"), Kind::Warning));
+    QVERIFY(confirmBox(desktop, QStringLiteral("confirme"), Kind::Confirmation));
+    noticeBox(desktop, QStringLiteral("note"));
     QVERIFY(desktop.failures().isEmpty());
 
     const auto &calls = desktop.dialogs();
     QCOMPARE(calls.size(), 4);
     QCOMPARE(calls[0].text, QStringLiteral("info"));
     QCOMPARE(calls[0].kind, Kind::Information);
-    QCOMPARE(calls[0].buttons, int(Desktop::Ok));
-    QCOMPARE(calls[0].defaultButton, Desktop::Ok);
+    QCOMPARE(calls[0].buttons, Desktop::Buttons(Desktop::Button::Ok));
+    QCOMPARE(calls[0].defaultButton, Desktop::Button::Ok);
     QCOMPARE(calls[1].kind, Kind::Warning);
-    QCOMPARE(calls[1].buttons, int(Desktop::Ok));
+    QCOMPARE(calls[1].buttons, Desktop::Buttons(Desktop::Button::Ok));
     QCOMPARE(calls[2].kind, Kind::Confirmation);
-    QCOMPARE(calls[2].buttons, int(Desktop::Ok | Desktop::Cancel));
-    QCOMPARE(calls[2].requestedDefault, Desktop::Ok);
+    QCOMPARE(calls[2].buttons, Desktop::Buttons(Desktop::Button::Ok | Desktop::Button::Cancel));
+    QCOMPARE(calls[2].requestedDefault, Desktop::Button::Ok);
     QCOMPARE(calls[3].kind, Kind::Plain);
-    QCOMPARE(calls[3].buttons, int(Desktop::Ok));
+    QCOMPARE(calls[3].buttons, Desktop::Buttons(Desktop::Button::Ok));
 
-    desktop.setNextAnswer(Desktop::Cancel);
-    QVERIFY(!ConfirmBox(desktop, QStringLiteral("non"), Kind::Confirmation));
-    desktop.setNextAnswer(Desktop::Cancel); // the close box of a warning
-    QVERIFY(AlertBox(desktop, QStringLiteral("fermée"), Kind::Warning));
+    desktop.setNextAnswer(Desktop::Button::Cancel);
+    QVERIFY(!confirmBox(desktop, QStringLiteral("non"), Kind::Confirmation));
+    desktop.setNextAnswer(Desktop::Button::Cancel); // the close box of a warning
+    QVERIFY(alertBox(desktop, QStringLiteral("fermée"), Kind::Warning));
 }
 
 void TestDialogs::scriptedDialogWithoutAnswer_data()
 {
-    QTest::addColumn<int>("buttons");
-    QTest::addColumn<int>("expected");
-    QTest::newRow("OK") << int(Desktop::Ok) << 1;
-    QTest::newRow("OK+Cancel") << int(Desktop::Ok | Desktop::Cancel) << 2;
-    QTest::newRow("Close") << int(Desktop::Close) << 2;
+    using Button = Desktop::Button;
+    QTest::addColumn<Desktop::Buttons>("buttons");
+    QTest::addColumn<Button>("expected");
+    QTest::newRow("OK") << Desktop::Buttons(Button::Ok) << Button::Ok;
+    QTest::newRow("OK+Cancel") << (Button::Ok | Button::Cancel) << Button::Cancel;
+    QTest::newRow("Close") << Desktop::Buttons(Button::Close) << Button::Cancel;
 }
 
 void TestDialogs::scriptedDialogWithoutAnswer()
 {
-    QFETCH(int, buttons);
-    QFETCH(int, expected);
+    QFETCH(Desktop::Buttons, buttons);
+    QFETCH(Desktop::Button, expected);
     ScriptedDesktop desktop;
-    QCOMPARE(MessageDialog(desktop, QStringLiteral("sans réponse"), Kind::Warning, buttons),
+    QCOMPARE(messageDialog(desktop, QStringLiteral("sans réponse"), Kind::Warning, buttons),
              expected);
     QCOMPARE(desktop.failures().size(), 1);
     QVERIFY(desktop.failures().first().contains(QStringLiteral("sans réponse")));
@@ -234,13 +242,15 @@ void TestDialogs::scriptedDialogWithoutAnswer()
 void TestDialogs::scriptedAnswersInOrder()
 {
     ScriptedDesktop desktop;
-    desktop.setNextAnswer(Desktop::Close);
-    desktop.setNextAnswer(Desktop::Ok);
+    desktop.setNextAnswer(Desktop::Button::Close);
+    desktop.setNextAnswer(Desktop::Button::Ok);
     desktop.setNextFolder(QStringLiteral("/srv/patients"));
     QCOMPARE(desktop.pendingAnswers(), 3);
-    const int all = Desktop::Ok | Desktop::Cancel | Desktop::Close;
-    QCOMPARE(MessageDialog(desktop, QStringLiteral("a"), Kind::Information, all), 8);
-    QCOMPARE(MessageDialog(desktop, QStringLiteral("b"), Kind::Information, all), 1);
+    const auto all = Desktop::Button::Ok | Desktop::Button::Cancel | Desktop::Button::Close;
+    QCOMPARE(messageDialog(desktop, QStringLiteral("a"), Kind::Information, all),
+             Desktop::Button::Close);
+    QCOMPARE(messageDialog(desktop, QStringLiteral("b"), Kind::Information, all),
+             Desktop::Button::Ok);
     QCOMPARE(desktop.chooseFolder(nullptr, QStringLiteral("/")), QStringLiteral("/srv/patients"));
     QCOMPARE(desktop.chooserStarts(), QStringList{QStringLiteral("/")});
     QCOMPARE(desktop.pendingAnswers(), 0);

@@ -19,25 +19,25 @@ private Q_SLOTS:
 void TstDragDropFiles::droppedFiles_data()
 {
     QTest::addColumn<QStringList>("dropped"); // names in the desk folder
-    QTest::addColumn<int>("answer");
+    QTest::addColumn<Desktop::Button>("answer");
     QTest::addColumn<QStringList>("refused"); // items named in a message, in order
     QTest::addColumn<QStringList>("moved");
-    QTest::newRow("confirmed") << QStringList{"scanner.pdf", "radio.jpg"} << int(Desktop::Ok)
+    QTest::newRow("confirmed") << QStringList{"scanner.pdf", "radio.jpg"} << Desktop::Button::Ok
                                << QStringList() << QStringList{"scanner.pdf", "radio.jpg"};
-    QTest::newRow("cancelled") << QStringList{"scanner.pdf", "radio.jpg"} << int(Desktop::Cancel)
+    QTest::newRow("cancelled") << QStringList{"scanner.pdf", "radio.jpg"} << Desktop::Button::Cancel
                                << QStringList() << QStringList();
     QTest::newRow("a name that exists")
-        << QStringList{"scanner.pdf", "bilan.pdf", "radio.jpg"} << int(Desktop::Ok)
+        << QStringList{"scanner.pdf", "bilan.pdf", "radio.jpg"} << Desktop::Button::Ok
         << QStringList{"bilan.pdf"} << QStringList{"scanner.pdf", "radio.jpg"};
     QTest::newRow("a folder among files")
-        << QStringList{"scanner.pdf", "examens", "radio.jpg"} << int(Desktop::Ok)
+        << QStringList{"scanner.pdf", "examens", "radio.jpg"} << Desktop::Button::Ok
         << QStringList{"examens"} << QStringList{"scanner.pdf", "radio.jpg"};
 }
 
 void TstDragDropFiles::droppedFiles()
 {
     QFETCH(QStringList, dropped);
-    QFETCH(int, answer);
+    QFETCH(Desktop::Button, answer);
     QFETCH(QStringList, refused);
     QFETCH(QStringList, moved);
     const QString desk = m_dir->filePath(QStringLiteral("bureau"));
@@ -55,7 +55,7 @@ void TstDragDropFiles::droppedFiles()
         paths.append(desk + u'/' + name);
     m_desktop->setNextAnswer(answer);
     for (qsizetype i = 0; i < refused.size(); ++i)
-        m_desktop->setNextAnswer(Desktop::Ok);
+        m_desktop->setNextAnswer(Desktop::Button::Ok);
     dropFiles(paths);
 
     QList<ExpectedDialog> dialogs{{Desktop::DialogKind::Confirmation,
@@ -89,7 +89,7 @@ void TstDragDropFiles::droppedWithoutCurrentLine()
     QVERIFY(writeFileBytes(file, "scanner"));
     list()->setCurrentLine(-1);
     const TreeSnapshot before = snapshotTree(m_dir->path());
-    m_desktop->setNextAnswer(Desktop::Ok);
+    m_desktop->setNextAnswer(Desktop::Button::Ok);
     dropFiles({file});
     expectDialogs({{Desktop::DialogKind::Warning,
                     QStringLiteral("Vous devez sélectionner un dossier cible")}});

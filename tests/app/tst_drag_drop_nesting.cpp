@@ -26,7 +26,7 @@ void TstDragDropNesting::nesting_data()
 {
     QTest::addColumn<int>("current");
     QTest::addColumn<int>("underPoint"); // the line index under the drop point
-    QTest::addColumn<QList<int>>("answers");
+    QTest::addColumn<QList<Desktop::Button>>("answers");
     QTest::addColumn<QList<ExpectedDialog>>("dialogs");
     QTest::addColumn<QString>("movedInto"); // "P>R": P now lies inside R
     QTest::addColumn<QStringList>("linesAfter");
@@ -43,16 +43,19 @@ void TstDragDropNesting::nesting_data()
                                  QStringLiteral("Vous devez placer la barre \"SOUS\" le Nom de la "
                                                 "destination")};
     QTest::newRow("P under R, bar below the last line")
-        << 0 << 3 << QList<int>{Desktop::Ok} << QList<ExpectedDialog>{confirm(kP, kR)} << "P>R"
-        << QStringList{kQ, kR} << 1 << QList<int>{1} << true;
+        << 0 << 3 << QList<Desktop::Button>{Desktop::Button::Ok}
+        << QList<ExpectedDialog>{confirm(kP, kR)} << "P>R" << QStringList{kQ, kR} << 1
+        << QList<int>{1} << true;
     QTest::newRow("R under P, pointer over Q")
-        << 2 << 1 << QList<int>{Desktop::Ok} << QList<ExpectedDialog>{confirm(kR, kP)} << "R>P"
-        << QStringList{kP, kQ} << 0 << QList<int>() << true;
+        << 2 << 1 << QList<Desktop::Button>{Desktop::Button::Ok}
+        << QList<ExpectedDialog>{confirm(kR, kP)} << "R>P" << QStringList{kP, kQ} << 0
+        << QList<int>() << true;
     QTest::newRow("bar just above the source line")
-        << 2 << 2 << QList<int>{Desktop::Ok} << QList<ExpectedDialog>{confirm(kR, kQ)} << "R>Q"
-        << QStringList{kP, kQ} << 0 << QList<int>{0} << true;
+        << 2 << 2 << QList<Desktop::Button>{Desktop::Button::Ok}
+        << QList<ExpectedDialog>{confirm(kR, kQ)} << "R>Q" << QStringList{kP, kQ} << 0
+        << QList<int>{0} << true;
     QTest::newRow("bar just under the source line")
-        << 1 << 2 << QList<int>{Desktop::Ok}
+        << 1 << 2 << QList<Desktop::Button>{Desktop::Button::Ok}
         << QList<ExpectedDialog>{{Desktop::DialogKind::Warning,
                                   QStringLiteral(
                                       "Il n'est pas possible de déplacer un dossier vers "
@@ -62,19 +65,19 @@ void TstDragDropNesting::nesting_data()
                                                      "différents")}}
         << QString() << QStringList{kP, kQ, kR} << 1 << QList<int>{1} << true;
     QTest::newRow("bar on the first line's top edge")
-        << 1 << 0 << QList<int>{Desktop::Ok} << QList<ExpectedDialog>{refused} << QString()
-        << QStringList{kP, kQ, kR} << 1 << QList<int>{1} << false;
+        << 1 << 0 << QList<Desktop::Button>{Desktop::Button::Ok} << QList<ExpectedDialog>{refused}
+        << QString() << QStringList{kP, kQ, kR} << 1 << QList<int>{1} << false;
     QTest::newRow("no current line")
-        << -1 << 2 << QList<int>{Desktop::Ok} << QList<ExpectedDialog>{refused} << QString()
-        << QStringList{kP, kQ, kR} << -1 << QList<int>() << false;
+        << -1 << 2 << QList<Desktop::Button>{Desktop::Button::Ok} << QList<ExpectedDialog>{refused}
+        << QString() << QStringList{kP, kQ, kR} << -1 << QList<int>() << false;
     QTest::newRow("dropped over the border")
-        << 0 << -1 << QList<int>{Desktop::Ok} << QList<ExpectedDialog>{refused} << QString()
-        << QStringList{kP, kQ, kR} << 0 << QList<int>{0} << false;
-    QTest::newRow("cancelled") << 0 << 3 << QList<int>{Desktop::Cancel}
+        << 0 << -1 << QList<Desktop::Button>{Desktop::Button::Ok} << QList<ExpectedDialog>{refused}
+        << QString() << QStringList{kP, kQ, kR} << 0 << QList<int>{0} << false;
+    QTest::newRow("cancelled") << 0 << 3 << QList<Desktop::Button>{Desktop::Button::Cancel}
                                << QList<ExpectedDialog>{confirm(kP, kR)} << QString()
                                << QStringList{kP, kQ, kR} << 0 << QList<int>{0, 2} << true;
     QTest::newRow("destination holds the name already")
-        << 0 << 3 << QList<int>{Desktop::Ok, Desktop::Ok}
+        << 0 << 3 << QList<Desktop::Button>{Desktop::Button::Ok, Desktop::Button::Ok}
         << QList<ExpectedDialog>{confirm(kP, kR),
                                  {Desktop::DialogKind::Warning,
                                   QStringLiteral(
@@ -89,7 +92,7 @@ void TstDragDropNesting::nesting()
 {
     QFETCH(int, current);
     QFETCH(int, underPoint);
-    QFETCH(QList<int>, answers);
+    QFETCH(QList<Desktop::Button>, answers);
     QFETCH(QList<ExpectedDialog>, dialogs);
     QFETCH(QString, movedInto);
     QFETCH(QStringList, linesAfter);
@@ -101,7 +104,7 @@ void TstDragDropNesting::nesting()
         QVERIFY(QDir().mkpath(patient(kR) + u'/' + kP));
     const TreeSnapshot before = snapshotTree(m_patients);
     list()->setCurrentLine(current);
-    for (const int answer : answers)
+    for (const Desktop::Button answer : answers)
         m_desktop->setNextAnswer(answer);
     const QPoint to = underPoint < 0 ? QPoint(-2, pointOfLine(1).y()) : pointOfLine(underPoint);
     dropLine(pointOfLine(qMax(current, 0)), to);
@@ -131,8 +134,8 @@ void TstDragDropNesting::nesting()
 // the re-selection applies to the unchanged list.
 void TstDragDropNesting::shortSearchTextKeepsLines()
 {
-    m_form->elements().Cherche->setEditText(QStringLiteral("D"));
-    m_desktop->setNextAnswer(Desktop::Ok);
+    m_form->ui().searchBox->setEditText(QStringLiteral("D"));
+    m_desktop->setNextAnswer(Desktop::Button::Ok);
     dropLine(pointOfLine(0), pointOfLine(3));
     QVERIFY(QFileInfo(patient(kR) + u'/' + kP).isDir());
     QCOMPARE(lines(), (QStringList{kP, kQ, kR}));
@@ -145,8 +148,8 @@ void TstDragDropNesting::shortSearchTextKeepsLines()
 void TstDragDropNesting::reselectionBeyondEnd()
 {
     QVERIFY(QDir(patient(kQ)).removeRecursively());
-    m_desktop->setNextAnswer(Desktop::Ok);
-    m_desktop->setNextAnswer(Desktop::Ok);
+    m_desktop->setNextAnswer(Desktop::Button::Ok);
+    m_desktop->setNextAnswer(Desktop::Button::Ok);
     dropLine(pointOfLine(0), pointOfLine(3));
     expectDialogs({{Desktop::DialogKind::Confirmation,
                     kP + QStringLiteral("\r\n\r\nDéplacer tout vers ->\r\n\r\n") + kR},

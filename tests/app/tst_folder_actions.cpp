@@ -54,7 +54,7 @@ private:
 
 void TestFolderActions::doubleClick(int row)
 {
-    ResultListView *list = m_form->elements().ListBox1;
+    ResultListView *list = m_form->ui().resultList;
     const QModelIndex index = list->model()->index(row, 0);
     list->scrollTo(index);
     const QRect rect = list->visualRect(index);
@@ -79,8 +79,8 @@ void TestFolderActions::doubleClickOpens()
 {
     QFETCH(QString, search);
     QFETCH(QString, entry);
-    TForm1 &form = makeForm(search);
-    const Form1Elements &ui = form.elements();
+    MainWindow &form = makeForm(search);
+    const MainWindowUi &ui = form.ui();
     const QStringList before = lines();
     const int row = int(before.indexOf(entry));
     QVERIFY2(row >= 0, qPrintable(before.join(u'|')));
@@ -92,10 +92,10 @@ void TestFolderActions::doubleClickOpens()
     // The name, never the path, on the clipboard; the box shows it, the list is unchanged.
     QCOMPARE(m_desktop->clipboardText(), entry);
     QVERIFY(!m_desktop->clipboardHistory().contains(patient(entry)));
-    QCOMPARE(ui.Cherche->currentText(), entry);
+    QCOMPARE(ui.searchBox->currentText(), entry);
     QCOMPARE(lines(), before);
-    QCOMPARE(ui.Cherche->count(), 1);
-    QCOMPARE(ui.Cherche->itemText(0), entry);
+    QCOMPARE(ui.searchBox->count(), 1);
+    QCOMPARE(ui.searchBox->itemText(0), entry);
     // One entry in each log, each with the time of its own write.
     QCOMPARE(journal(u"03/02/2022"_qs, u"09:14:27"_qs), entry);
     QCOMPARE(folderLog(entry, u"03/02/2022"_qs), u"09:14:28"_qs);
@@ -104,14 +104,14 @@ void TestFolderActions::doubleClickOpens()
 
 void TestFolderActions::ctrlOOpensInTheList()
 {
-    TForm1 &form = makeForm(u"dupont j"_qs);
-    const Form1Elements &ui = form.elements();
+    MainWindow &form = makeForm(u"dupont j"_qs);
+    const MainWindowUi &ui = form.ui();
     // Elsewhere in the window the shortcut does nothing.
-    QTest::keyClick(ui.Cherche->lineEdit(), Qt::Key_O, Qt::ControlModifier);
+    QTest::keyClick(ui.searchBox->lineEdit(), Qt::Key_O, Qt::ControlModifier);
     QCOMPARE(m_desktop->openedFolders(), QStringList());
-    ui.ListBox1->setFocus();
-    QTRY_VERIFY(ui.ListBox1->hasFocus());
-    QTest::keyClick(ui.ListBox1, Qt::Key_O, Qt::ControlModifier);
+    ui.resultList->setFocus();
+    QTRY_VERIFY(ui.resultList->hasFocus());
+    QTest::keyClick(ui.resultList, Qt::Key_O, Qt::ControlModifier);
     QCOMPARE(m_desktop->openedFolders(), QStringList{patient(u"DUPONT Jean"_qs)});
     QCOMPARE(m_desktop->clipboardText(), u"DUPONT Jean"_qs);
 }
@@ -120,34 +120,34 @@ void TestFolderActions::sameSecondAndSameDay()
 {
     store::FixedClock clock({QDateTime(QDate(2022, 2, 3), QTime(9, 20, 3))});
     store::setClock(&clock);
-    TForm1 &form = makeForm(u"dupont"_qs);
-    const Form1Elements &ui = form.elements();
+    MainWindow &form = makeForm(u"dupont"_qs);
+    const MainWindowUi &ui = form.ui();
     // Known already, in other letter case: the history stays as it was.
-    ui.Cherche->addItem(u"dupont jean"_qs);
+    ui.searchBox->addItem(u"dupont jean"_qs);
     for (const QString &entry : {u"DUPONT Jean"_qs, u"DUPONT Mariette"_qs, u"DUPONT Jean"_qs}) {
         selectLine(entry);
-        ui.mnu_EXPLORE->trigger();
+        ui.actionFolderOpen->trigger();
     }
-    QCOMPARE(ui.Cherche->count(), 2);
-    QCOMPARE(ui.Cherche->itemText(0), u"DUPONT Mariette"_qs);
-    QCOMPARE(ui.Cherche->itemText(1), u"dupont jean"_qs);
+    QCOMPARE(ui.searchBox->count(), 2);
+    QCOMPARE(ui.searchBox->itemText(0), u"DUPONT Mariette"_qs);
+    QCOMPARE(ui.searchBox->itemText(1), u"dupont jean"_qs);
     // Same second: the journal keeps the later name; same day: one key per folder.
     QCOMPARE(journal(u"03/02/2022"_qs, u"09:20:03"_qs), u"DUPONT Jean"_qs);
     QCOMPARE(folderLog(u"DUPONT Mariette"_qs, u"03/02/2022"_qs), u"09:20:03"_qs);
     QCOMPARE(m_desktop->openedFolders().size(), 3);
     // The option of the logs only governs their tidying.
-    QVERIFY(ui.chk_LOG->isChecked());
+    QVERIFY(ui.actionTidyLogs->isChecked());
 }
 
 void TestFolderActions::noCurrentLineWarns_data()
 {
     QTest::addColumn<QString>("action");
     QTest::addColumn<QString>("warning");
-    QTest::newRow("open") << u"mnu_EXPLORE"_qs
+    QTest::newRow("open") << u"actionFolderOpen"_qs
                           << u"Vous devez sélectionner le dossier à ouvrir dans la liste"_qs;
-    QTest::newRow("copy") << u"Copy"_qs
+    QTest::newRow("copy") << u"actionFolderCopyName"_qs
                           << u"Vous devez sélectionner le nom du dossier à copier dans la liste"_qs;
-    QTest::newRow("trash") << u"Supprimer1"_qs
+    QTest::newRow("trash") << u"actionFolderTrash"_qs
                            << u"Vous devez sélectionner le  dossier à supprimer dans la liste"_qs;
 }
 
@@ -155,15 +155,15 @@ void TestFolderActions::noCurrentLineWarns()
 {
     QFETCH(QString, action);
     QFETCH(QString, warning);
-    TForm1 &form = makeForm(u"x"_qs); // one letter: no search, an empty list
+    MainWindow &form = makeForm(u"x"_qs); // one letter: no search, an empty list
     auto *item = form.findChild<QAction *>(action);
     QVERIFY(item);
-    m_desktop->setNextAnswer(Desktop::Ok);
+    m_desktop->setNextAnswer(Desktop::Button::Ok);
     item->trigger();
     QCOMPARE(m_desktop->dialogs().size(), 1);
     QCOMPARE(m_desktop->dialogs().first().text, warning);
     QCOMPARE(int(m_desktop->dialogs().first().kind), int(Desktop::DialogKind::Warning));
-    QCOMPARE(m_desktop->dialogs().first().buttons, Desktop::Buttons(Desktop::Ok));
+    QCOMPARE(m_desktop->dialogs().first().buttons, Desktop::Buttons(Desktop::Button::Ok));
     QCOMPARE(m_desktop->clipboardHistory(), QStringList());
     QCOMPARE(m_desktop->openedFolders(), QStringList());
     QCOMPARE(m_desktop->notices().size(), 0);
@@ -185,13 +185,13 @@ void TestFolderActions::failingLogStopsTheOpening()
     const QString refused = journalFails ? u"bin/_JOURNAL.LOG"_qs : u"bin/_DOSSIERS.LOG"_qs;
     m_dir->createFile(refused, "");
     m_dir->setPermissions(refused, 0444);
-    TForm1 &form = makeForm(u"dupont j"_qs);
-    form.elements().mnu_EXPLORE->trigger();
+    MainWindow &form = makeForm(u"dupont j"_qs);
+    form.ui().actionFolderOpen->trigger();
 
     QCOMPARE(lastErrorText(),
              errorBoxText(u"Impossible d'écrire dans "_qs + m_dir->filePath(refused)));
     // Done before the failing step: the history (and the journal when the folder log failed).
-    QCOMPARE(form.elements().Cherche->itemText(0), u"DUPONT Jean"_qs);
+    QCOMPARE(form.ui().searchBox->itemText(0), u"DUPONT Jean"_qs);
     QCOMPARE(journal(u"03/02/2022"_qs, u"09:14:27"_qs),
              journalFails ? u"<none>"_qs : u"DUPONT Jean"_qs);
     // Not done: the clipboard and the opening.
@@ -202,24 +202,24 @@ void TestFolderActions::failingLogStopsTheOpening()
 void TestFolderActions::noFileBrowser()
 {
     m_desktop->setOpenSucceeds(false);
-    TForm1 &form = makeForm(u"dupont j"_qs);
-    form.elements().mnu_EXPLORE->trigger();
+    MainWindow &form = makeForm(u"dupont j"_qs);
+    form.ui().actionFolderOpen->trigger();
     QCOMPARE(m_desktop->openedFolders(), QStringList{patient(u"DUPONT Jean"_qs)});
     QCOMPARE(lastErrorText(),
              errorBoxText(u"Impossible d'ouvrir le dossier \""_qs + patient(u"DUPONT Jean"_qs) +
                           u"\" : le gestionnaire de fichiers du bureau n'a pas pu être lancé "
                           u"(xdg-open)"_qs));
     // The history and the logs stay written.
-    QCOMPARE(form.elements().Cherche->itemText(0), u"DUPONT Jean"_qs);
+    QCOMPARE(form.ui().searchBox->itemText(0), u"DUPONT Jean"_qs);
     QCOMPARE(journal(u"03/02/2022"_qs, u"09:14:27"_qs), u"DUPONT Jean"_qs);
     QCOMPARE(folderLog(u"DUPONT Jean"_qs, u"03/02/2022"_qs), u"09:14:28"_qs);
 }
 
 void TestFolderActions::folderGoneSinceTheSearch()
 {
-    TForm1 &form = makeForm(u"dupont j"_qs);
+    MainWindow &form = makeForm(u"dupont j"_qs);
     QVERIFY(QDir(patient(u"DUPONT Jean"_qs)).removeRecursively());
-    form.elements().mnu_EXPLORE->trigger();
+    form.ui().actionFolderOpen->trigger();
     QCOMPARE(m_desktop->openedFolders(), QStringList());
     QCOMPARE(lastErrorText(), errorBoxText(u"Le dossier \""_qs + patient(u"DUPONT Jean"_qs) +
                                            u"\" est introuvable"_qs));
@@ -229,14 +229,14 @@ void TestFolderActions::folderGoneSinceTheSearch()
 void TestFolderActions::startFolderReadAfresh()
 {
     m_dir->createDir(u"ailleurs/DUPONT Jean"_qs);
-    TForm1 &form = makeForm(u"dupont j"_qs);
-    const Form1Elements &ui = form.elements();
+    MainWindow &form = makeForm(u"dupont j"_qs);
+    const MainWindowUi &ui = form.ui();
     // Changed in the field since the search: the field's text counts, with or without a
     // trailing separator.
-    ui.JvDirectory_DATA->setText(m_dir->filePath(u"ailleurs/"_qs));
-    ui.mnu_EXPLORE->trigger();
-    ui.JvDirectory_DATA->setText(m_dir->filePath(u"ailleurs"_qs));
-    ui.mnu_EXPLORE->trigger();
+    ui.startFolderEdit->setText(m_dir->filePath(u"ailleurs/"_qs));
+    ui.actionFolderOpen->trigger();
+    ui.startFolderEdit->setText(m_dir->filePath(u"ailleurs"_qs));
+    ui.actionFolderOpen->trigger();
     const QString expected = m_dir->filePath(u"ailleurs/DUPONT Jean"_qs);
     QCOMPARE(m_desktop->openedFolders(), (QStringList{expected, expected}));
 }
@@ -244,15 +244,15 @@ void TestFolderActions::startFolderReadAfresh()
 void TestFolderActions::busyClipboard()
 {
     m_desktop = std::make_unique<BusyClipboardDesktop>();
-    TForm1 &form = makeForm(u"dupont j"_qs);
+    MainWindow &form = makeForm(u"dupont j"_qs);
     const QString message =
         errorBoxText(u"Impossible d'ouvrir le Presse-papiers : il n'a pas accepté le texte"_qs);
-    form.elements().Copy->trigger();
+    form.ui().actionFolderCopyName->trigger();
     QCOMPARE(lastErrorText(), message);
     QCOMPARE(m_desktop->notices().size(), 0);
-    QVERIFY(!form.trayIcon().isVisible());
+    QVERIFY(!form.trayNotice().isVisible());
 
-    form.elements().mnu_EXPLORE->trigger();
+    form.ui().actionFolderOpen->trigger();
     QCOMPARE(m_desktop->errorBoxes().size(), 2);
     QCOMPARE(lastErrorText(), message);
     QCOMPARE(folderLog(u"DUPONT Jean"_qs, u"03/02/2022"_qs), u"09:14:28"_qs);
@@ -261,37 +261,37 @@ void TestFolderActions::busyClipboard()
 
 void TestFolderActions::arrowKeysCopyEachName()
 {
-    TForm1 &form = makeForm(u"dupont"_qs);
-    const Form1Elements &ui = form.elements();
-    ui.ListBox1->setFocus();
-    QTRY_VERIFY(ui.ListBox1->hasFocus());
-    QCOMPARE(ui.ListBox1->currentLine(), 0);
+    MainWindow &form = makeForm(u"dupont"_qs);
+    const MainWindowUi &ui = form.ui();
+    ui.resultList->setFocus();
+    QTRY_VERIFY(ui.resultList->hasFocus());
+    QCOMPARE(ui.resultList->currentLine(), 0);
     for (int row = 1; row < 4; ++row) {
-        QTest::keyClick(ui.ListBox1, Qt::Key_Down);
-        QCOMPARE(ui.ListBox1->currentLine(), row);
+        QTest::keyClick(ui.resultList, Qt::Key_Down);
+        QCOMPARE(ui.resultList->currentLine(), row);
         QCOMPARE(m_desktop->clipboardText(), lines().at(row));
-        QVERIFY(form.trayIcon().isVisible());
+        QVERIFY(form.trayNotice().isVisible());
         QCOMPARE(m_desktop->notices().last().title, lines().at(row));
         QCOMPARE(m_desktop->notices().last().text, u"Copié"_qs);
     }
     QCOMPARE(m_desktop->clipboardHistory(), lines().mid(1, 3));
     // Back to the top with the keyboard: a selection too.
-    QTest::keyClick(ui.ListBox1, Qt::Key_Home);
+    QTest::keyClick(ui.resultList, Qt::Key_Home);
     QCOMPARE(m_desktop->clipboardText(), lines().at(0));
     // A key that moves nothing copies nothing.
     const qsizetype copies = m_desktop->clipboardHistory().size();
-    QTest::keyClick(ui.ListBox1, Qt::Key_Up);
+    QTest::keyClick(ui.resultList, Qt::Key_Up);
     QCOMPARE(m_desktop->clipboardHistory().size(), copies);
     // The search box taking the focus takes the icon away.
-    ui.Cherche->setFocus();
-    QTRY_VERIFY(!form.trayIcon().isVisible());
+    ui.searchBox->setFocus();
+    QTRY_VERIFY(!form.trayNotice().isVisible());
 }
 
 void TestFolderActions::mouseAndCopyActionCopy()
 {
-    TForm1 &form = makeForm(u"dupont"_qs);
-    const Form1Elements &ui = form.elements();
-    ResultListView *list = ui.ListBox1;
+    MainWindow &form = makeForm(u"dupont"_qs);
+    const MainWindowUi &ui = form.ui();
+    ResultListView *list = ui.resultList;
     const QRect second = list->visualRect(list->model()->index(2, 0));
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, second.center());
     QCOMPARE(list->currentLine(), 2);
@@ -300,10 +300,10 @@ void TestFolderActions::mouseAndCopyActionCopy()
 
     // The copy button and Ctrl+C copy the current line.
     list->setCurrentLine(0);
-    QTest::mouseClick(ui.Button2, Qt::LeftButton);
+    QTest::mouseClick(ui.copyButton, Qt::LeftButton);
     QCOMPARE(m_desktop->clipboardText(), lines().at(0));
     list->setCurrentLine(1);
-    QTest::keyClick(ui.Cherche->lineEdit(), Qt::Key_C, Qt::ControlModifier);
+    QTest::keyClick(ui.searchBox->lineEdit(), Qt::Key_C, Qt::ControlModifier);
     QCOMPARE(m_desktop->clipboardText(), lines().at(1));
     QCOMPARE(m_desktop->clipboardHistory().size(), 3);
     QCOMPARE(m_desktop->notices().last().title, lines().at(1));
@@ -311,15 +311,15 @@ void TestFolderActions::mouseAndCopyActionCopy()
 
 void TestFolderActions::programSelectionDoesNotCopy()
 {
-    TForm1 &form = makeForm(u"dupont"_qs);
-    const Form1Elements &ui = form.elements();
-    QCOMPARE(ui.ListBox1->currentLine(), 0); // selected by the search
-    ui.ListBox1->setCurrentLine(3);
-    ui.ListBox1->setFocus();
-    QTRY_VERIFY(ui.ListBox1->hasFocus());
+    MainWindow &form = makeForm(u"dupont"_qs);
+    const MainWindowUi &ui = form.ui();
+    QCOMPARE(ui.resultList->currentLine(), 0); // selected by the search
+    ui.resultList->setCurrentLine(3);
+    ui.resultList->setFocus();
+    QTRY_VERIFY(ui.resultList->hasFocus());
     // A search run from the list's own key (F5) reselects line 0 itself: not a user's pick.
-    ui.Cherche->setEditText(u"dura"_qs);
-    QTest::keyClick(ui.ListBox1, Qt::Key_F5);
+    ui.searchBox->setEditText(u"dura"_qs);
+    QTest::keyClick(ui.resultList, Qt::Key_F5);
     QCOMPARE(lines(), (QStringList{u"DURAND Anne Marie"_qs, u"DURAND Paul"_qs}));
     QCOMPARE(m_desktop->clipboardHistory(), QStringList());
     QCOMPARE(m_desktop->notices().size(), 0);

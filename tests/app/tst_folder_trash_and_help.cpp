@@ -23,12 +23,12 @@ private Q_SLOTS:
 
 void TestFolderTrashAndHelp::ctrlDelSendsToTheTrash()
 {
-    TForm1 &form = makeForm(u"dura"_qs);
-    const Form1Elements &ui = form.elements();
+    MainWindow &form = makeForm(u"dura"_qs);
+    const MainWindowUi &ui = form.ui();
     selectLine(u"DURAND Paul"_qs);
-    ui.ListBox1->setFocus();
-    QTRY_VERIFY(ui.ListBox1->hasFocus());
-    QTest::keyClick(ui.ListBox1, Qt::Key_Delete, Qt::ControlModifier);
+    ui.resultList->setFocus();
+    QTRY_VERIFY(ui.resultList->hasFocus());
+    QTest::keyClick(ui.resultList, Qt::Key_Delete, Qt::ControlModifier);
 
     // No question asked; the list rebuilt without it; restorable from the trash.
     QCOMPARE(m_desktop->dialogs().size(), 0);
@@ -41,11 +41,11 @@ void TestFolderTrashAndHelp::ctrlDelSendsToTheTrash()
 
 void TestFolderTrashAndHelp::ctrlDelOnAVanishedFolder()
 {
-    TForm1 &form = makeForm(u"dura"_qs);
-    const Form1Elements &ui = form.elements();
+    MainWindow &form = makeForm(u"dura"_qs);
+    const MainWindowUi &ui = form.ui();
     selectLine(u"DURAND Paul"_qs);
     QVERIFY(QDir(patient(u"DURAND Paul"_qs)).removeRecursively());
-    ui.Supprimer1->trigger();
+    ui.actionFolderTrash->trigger();
     QCOMPARE(lastErrorText(), errorBoxText(u"Le dossier \"DURAND Paul\" n'existe plus"_qs));
     QCOMPARE(lines(), QStringList{u"DURAND Anne Marie"_qs});
     // Nothing else was touched.
@@ -58,9 +58,9 @@ void TestFolderTrashAndHelp::trashRefusedKeepsTheFolder()
 {
     // A trash whose info folder is a file: refused, even to root.
     m_dir->createFile(u"data/Trash/info"_qs, "");
-    TForm1 &form = makeForm(u"dura"_qs);
+    MainWindow &form = makeForm(u"dura"_qs);
     selectLine(u"DURAND Paul"_qs);
-    form.elements().Supprimer1->trigger();
+    form.ui().actionFolderTrash->trigger();
     QCOMPARE(lastErrorText(),
              errorBoxText(u"Le dossier \"DURAND Paul\" n'a pas pu être mis à la corbeille : un "
                           u"élément du chemin n'est pas un dossier. Il n'a pas été supprimé"_qs));
@@ -70,23 +70,23 @@ void TestFolderTrashAndHelp::trashRefusedKeepsTheFolder()
 
 void TestFolderTrashAndHelp::revisionNotes()
 {
-    TForm1 &form = makeForm(QString());
-    form.elements().Rvisiions1->trigger();
+    MainWindow &form = makeForm(QString());
+    form.ui().actionHelpRevisions->trigger();
     QCOMPARE(lastErrorText(), errorBoxText(u"Le fichier \""_qs + exeFolder() +
                                            u"_REVISIONS.TXT\" est introuvable"_qs));
     QCOMPARE(m_desktop->openedTextFiles(), QStringList());
 
     m_dir->createFile(u"bin/_REVISIONS.TXT"_qs, "22.2.3 : corrections\r\n");
-    form.elements().Rvisiions1->trigger();
+    form.ui().actionHelpRevisions->trigger();
     QCOMPARE(m_desktop->openedTextFiles(), QStringList{exeFolder() + u"_REVISIONS.TXT"_qs});
     QCOMPARE(m_desktop->errorBoxes().size(), 1);
 }
 
 void TestFolderTrashAndHelp::nestingHelp()
 {
-    TForm1 &form = makeForm(QString());
-    m_desktop->setNextAnswer(Desktop::Ok);
-    form.elements().N5->trigger();
+    MainWindow &form = makeForm(QString());
+    m_desktop->setNextAnswer(Desktop::Button::Ok);
+    form.ui().actionHelpNesting->trigger();
     QCOMPARE(m_desktop->dialogs().size(), 1);
     const ScriptedDesktop::DialogCall &call = m_desktop->dialogs().first();
     QCOMPARE(call.text, u"Le déplacement sert à imbriquer les dossiers du même patient\r\n\r\n"
@@ -94,7 +94,7 @@ void TestFolderTrashAndHelp::nestingHelp()
                         u"\"premier dossier\" à la souris et glisser la barre sous le nom du "
                         u"\"dossier de destination\""_qs);
     QCOMPARE(int(call.kind), int(Desktop::DialogKind::Information));
-    QCOMPARE(call.buttons, Desktop::Buttons(Desktop::Ok));
+    QCOMPARE(call.buttons, Desktop::Buttons(Desktop::Button::Ok));
 }
 
 QTEST_MAIN(TestFolderTrashAndHelp)

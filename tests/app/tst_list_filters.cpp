@@ -34,25 +34,25 @@ void TestListFilters::filters_data()
     const QStringList dupont =
         QStringList{u"DUPONT"_qs, u"DUPONT Jean"_qs, u"DUPONTIER Luc"_qs} + marieFamily;
     QTest::newRow("same surname: longer surnames too")
-        << u"dupont"_qs << u"DUPONT Marie 2019"_qs << u"ApartirduNOM1"_qs << true << u"DUPONT"_qs
-        << dupont;
+        << u"dupont"_qs << u"DUPONT Marie 2019"_qs << u"actionFilterSurname"_qs << true
+        << u"DUPONT"_qs << dupont;
     QTest::newRow("same surname and first name")
-        << u"dupont"_qs << u"DUPONT Marie 2019"_qs << u"ApartirduNometduPrnom1"_qs << true
+        << u"dupont"_qs << u"DUPONT Marie 2019"_qs << u"actionFilterFullName"_qs << true
         << u"DUPONT Marie"_qs << marieFamily;
     QTest::newRow("same first name, whatever the surname")
-        << u"dupont"_qs << u"DUPONT Marie 2019"_qs << u"Filtrerselonleprnom1"_qs << true
+        << u"dupont"_qs << u"DUPONT Marie 2019"_qs << u"actionFilterFirstName"_qs << true
         << u"* Marie"_qs << marieFamily + QStringList{u"MARTIN Marie"_qs, u"DURAND Anne Marie"_qs};
     QTest::newRow("same first name in mode contains")
-        << u"dupont"_qs << u"DUPONT Marie 2019"_qs << u"Filtrerselonleprnom1"_qs << false
+        << u"dupont"_qs << u"DUPONT Marie 2019"_qs << u"actionFilterFirstName"_qs << false
         << u"* Marie"_qs << marieFamily + QStringList{u"MARTIN Marie"_qs, u"DURAND Anne Marie"_qs};
     QTest::newRow("compound surname cut at its blank")
-        << u"le"_qs << u"LE GALL Yann"_qs << u"ApartirduNOM1"_qs << true << u"LE"_qs
+        << u"le"_qs << u"LE GALL Yann"_qs << u"actionFilterSurname"_qs << true << u"LE"_qs
         << QStringList{u"LE GALL Yann"_qs, u"LEROY Yann"_qs};
     QTest::newRow("first name of a compound surname")
-        << u"le"_qs << u"LE GALL Yann"_qs << u"Filtrerselonleprnom1"_qs << true << u"* GALL"_qs
+        << u"le"_qs << u"LE GALL Yann"_qs << u"actionFilterFirstName"_qs << true << u"* GALL"_qs
         << QStringList{u"LE GALL Yann"_qs};
     QTest::newRow("single piece: nothing happens")
-        << u"dupont"_qs << u"DUPONT"_qs << u"Filtrerselonleprnom1"_qs << true << u"dupont"_qs
+        << u"dupont"_qs << u"DUPONT"_qs << u"actionFilterFirstName"_qs << true << u"dupont"_qs
         << dupont;
 }
 
@@ -64,33 +64,34 @@ void TestListFilters::filters()
     QFETCH(bool, beginsWith);
     QFETCH(QString, searchText);
     QFETCH(QStringList, expected);
-    TForm1 &form = makeForm(search);
-    const Form1Elements &ui = form.elements();
+    MainWindow &form = makeForm(search);
+    const MainWindowUi &ui = form.ui();
     if (!beginsWith)
-        ui.chk_DEBUT->setChecked(false); // runs the search again, in mode contains
+        ui.beginsWithCheck->setChecked(false); // runs the search again, in mode contains
     selectLine(line);
     auto *action = form.findChild<QAction *>(item);
     QVERIFY(action);
     action->trigger();
-    QCOMPARE(ui.Cherche->currentText(), searchText);
+    QCOMPARE(ui.searchBox->currentText(), searchText);
     QCOMPARE(sorted(lines()), sorted(expected));
-    QCOMPARE(ui.chk_DEBUT->isChecked(), beginsWith);
+    QCOMPARE(ui.beginsWithCheck->isChecked(), beginsWith);
     QCOMPARE(m_desktop->dialogs().size(), 0);
 }
 
 void TestListFilters::filterWarnings()
 {
-    TForm1 &form = makeForm(u"x"_qs);
-    const Form1Elements &ui = form.elements();
-    m_desktop->setNextAnswer(Desktop::Ok);
-    ui.ApartirduNOM1->trigger();
+    MainWindow &form = makeForm(u"x"_qs);
+    const MainWindowUi &ui = form.ui();
+    m_desktop->setNextAnswer(Desktop::Button::Ok);
+    ui.actionFilterSurname->trigger();
     QCOMPARE(m_desktop->dialogs().last().text, u"La liste est vide !"_qs);
 
-    ui.Cherche->setEditText(u"dura"_qs);
-    ui.BTN_Chercher->trigger();
-    ui.ListBox1->setCurrentLine(-1);
-    for (QAction *filter : {ui.ApartirduNOM1, ui.ApartirduNometduPrnom1, ui.Filtrerselonleprnom1}) {
-        m_desktop->setNextAnswer(Desktop::Ok);
+    ui.searchBox->setEditText(u"dura"_qs);
+    ui.actionSearch->trigger();
+    ui.resultList->setCurrentLine(-1);
+    for (QAction *filter :
+         {ui.actionFilterSurname, ui.actionFilterFullName, ui.actionFilterFirstName}) {
+        m_desktop->setNextAnswer(Desktop::Button::Ok);
         filter->trigger();
         QCOMPARE(m_desktop->dialogs().last().text,
                  u"Vous devez sélectionner une ligne dans la liste"_qs);
@@ -98,7 +99,7 @@ void TestListFilters::filterWarnings()
     }
     QCOMPARE(m_desktop->dialogs().size(), 4);
     // The search text and the list stay as they were.
-    QCOMPARE(ui.Cherche->currentText(), u"dura"_qs);
+    QCOMPARE(ui.searchBox->currentText(), u"dura"_qs);
     QCOMPARE(lines().size(), 2);
 }
 

@@ -53,7 +53,7 @@ private:
 void TestMessageDialog::initTestCase()
 {
     platform::overrideExecutablePath(QStringLiteral("/opt/cabinet/PALVORIC.EXE"));
-    QCOMPARE(platform::ProgramTitle(), QStringLiteral("Palvoric"));
+    QCOMPARE(platform::programTitle(), QStringLiteral("Palvoric"));
 }
 
 void TestMessageDialog::cleanupTestCase()
@@ -79,7 +79,7 @@ void TestMessageDialog::titlesAndIcons()
     QFETCH(QString, title);
     QFETCH(bool, icon);
 
-    MessageDialogWindow dialog(QStringLiteral("Texte"), kind, Desktop::Ok);
+    MessageDialogWindow dialog(QStringLiteral("Texte"), kind, Desktop::Button::Ok);
     QCOMPARE(dialog.windowTitle(), title);
     QCOMPARE(dialog.hasIcon(), icon);
     auto *picture = dialog.findChild<QLabel *>(QStringLiteral("icon"));
@@ -92,9 +92,10 @@ void TestMessageDialog::titlesAndIcons()
 
 void TestMessageDialog::buttonsStandInOrderSameSizeCentred()
 {
-    MessageDialogWindow dialog(QStringLiteral("Un texte assez long pour élargir la fenêtre du "
-                                              "dialogue bien au-delà de ses trois boutons."),
-                               Kind::Information, Desktop::Close | Desktop::Cancel | Desktop::Ok);
+    MessageDialogWindow dialog(
+        QStringLiteral("Un texte assez long pour élargir la fenêtre du "
+                       "dialogue bien au-delà de ses trois boutons."),
+        Kind::Information, Desktop::Button::Close | Desktop::Button::Cancel | Desktop::Button::Ok);
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
 
@@ -128,8 +129,8 @@ void TestMessageDialog::dialogIsFixedAndCentredOnScreen()
     QSize maximum;
     m_driver.run(
         [&] {
-            return MessageDialog(m_desktop, QStringLiteral("Centré"), Kind::Information,
-                                 Desktop::Ok);
+            return messageDialog(m_desktop, QStringLiteral("Centré"), Kind::Information,
+                                 Desktop::Button::Ok);
         },
         [&](QDialog *dialog) {
             geometry = dialog->geometry();
@@ -152,7 +153,7 @@ void TestMessageDialog::dialogIsFixedAndCentredOnScreen()
 void TestMessageDialog::longTextWrapsWithinHalfTheScreen()
 {
     const QString text = QStringLiteral("Le dossier DUPONT Marie 2019 ").repeated(40);
-    MessageDialogWindow dialog(text, Kind::Warning, Desktop::Ok);
+    MessageDialogWindow dialog(text, Kind::Warning, Desktop::Button::Ok);
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
     const auto *label = dialog.findChild<QLabel *>(QStringLiteral("text"));
@@ -170,7 +171,7 @@ void TestMessageDialog::longTextWrapsWithinHalfTheScreen()
 void TestMessageDialog::textIsNeverReadAsMarkup()
 {
     const QString text = QStringLiteral("<b>DUPONT</b> &amp; <i>Marie</i>");
-    MessageDialogWindow dialog(text, Kind::Information, Desktop::Ok);
+    MessageDialogWindow dialog(text, Kind::Information, Desktop::Button::Ok);
     const auto *label = dialog.findChild<QLabel *>(QStringLiteral("text"));
     QVERIFY(label);
     QCOMPARE(label->textFormat(), Qt::PlainText);
@@ -216,21 +217,22 @@ void TestMessageDialog::ctrlCCopiesTheDialog_data()
 {
     QTest::addColumn<Kind>("kind");
     QTest::addColumn<QString>("text");
-    QTest::addColumn<int>("buttons");
+    QTest::addColumn<Desktop::Buttons>("buttons");
     QTest::addColumn<QString>("expected");
 
     QTest::newRow("warning, OK") << Kind::Warning << QStringLiteral("La liste est vide !")
-                                 << int(Desktop::Ok)
+                                 << Desktop::Buttons(Desktop::Button::Ok)
                                  << kRule + QStringLiteral("Avertissement\r\n") + kRule +
                                         QStringLiteral("La liste est vide !\r\n") + kRule +
                                         QStringLiteral("OK   \r\n") + kRule;
     QTest::newRow("confirmation, three buttons")
         << Kind::Confirmation << QStringLiteral("Déplacer ?")
-        << int(Desktop::Ok | Desktop::Cancel | Desktop::Close)
+        << (Desktop::Button::Ok | Desktop::Button::Cancel | Desktop::Button::Close)
         << kRule + QStringLiteral("Confirmer\r\n") + kRule + QStringLiteral("Déplacer ?\r\n") +
                kRule + QStringLiteral("OK   Annuler   Fermer   \r\n") + kRule;
     QTest::newRow("plain, long text unwrapped")
-        << Kind::Plain << QStringLiteral("mot ").repeated(200) << int(Desktop::Ok)
+        << Kind::Plain << QStringLiteral("mot ").repeated(200)
+        << Desktop::Buttons(Desktop::Button::Ok)
         << kRule + QStringLiteral("Palvoric\r\n") + kRule + QStringLiteral("mot ").repeated(200) +
                QStringLiteral("\r\n") + kRule + QStringLiteral("OK   \r\n") + kRule;
 }
@@ -239,12 +241,12 @@ void TestMessageDialog::ctrlCCopiesTheDialog()
 {
     QFETCH(Kind, kind);
     QFETCH(QString, text);
-    QFETCH(int, buttons);
+    QFETCH(Desktop::Buttons, buttons);
     QFETCH(QString, expected);
 
     QGuiApplication::clipboard()->setText(QStringLiteral("avant"));
     bool stillOpen = false;
-    m_driver.run([&] { return MessageDialog(m_desktop, text, kind, buttons); },
+    m_driver.run([&] { return messageDialog(m_desktop, text, kind, buttons); },
                  [&](QDialog *dialog) {
                      QTest::keyClick(dialog, Qt::Key_C, Qt::ControlModifier);
                      stillOpen = dialog->isVisible();
@@ -259,7 +261,8 @@ void TestMessageDialog::otherKeysWithCDoNotCopy()
     QGuiApplication::clipboard()->setText(QStringLiteral("avant"));
     m_driver.run(
         [&] {
-            return MessageDialog(m_desktop, QStringLiteral("Texte"), Kind::Warning, Desktop::Ok);
+            return messageDialog(m_desktop, QStringLiteral("Texte"), Kind::Warning,
+                                 Desktop::Button::Ok);
         },
         [&](QDialog *dialog) {
             QTest::keyClick(dialog, Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
@@ -272,38 +275,39 @@ void TestMessageDialog::otherKeysWithCDoNotCopy()
 
 void TestMessageDialog::defaultAndCancelRules_data()
 {
-    QTest::addColumn<int>("buttons");
-    QTest::addColumn<int>("requested");
-    QTest::addColumn<int>("defaultButton");
-    QTest::addColumn<int>("cancelButton");
+    using Button = Desktop::Button;
+    using Buttons = Desktop::Buttons;
+    QTest::addColumn<Buttons>("buttons");
+    QTest::addColumn<Button>("requested");
+    QTest::addColumn<Button>("defaultButton");
+    QTest::addColumn<Button>("cancelButton");
 
-    QTest::newRow("OK") << int(Desktop::Ok) << 0 << int(Desktop::Ok) << int(Desktop::Ok);
-    QTest::newRow("OK+Cancel") << int(Desktop::Ok | Desktop::Cancel) << 0 << int(Desktop::Ok)
-                               << int(Desktop::Cancel);
+    QTest::newRow("OK") << Buttons(Button::Ok) << Button::None << Button::Ok << Button::Ok;
+    QTest::newRow("OK+Cancel") << (Button::Ok | Button::Cancel) << Button::None << Button::Ok
+                               << Button::Cancel;
     QTest::newRow("OK+Cancel, Cancel asked")
-        << int(Desktop::Ok | Desktop::Cancel) << int(Desktop::Cancel) << int(Desktop::Cancel)
-        << int(Desktop::Cancel);
+        << (Button::Ok | Button::Cancel) << Button::Cancel << Button::Cancel << Button::Cancel;
     QTest::newRow("asked button not shown")
-        << int(Desktop::Ok) << int(Desktop::Close) << int(Desktop::Ok) << int(Desktop::Ok);
-    QTest::newRow("Close") << int(Desktop::Close) << 0 << 0 << 0;
-    QTest::newRow("Cancel+Close") << int(Desktop::Cancel | Desktop::Close) << 0 << 0
-                                  << int(Desktop::Cancel);
-    QTest::newRow("none asked gets OK") << 0 << 0 << int(Desktop::Ok) << int(Desktop::Ok);
+        << Buttons(Button::Ok) << Button::Close << Button::Ok << Button::Ok;
+    QTest::newRow("Close") << Buttons(Button::Close) << Button::None << Button::None
+                           << Button::None;
+    QTest::newRow("Cancel+Close") << (Button::Cancel | Button::Close) << Button::None
+                                  << Button::None << Button::Cancel;
+    QTest::newRow("none asked gets OK") << Buttons() << Button::None << Button::Ok << Button::Ok;
 }
 
 void TestMessageDialog::defaultAndCancelRules()
 {
-    QFETCH(int, buttons);
-    QFETCH(int, requested);
-    QFETCH(int, defaultButton);
-    QFETCH(int, cancelButton);
-    QCOMPARE(int(defaultButtonOf(buttons, Desktop::Button(requested))), defaultButton);
-    QCOMPARE(int(cancelButtonOf(buttons)), cancelButton);
+    QFETCH(Desktop::Buttons, buttons);
+    QFETCH(Desktop::Button, requested);
+    QFETCH(Desktop::Button, defaultButton);
+    QFETCH(Desktop::Button, cancelButton);
+    QCOMPARE(defaultButtonOf(buttons, requested), defaultButton);
+    QCOMPARE(cancelButtonOf(buttons), cancelButton);
 
-    MessageDialogWindow dialog(QStringLiteral("x"), Kind::Information, buttons,
-                               Desktop::Button(requested));
-    QCOMPARE(int(dialog.defaultButton()), defaultButton);
-    QCOMPARE(int(dialog.cancelButton()), cancelButton);
+    MessageDialogWindow dialog(QStringLiteral("x"), Kind::Information, buttons, requested);
+    QCOMPARE(dialog.defaultButton(), defaultButton);
+    QCOMPARE(dialog.cancelButton(), cancelButton);
     for (auto *button : dialog.buttonsInOrder())
         QCOMPARE(button->isDefault(), button == dialog.button(dialog.defaultButton()));
 }

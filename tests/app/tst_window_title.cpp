@@ -72,7 +72,8 @@ void TestWindowTitle::title()
     QFETCH(QString, title);
     const QString exe = makeExecutable(name, QDate(2022, 2, 3));
     QVERIFY(!exe.isEmpty());
-    QCOMPARE(windowTitleOf(exe, QString(), QStringLiteral("dd/mm/yyyy"), QLocale(locale)), title);
+    QCOMPARE(mainWindowTitleOf(exe, QString(), QStringLiteral("dd/mm/yyyy"), QLocale(locale)),
+             title);
 }
 
 void TestWindowTitle::unreadableDate_data()
@@ -86,7 +87,8 @@ void TestWindowTitle::unreadableDate()
 {
     QFETCH(QString, path);
     // Neither a version nor a date: the title still forms, ending with "| ".
-    const QString title = windowTitleOf(path, QString(), QStringLiteral("dd/mm/yyyy"), QLocale());
+    const QString title =
+        mainWindowTitleOf(path, QString(), QStringLiteral("dd/mm/yyyy"), QLocale());
     QVERIFY2(title.endsWith(QStringLiteral(" 65535.65535 | Kestrane ***{:-  | ")),
              qPrintable(title));
 }

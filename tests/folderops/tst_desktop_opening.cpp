@@ -73,7 +73,7 @@ void TestDesktopOpening::openFolder()
     const QString path = platform::decodeFileName(dir.nativePath(entry));
     RecordingOpener desktop;
     desktop.starts = starts;
-    QCOMPARE(int(folderops::OpenFolder(path, desktop.opener())), expected);
+    QCOMPARE(int(folderops::openFolder(path, desktop.opener())), expected);
     const bool handedOver = expected == int(Opening::Opened) || expected == int(Opening::NoProgram);
     QCOMPARE(desktop.opened, handedOver ? QStringList{path} : QStringList());
 }
@@ -123,7 +123,7 @@ void TestDesktopOpening::openInNotepad()
     RecordingOpener desktop;
     desktop.starts = starts;
     const QString notes = dir.path() + u"/_REVISIONS.TXT "_qs;
-    QCOMPARE(int(folderops::OpenInNotepad(notes, desktop.opener())), expected);
+    QCOMPARE(int(folderops::openInTextEditor(notes, desktop.opener())), expected);
     const bool handedOver = expected == int(Opening::Opened) || expected == int(Opening::NoProgram);
     QCOMPARE(desktop.opened,
              handedOver ? QStringList{dir.path() + u"/_REVISIONS.TXT"_qs} : QStringList());

@@ -65,7 +65,7 @@ void TstDroppedFiles::movesFile()
     const QString source = m_dir->filePath(QStringLiteral("bureau/scanner.pdf"));
     QVERIFY(writeFile(source, "%PDF-1.4 scanner"));
     const TreeEntry before = snapshotTree(source).value(QByteArray());
-    QCOMPARE(MoveDroppedFile(source, m_target), QString());
+    QCOMPARE(moveDroppedFile(source, m_target), QString());
     QVERIFY(!QFileInfo::exists(source));
     QCOMPARE(snapshotTree(m_target + QStringLiteral("/scanner.pdf")).value(QByteArray()), before);
 }
@@ -93,7 +93,7 @@ void TstDroppedFiles::leavesWhatCannotMove()
     QFETCH(QString, source);
     QFETCH(QString, message);
     const TreeSnapshot before = snapshotTree(m_dir->path());
-    QCOMPARE(MoveDroppedFile(m_dir->filePath(source), m_target), message);
+    QCOMPARE(moveDroppedFile(m_dir->filePath(source), m_target), message);
     QCOMPARE(treeDifference(before, snapshotTree(m_dir->path())), QString());
 }
 
@@ -105,7 +105,7 @@ void TstDroppedFiles::fullDiskNamesCause()
     const QString source = m_dir->filePath(QStringLiteral("bureau/irm.dcm"));
     const QByteArray content(2 * 1024 * 1024, 'i');
     QVERIFY(writeFile(source, content));
-    QCOMPARE(MoveDroppedFile(source, disk.path()),
+    QCOMPARE(moveDroppedFile(source, disk.path()),
              existsMessage(QStringLiteral("irm.dcm")) +
                  QStringLiteral("\r\n\r\nLe disque est plein."));
     QCOMPARE(snapshotTree(source).value(QByteArray()).content, content);

@@ -1,4 +1,4 @@
-// RecycleFolder over the real trash of a temporary home: a folder goes to the trash or
+// recycleFolder over the real trash of a temporary home: a folder goes to the trash or
 // stays where it is, never deleted, and the refusals come with their French reason.
 #include "folderops/recycle_folder.h"
 #include "platform/native_names.h"
@@ -12,7 +12,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-using folderops::RecycleFolder;
+using folderops::recycleFolder;
 using folderops::RecycleResult;
 using Outcome = RecycleResult::Outcome;
 
@@ -89,7 +89,7 @@ void TestRecycleFolder::recycled()
     QFETCH(QByteArray, name);
     m_dir->createFileBytes("patients/" + name + "/compte rendu.txt", "bilan");
     const RecycleResult result =
-        RecycleFolder(platform::decodeFileName(m_dir->nativePath("patients/" + name)));
+        recycleFolder(platform::decodeFileName(m_dir->nativePath("patients/" + name)));
     QCOMPARE(int(result.outcome), int(Outcome::Recycled));
     QCOMPARE(result.reason, QString());
     QVERIFY(!exists(m_dir->nativePath("patients/" + name)));
@@ -101,7 +101,7 @@ void TestRecycleFolder::recycled()
 void TestRecycleFolder::missing()
 {
     m_dir->createDir(u"patients"_qs);
-    const RecycleResult result = RecycleFolder(m_dir->filePath(u"patients/DUPONT Marie"_qs));
+    const RecycleResult result = recycleFolder(m_dir->filePath(u"patients/DUPONT Marie"_qs));
     QCOMPARE(int(result.outcome), int(Outcome::Missing));
     QVERIFY(!exists(m_dir->nativePath("data")));
 }
@@ -115,7 +115,7 @@ void TestRecycleFolder::trashWithoutRights()
     m_dir->setPermissions(u"data/Trash/info"_qs, 0500);
     const QString path = m_dir->filePath(u"patients/DUPONT Marie"_qs);
     const std::optional<bool> refused = runUnprivileged([&] {
-        const RecycleResult result = RecycleFolder(path);
+        const RecycleResult result = recycleFolder(path);
         return result.outcome == Outcome::Refused && result.reason == u"accès refusé"_qs;
     });
     QVERIFY2(refused.has_value(), "could not run as an ordinary user");
@@ -131,7 +131,7 @@ void TestRecycleFolder::readOnlyDisk()
     const QByteArray top = platform::encodePath(disk.path());
     QVERIFY(::mkdir(top + "/DUPONT Marie", 0755) == 0);
     QVERIFY(disk.remountReadOnly());
-    const RecycleResult result = RecycleFolder(disk.path() + u"/DUPONT Marie"_qs);
+    const RecycleResult result = recycleFolder(disk.path() + u"/DUPONT Marie"_qs);
     QCOMPARE(int(result.outcome), int(Outcome::Refused));
     QCOMPARE(result.reason, u"le disque est en lecture seule"_qs);
     QVERIFY(exists(top + "/DUPONT Marie"));
@@ -151,7 +151,7 @@ void TestRecycleFolder::volumeWhereNoTrashCanBeMade()
     m_dir->setPermissions(QString(), 0755);
     const QString path = disk.path() + u"/patients/DUPONT Marie"_qs;
     const std::optional<bool> refused = runUnprivileged([&] {
-        const RecycleResult result = RecycleFolder(path);
+        const RecycleResult result = recycleFolder(path);
         return result.outcome == Outcome::Refused &&
                result.reason == u"aucune corbeille ne peut être créée sur son disque (accès "
                                 u"refusé)"_qs;
@@ -164,7 +164,7 @@ void TestRecycleFolder::volumeWhereNoTrashCanBeMade()
 void TestRecycleFolder::folderHoldingTheTrash()
 {
     m_dir->createFile(u"data/notes"_qs, "n");
-    const RecycleResult result = RecycleFolder(m_dir->filePath(u"data"_qs));
+    const RecycleResult result = recycleFolder(m_dir->filePath(u"data"_qs));
     QCOMPARE(int(result.outcome), int(Outcome::Refused));
     QCOMPARE(result.reason, u"la corbeille se trouve à l'intérieur de ce dossier"_qs);
     QVERIFY(exists(m_dir->nativePath("data/notes")));

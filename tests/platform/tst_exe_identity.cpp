@@ -76,8 +76,8 @@ void TestExeIdentity::overrideAndRestore()
     const QString real = platform::executablePath();
     QVERIFY(real.endsWith(QStringLiteral("/tst_exe_identity")));
     platform::overrideExecutablePath(QStringLiteral("/tmp/cabinet/Palvoric"));
-    QCOMPARE(platform::ExeFolder(), QStringLiteral("/tmp/cabinet/"));
-    QCOMPARE(platform::ExeBaseName(), QStringLiteral("Palvoric"));
+    QCOMPARE(platform::exeFolder(), QStringLiteral("/tmp/cabinet/"));
+    QCOMPARE(platform::exeBaseName(), QStringLiteral("Palvoric"));
     platform::overrideExecutablePath(QString());
     QCOMPARE(platform::executablePath(), real);
 }

@@ -48,7 +48,7 @@ int childMain(const QStringList &args)
 {
     QTextStream out(stdout);
     if (args.value(0) == QLatin1String("move") && args.size() == 3) {
-        const MoveResult result = MoveFolderInto(args.at(1), args.at(2));
+        const MoveResult result = moveFolderInto(args.at(1), args.at(2));
         out << int(result.outcome) << '\n' << result.message << '\n';
         return 0;
     }
@@ -95,7 +95,7 @@ void TstSafeMoveAcross::movesAcrossFileSystems()
     const TreeSnapshot before = snapshotTree(source);
 
     QList<QPair<qint64, qint64>> steps;
-    const MoveResult result = MoveFolderInto(source, destination, [&](qint64 done, qint64 total) {
+    const MoveResult result = moveFolderInto(source, destination, [&](qint64 done, qint64 total) {
         steps.append({done, total});
         return true;
     });
@@ -132,7 +132,7 @@ void TstSafeMoveAcross::acrossFullDiskKeepsSource()
     const TreeSnapshot before = snapshotTree(source);
     const qint64 freeBefore = disk.freeBytes();
 
-    const MoveResult result = MoveFolderInto(source, disk.path());
+    const MoveResult result = moveFolderInto(source, disk.path());
     QVERIFY2(result.outcome == Outcome::Failed, qPrintable(outcomeText(result)));
     QVERIFY2(result.message.startsWith(
                  QStringLiteral("Le déplacement de \"DUPONT Marie\" vers \"%1\" a échoué : le "
@@ -156,7 +156,7 @@ void TstSafeMoveAcross::acrossCancelKeepsSource()
     QVERIFY(fillPatientFolder(source, 2 * 1024 * 1024));
     const TreeSnapshot before = snapshotTree(source);
     int calls = 0;
-    const MoveResult result = MoveFolderInto(source, disk.path(), [&](qint64 done, qint64) {
+    const MoveResult result = moveFolderInto(source, disk.path(), [&](qint64 done, qint64) {
         ++calls;
         return done == 0; // the user cancels once copying has begun
     });
@@ -283,7 +283,7 @@ void TstSafeMoveAcross::qfileRenameLeavesPartialFile()
     QVERIFY(QFileInfo(target).size() < content.size());
     QVERIFY(QFile::remove(target));
 
-    const MoveResult ours = MoveFolderInto(source, disk.path());
+    const MoveResult ours = moveFolderInto(source, disk.path());
     QCOMPARE(ours.outcome, Outcome::Failed);
     QVERIFY(!nativeExists(target));
     QCOMPARE(entriesOf(disk.path()), QStringList());
@@ -314,7 +314,7 @@ void TstSafeMoveAcross::unremovableContentRefusedBeforeCopy()
     const TreeSnapshot before = snapshotTree(source);
 
     const std::optional<bool> refused = runUnprivileged([&] {
-        const MoveResult result = MoveFolderInto(source, disk.path());
+        const MoveResult result = moveFolderInto(source, disk.path());
         return result.outcome == Outcome::Refused &&
                result.message ==
                    QStringLiteral("Impossible de déplacer \"DUPONT Marie\" dans \"%1\" : accès "

@@ -34,7 +34,7 @@ int childMain(const QStringList &args)
     QTextStream out(stdout);
     if (args.value(0) == QLatin1String("copy") && args.size() == 3) {
         int error = 0;
-        const bool copied = CopyOneFile(args.at(1), args.at(2), &error);
+        const bool copied = copyOneFile(args.at(1), args.at(2), &error);
         out << (copied ? QStringLiteral("1") : QStringLiteral("0 %1").arg(error)) << '\n';
         return 0;
     }
@@ -98,7 +98,7 @@ void TstSafeMoveFile::keepsContentModeAndTime()
     const QString destination = target + QStringLiteral("/scanner 2022.pdf");
 
     int error = -1;
-    QVERIFY(CopyOneFile(source, destination, &error));
+    QVERIFY(copyOneFile(source, destination, &error));
     QCOMPARE(error, -1); // untouched on success
     const TreeEntry copied = entryOf(destination);
     QCOMPARE(copied, entryOf(source));
@@ -140,7 +140,7 @@ void TstSafeMoveFile::neverReplaces()
     }
     const TreeSnapshot before = snapshotTree(dir.path());
     int error = 0;
-    QVERIFY(!CopyOneFile(source, destination, &error));
+    QVERIFY(!copyOneFile(source, destination, &error));
     QCOMPARE(error, EEXIST);
     QCOMPARE(treeDifference(before, snapshotTree(dir.path())), QString());
 }
@@ -179,7 +179,7 @@ void TstSafeMoveFile::refusesWhatIsNotAFile()
     QCOMPARE(::mkfifo(encodePath(dir.filePath(QStringLiteral("tube"))).constData(), 0600), 0);
     const TreeSnapshot before = snapshotTree(dir.path());
     int got = 0;
-    QVERIFY(!CopyOneFile(dir.filePath(source), dir.filePath(destination), &got));
+    QVERIFY(!copyOneFile(dir.filePath(source), dir.filePath(destination), &got));
     QCOMPARE(got, error);
     QCOMPARE(treeDifference(before, snapshotTree(dir.path())), QString());
 }
@@ -193,7 +193,7 @@ void TstSafeMoveFile::keepsNamesThatAreNotUtf8()
     const QString source = decodeFileName(root + "/r\xE9sultats.txt");
     QVERIFY(writeNativeFile(source, "r\xE9sultats"));
     const QString destination = decodeFileName(folder + "/r\xE9sultats.txt");
-    QVERIFY(CopyOneFile(source, destination));
+    QVERIFY(copyOneFile(source, destination));
     QCOMPARE(entryOf(destination), entryOf(source));
     QCOMPARE(dir.entryNames("LEF\xC8VRE Zo\xE9"), QList<QByteArray>{"r\xE9sultats.txt"});
 }
@@ -209,7 +209,7 @@ void TstSafeMoveFile::fullDiskLeavesNothing()
     QVERIFY(writeNativeFile(source, content));
     const qint64 freeBefore = disk.freeBytes();
     int error = 0;
-    QVERIFY(!CopyOneFile(source, disk.path() + QStringLiteral("/scanner.pdf"), &error));
+    QVERIFY(!copyOneFile(source, disk.path() + QStringLiteral("/scanner.pdf"), &error));
     QCOMPARE(error, ENOSPC);
     QCOMPARE(entriesOf(disk.path()), QStringList());
     QCOMPARE(disk.freeBytes(), freeBefore);
@@ -278,7 +278,7 @@ void TstSafeMoveFile::qfileCopyLosesTimeAndIgnoresSync()
     QVERIFY2(entryOf(dir.filePath(QStringLiteral("qt.pdf"))).modifiedNs !=
                  entryOf(source).modifiedNs,
              "QFile::copy now keeps the modification time: this part has nothing to show");
-    QVERIFY(CopyOneFile(source, dir.filePath(QStringLiteral("ours.pdf"))));
+    QVERIFY(copyOneFile(source, dir.filePath(QStringLiteral("ours.pdf"))));
     QCOMPARE(entryOf(dir.filePath(QStringLiteral("ours.pdf"))).modifiedNs,
              entryOf(source).modifiedNs);
 
@@ -303,10 +303,10 @@ void TstSafeMoveFile::deletesOneFile()
     const QString file = dir.filePath(QStringLiteral("bilan.pdf"));
     QVERIFY(writeNativeFile(file, "bilan"));
     QVERIFY(QDir().mkpath(dir.filePath(QStringLiteral("radios"))));
-    QCOMPARE(DeleteOneFile(file), 0);
+    QCOMPARE(deleteOneFile(file), 0);
     QVERIFY(!nativeExists(file));
-    QCOMPARE(DeleteOneFile(file), ENOENT);
-    QCOMPARE(DeleteOneFile(dir.filePath(QStringLiteral("radios"))), EISDIR);
+    QCOMPARE(deleteOneFile(file), ENOENT);
+    QCOMPARE(deleteOneFile(dir.filePath(QStringLiteral("radios"))), EISDIR);
     QVERIFY(nativeExists(dir.filePath(QStringLiteral("radios"))));
 }
 

@@ -58,7 +58,7 @@ void TstSafeMoveFolder::movesWithinOneFileSystem()
     struct stat original;
     QCOMPARE(::stat(encodePath(source).constData(), &original), 0);
 
-    const MoveResult result = MoveFolderInto(source, destination);
+    const MoveResult result = moveFolderInto(source, destination);
     QVERIFY2(result.outcome == Outcome::Moved, qPrintable(outcomeText(result)));
     QCOMPARE(result.message, QString());
     QVERIFY(!nativeExists(source));
@@ -115,7 +115,7 @@ void TstSafeMoveFolder::refusesTakenName()
     const TreeSnapshot sourceBefore = snapshotTree(source);
     const TreeSnapshot destinationBefore = snapshotTree(destination);
 
-    const MoveResult result = MoveFolderInto(source, destination);
+    const MoveResult result = moveFolderInto(source, destination);
     QVERIFY2(result.outcome == Outcome::Refused, qPrintable(outcomeText(result)));
     QVERIFY2(result.message.contains(says), qPrintable(result.message));
     QVERIFY(result.message.startsWith(QStringLiteral("Impossible de déplacer \"%1\" dans \"%2\"")
@@ -149,7 +149,7 @@ void TstSafeMoveFolder::refusesIntoItself()
         if (::mount("palvoric-test", encodePath(target).constData(), "tmpfs", 0, "size=1m") != 0)
             QSKIP("mounting a tmpfs needs root");
     }
-    const MoveResult result = MoveFolderInto(source, target);
+    const MoveResult result = moveFolderInto(source, target);
     if (mountThere)
         ::umount2(encodePath(target).constData(), MNT_DETACH);
     QVERIFY2(result.outcome == Outcome::Refused, qPrintable(outcomeText(result)));
@@ -197,7 +197,7 @@ void TstSafeMoveFolder::refusesMissingOrMisplaced()
         says = says.arg(QFileInfo(dir.path()).fileName());
     const TreeSnapshot before = snapshotTree(dir.path());
     const QString to = destination.isEmpty() ? dir.path() : dir.filePath(destination);
-    const MoveResult result = MoveFolderInto(dir.filePath(source), to);
+    const MoveResult result = moveFolderInto(dir.filePath(source), to);
     QVERIFY2(result.outcome == Outcome::Refused, qPrintable(outcomeText(result)));
     QVERIFY2(result.message.startsWith(says), qPrintable(result.message));
     QCOMPARE(treeDifference(before, snapshotTree(dir.path())), QString());
@@ -228,7 +228,7 @@ void TstSafeMoveFolder::keepsNamesThatAreNotUtf8()
     QVERIFY(QDir().mkpath(destination));
     const TreeSnapshot before = snapshotTree(root + '/' + name);
 
-    const MoveResult result = MoveFolderInto(source, destination);
+    const MoveResult result = moveFolderInto(source, destination);
     QVERIFY2(result.outcome == Outcome::Moved, qPrintable(outcomeText(result)));
     const QByteArray moved = encodePath(destination) + '/' + name;
     QCOMPARE(treeDifference(before, snapshotTree(moved), across), QString());

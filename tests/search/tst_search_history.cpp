@@ -45,7 +45,7 @@ class TstSearchHistory : public QObject
     Q_OBJECT
 
 private slots:
-    void addToHistory();
+    void addToHistoryKeepsOneOfEach();
     void addEmptyTextTakesTheBoxText();
     void decode_data();
     void decode();
@@ -61,21 +61,21 @@ private slots:
     void saveErrorsKeepOldFile();
 };
 
-void TstSearchHistory::addToHistory()
+void TstSearchHistory::addToHistoryKeepsOneOfEach()
 {
     QStringList history;
-    QVERIFY(AddToHistory(history, QStringLiteral("DUPONT Marie")));
-    QVERIFY(!AddToHistory(history, QStringLiteral("DUPONT Marie")));
+    QVERIFY(addToHistory(history, QStringLiteral("DUPONT Marie")));
+    QVERIFY(!addToHistory(history, QStringLiteral("DUPONT Marie")));
     QCOMPARE(history, QStringList{QStringLiteral("DUPONT Marie")});
-    QVERIFY(AddToHistory(history, QStringLiteral("MARTIN Paul")));
+    QVERIFY(addToHistory(history, QStringLiteral("MARTIN Paul")));
     // Opened again after others: not brought back to the top.
-    QVERIFY(!AddToHistory(history, QStringLiteral("dupont marie")));
-    QVERIFY(!AddToHistory(history, QStringLiteral("DUPONT MARIE")));
+    QVERIFY(!addToHistory(history, QStringLiteral("dupont marie")));
+    QVERIFY(!addToHistory(history, QStringLiteral("DUPONT MARIE")));
     QCOMPARE(history, (QStringList{QStringLiteral("MARTIN Paul"), QStringLiteral("DUPONT Marie")}));
     // Only a to z are folded: Hélène and HÉLÈNE are two entries.
-    QVERIFY(AddToHistory(history, QStringLiteral("Hélène")));
-    QVERIFY(AddToHistory(history, QStringLiteral("HÉLÈNE")));
-    QVERIFY(!AddToHistory(history, QStringLiteral("HéLèNE")));
+    QVERIFY(addToHistory(history, QStringLiteral("Hélène")));
+    QVERIFY(addToHistory(history, QStringLiteral("HÉLÈNE")));
+    QVERIFY(!addToHistory(history, QStringLiteral("HéLèNE")));
     QCOMPARE(history.size(), 4);
     QCOMPARE(history.first(), QStringLiteral("HÉLÈNE"));
 }
@@ -83,8 +83,8 @@ void TstSearchHistory::addToHistory()
 void TstSearchHistory::addEmptyTextTakesTheBoxText()
 {
     QStringList history;
-    QVERIFY(AddToHistory(history, QString(), QStringLiteral("DURAND")));
-    QVERIFY(!AddToHistory(history, QString(), QStringLiteral("durand")));
+    QVERIFY(addToHistory(history, QString(), QStringLiteral("DURAND")));
+    QVERIFY(!addToHistory(history, QString(), QStringLiteral("durand")));
     QCOMPARE(history, QStringList{QStringLiteral("DURAND")});
 }
 
@@ -259,7 +259,7 @@ void TstSearchHistory::unreadableFileRaisesAndIsNotLost()
     QVERIFY(state.unreadable);
 
     // Still unreadable at close: replaced by this run's entries.
-    AddToHistory(entries, QStringLiteral("NOUVEAU"));
+    addToHistory(entries, QStringLiteral("NOUVEAU"));
     saveHistory(path, entries, state);
     QCOMPARE(readFileBytes(path), kUtf8Mark + "NOUVEAU\r\n");
 

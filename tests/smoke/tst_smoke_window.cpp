@@ -1,7 +1,7 @@
 // The real window on a real X server: shown, searched, its context menu opened, and a
 // screenshot of the screen written next to the build for a person to look at.
 #include "app/directory_edit.h"
-#include "app/form1.h"
+#include "app/main_window.h"
 #include "app/result_list_view.h"
 #include "app/scripted_desktop.h"
 #include "app/theme.h"
@@ -48,9 +48,9 @@ void TestSmokeWindow::initTestCase()
 void TestSmokeWindow::showSearchAndMenu()
 {
     ScriptedDesktop desktop;
-    TForm1 form(desktop, {});
-    const Form1Elements &ui = form.elements();
-    ui.JvDirectory_DATA->setText(m_dir.filePath(QStringLiteral("patients")));
+    MainWindow form(desktop, {});
+    const MainWindowUi &ui = form.ui();
+    ui.startFolderEdit->setText(m_dir.filePath(QStringLiteral("patients")));
     form.move(40, 40);
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
@@ -59,22 +59,22 @@ void TestSmokeWindow::showSearchAndMenu()
     QVERIFY(QTest::qWaitForWindowActive(&form));
     QVERIFY(form.windowTitle().startsWith(QStringLiteral("PALVORIC 22.2 | Kestrane ***{:-  | ")));
 
-    QTRY_VERIFY(ui.Cherche->lineEdit()->hasFocus());
-    QTest::keyClicks(ui.Cherche->lineEdit(), QStringLiteral("du"));
-    QCOMPARE(ui.ListBox1->count(), 5);
-    QCOMPARE(ui.ListBox1->currentLine(), 0);
+    QTRY_VERIFY(ui.searchBox->lineEdit()->hasFocus());
+    QTest::keyClicks(ui.searchBox->lineEdit(), QStringLiteral("du"));
+    QCOMPARE(ui.resultList->count(), 5);
+    QCOMPARE(ui.resultList->currentLine(), 0);
 
-    ui.PopupMenu1->popup(ui.ListBox1->mapToGlobal(QPoint(40, 30)));
-    QTRY_VERIFY(ui.PopupMenu1->isVisible());
-    QVERIFY(QTest::qWaitForWindowExposed(ui.PopupMenu1));
+    ui.listContextMenu->popup(ui.resultList->mapToGlobal(QPoint(40, 30)));
+    QTRY_VERIFY(ui.listContextMenu->isVisible());
+    QVERIFY(QTest::qWaitForWindowExposed(ui.listContextMenu));
     // Let the menu finish drawing before the picture is taken.
-    QTRY_VERIFY(!ui.PopupMenu1->grab().isNull());
+    QTRY_VERIFY(!ui.listContextMenu->grab().isNull());
 
     const QPixmap shot = QGuiApplication::primaryScreen()->grabWindow(0);
     QVERIFY(!shot.isNull());
     const QString dir = qEnvironmentVariable("PALVORIC_SCREENSHOT_DIR", QDir::tempPath());
     QVERIFY(shot.copy(0, 0, 700, 560).save(dir + QStringLiteral("/smoke-window.png")));
-    ui.PopupMenu1->close();
+    ui.listContextMenu->close();
     QVERIFY(desktop.failures().isEmpty());
 }
 

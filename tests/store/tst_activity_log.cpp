@@ -165,10 +165,10 @@ void TstActivityLog::namesWithLineBreaksStayOnOneLine()
              QByteArray("[03/02/2022]\r\n09:00:00=DUPONT\\n[04/02/2022]\\r\\n10:00:00=faux\r\n"));
     QCOMPARE(readFileBytes(folderLogPath(exeFolder)),
              QByteArray("[DUPONT\\n[04/02/2022]\\r\\n10:00:00=faux]\r\n03/02/2022=09:00:00\r\n"));
-    QCOMPARE(IniReadString(QStringLiteral("03/02/2022"), QStringLiteral("09:00:00"), QString(),
+    QCOMPARE(iniReadString(QStringLiteral("03/02/2022"), QStringLiteral("09:00:00"), QString(),
                            journalLogPath(exeFolder)),
              name);
-    QCOMPARE(IniReadString(name, QStringLiteral("03/02/2022"), QString(), folderLogPath(exeFolder)),
+    QCOMPARE(iniReadString(name, QStringLiteral("03/02/2022"), QString(), folderLogPath(exeFolder)),
              QStringLiteral("09:00:00"));
 }
 

@@ -114,9 +114,9 @@ void TstIniFile::writes()
     const QString path = dir.filePath(QStringLiteral("test.ini"));
     if (!before.isEmpty())
         QVERIFY(writeFileBytes(path, before));
-    IniWriteString(section, key, value, path);
+    iniWriteString(section, key, value, path);
     QCOMPARE(readFileBytes(path), after);
-    QCOMPARE(IniReadString(section, key, QStringLiteral("<default>"), path), value);
+    QCOMPARE(iniReadString(section, key, QStringLiteral("<default>"), path), value);
 }
 
 void TstIniFile::reads_data()
@@ -186,7 +186,7 @@ void TstIniFile::reads()
     const QString path = dir.filePath(QStringLiteral("test.ini"));
     if (content != "<no file>")
         QVERIFY(writeFileBytes(path, content));
-    QCOMPARE(IniReadString(section, key, QStringLiteral("<default>"), path), expected);
+    QCOMPARE(iniReadString(section, key, QStringLiteral("<default>"), path), expected);
 }
 
 void TstIniFile::readLimit()
@@ -194,17 +194,17 @@ void TstIniFile::readLimit()
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("test.ini"));
     const QString longValue = QString(3000, u'x');
-    IniWriteString(QStringLiteral("A"), QStringLiteral("k"), longValue, path);
-    QCOMPARE(IniReadString(QStringLiteral("A"), QStringLiteral("k"), QString(), path),
+    iniWriteString(QStringLiteral("A"), QStringLiteral("k"), longValue, path);
+    QCOMPARE(iniReadString(QStringLiteral("A"), QStringLiteral("k"), QString(), path),
              QString(2047, u'x'));
-    QCOMPARE(IniReadString(QStringLiteral("A"), QStringLiteral("none"), longValue, path).size(),
+    QCOMPARE(iniReadString(QStringLiteral("A"), QStringLiteral("none"), longValue, path).size(),
              2047);
     // The file keeps the whole value.
     QVERIFY(readFileBytes(path).contains(longValue.toUtf8()));
     // A surrogate pair across the limit is not cut in half.
     const QString emoji = QString(2046, u'y') + QStringLiteral("😀");
-    IniWriteString(QStringLiteral("A"), QStringLiteral("e"), emoji, path);
-    QCOMPARE(IniReadString(QStringLiteral("A"), QStringLiteral("e"), QString(), path),
+    iniWriteString(QStringLiteral("A"), QStringLiteral("e"), emoji, path);
+    QCOMPARE(iniReadString(QStringLiteral("A"), QStringLiteral("e"), QString(), path),
              QString(2046, u'y'));
 }
 
@@ -215,9 +215,9 @@ void TstIniFile::emptyPathIsTheSettingsFile()
     QVERIFY(settings.endsWith(QStringLiteral("/tst_ini_file.INI")));
     QCOMPARE(settingsFilePath(), settings);
     QFile::remove(settings);
-    IniWriteString(QStringLiteral("TEST"), QStringLiteral("k"), QStringLiteral("v"));
+    iniWriteString(QStringLiteral("TEST"), QStringLiteral("k"), QStringLiteral("v"));
     QCOMPARE(readFileBytes(settings), QByteArray("[TEST]\r\nk=v\r\n"));
-    QCOMPARE(IniReadString(QStringLiteral("TEST"), QStringLiteral("k"), QString()),
+    QCOMPARE(iniReadString(QStringLiteral("TEST"), QStringLiteral("k"), QString()),
              QStringLiteral("v"));
     QVERIFY(QFile::remove(settings));
 }
@@ -226,7 +226,7 @@ void TstIniFile::createsMissingFile()
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("new.ini"));
-    IniWriteString(QStringLiteral("Sé"), QStringLiteral("clé"), QStringLiteral("été"), path);
+    iniWriteString(QStringLiteral("Sé"), QStringLiteral("clé"), QStringLiteral("été"), path);
     // The ANSI code page (UTF-8 here), no mark, "\r\n".
     QCOMPARE(readFileBytes(path), QByteArray("[S\xc3\xa9]\r\ncl\xc3\xa9=\xc3\xa9t\xc3\xa9\r\n"));
 }
@@ -238,8 +238,8 @@ void TstIniFile::sameValueLeavesFileAlone()
     QVERIFY(writeFileBytes(path, "[A]\r\nk=1\r\n"));
     QVERIFY(QFile::setPermissions(path, QFile::ReadOwner));
     // Nothing to change: no write, so no error for the read-only file.
-    IniWriteString(QStringLiteral("a"), QStringLiteral("K"), QStringLiteral("1"), path);
-    QCOMPARE(userErrorOf([&] { IniWriteString("A", "k", "2", path); }),
+    iniWriteString(QStringLiteral("a"), QStringLiteral("K"), QStringLiteral("1"), path);
+    QCOMPARE(userErrorOf([&] { iniWriteString("A", "k", "2", path); }),
              QStringLiteral("Impossible d'écrire dans %1").arg(path));
     QCOMPARE(readFileBytes(path), QByteArray("[A]\r\nk=1\r\n"));
 }
@@ -268,8 +268,8 @@ void TstIniFile::bools()
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("test.ini"));
     if (stored != QLatin1String("<missing>"))
-        IniWriteString(QStringLiteral("CASES_A_COCHER"), QStringLiteral("chk_LOG"), stored, path);
-    QCOMPARE(IniReadBool(QStringLiteral("CASES_A_COCHER"), QStringLiteral("chk_LOG"), defaultValue,
+        iniWriteString(QStringLiteral("CASES_A_COCHER"), QStringLiteral("chk_LOG"), stored, path);
+    QCOMPARE(iniReadBool(QStringLiteral("CASES_A_COCHER"), QStringLiteral("chk_LOG"), defaultValue,
                          path),
              expected);
 }
@@ -306,19 +306,19 @@ void TstIniFile::namesWithLineBreaksStayOnOneLine()
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("test.ini"));
     QVERIFY(writeFileBytes(path, "[CASES_A_COCHER]\r\nchk_LOG=1\r\n"));
-    IniWriteString(section, key, value, path);
+    iniWriteString(section, key, value, path);
     const QByteArray content = readFileBytes(path);
     // Two lines were there, two are added: the section and the key.
     QCOMPARE(content.count("\r\n"), 4);
     QCOMPARE(content.count('\n'), 4);
     QCOMPARE(content.count('\r'), 4);
     QVERIFY(!content.contains('\0'));
-    QCOMPARE(IniReadString(section, key, QString(), path), value);
+    QCOMPARE(iniReadString(section, key, QString(), path), value);
     QCOMPARE(
-        IniReadString(QStringLiteral("CASES_A_COCHER"), QStringLiteral("chk_LOG"), QString(), path),
+        iniReadString(QStringLiteral("CASES_A_COCHER"), QStringLiteral("chk_LOG"), QString(), path),
         QStringLiteral("1"));
     // Written again with the same value: found, not added twice.
-    IniWriteString(section, key, value, path);
+    iniWriteString(section, key, value, path);
     QCOMPARE(readFileBytes(path), content);
 }
 
@@ -346,10 +346,10 @@ void TstIniFile::damagedFiles()
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("test.ini"));
     QVERIFY(writeFileBytes(path, content));
-    QCOMPARE(IniReadString(QStringLiteral("NEW"), QStringLiteral("k"), QStringLiteral("d"), path),
+    QCOMPARE(iniReadString(QStringLiteral("NEW"), QStringLiteral("k"), QStringLiteral("d"), path),
              QStringLiteral("d"));
-    IniWriteString(QStringLiteral("NEW"), QStringLiteral("k"), QStringLiteral("v"), path);
-    QCOMPARE(IniReadString(QStringLiteral("NEW"), QStringLiteral("k"), QString(), path),
+    iniWriteString(QStringLiteral("NEW"), QStringLiteral("k"), QStringLiteral("v"), path);
+    QCOMPARE(iniReadString(QStringLiteral("NEW"), QStringLiteral("k"), QString(), path),
              QStringLiteral("v"));
     // What was there is still there, at the start of the file (a UTF-16 file with an odd
     // byte count loses its last, unreadable byte).

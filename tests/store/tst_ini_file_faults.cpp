@@ -18,7 +18,7 @@ namespace {
 int childMain(const QStringList &args)
 {
     const QString error = userErrorOf(
-        [&] { IniWriteString(args.value(2), args.value(3), args.value(4), args.value(1)); });
+        [&] { iniWriteString(args.value(2), args.value(3), args.value(4), args.value(1)); });
     printf("%s\n", error.isEmpty() ? "ok" : error.toUtf8().constData());
     return error.isEmpty() ? 0 : 1;
 }
@@ -63,7 +63,7 @@ void TstIniFileFaults::writeErrors()
     else
         path = disk.path();
     const QString error = userErrorOf([&] {
-        IniWriteString(QStringLiteral("DOSSIER"), QStringLiteral("DATA"), QStringLiteral("/new"),
+        iniWriteString(QStringLiteral("DOSSIER"), QStringLiteral("DATA"), QStringLiteral("/new"),
                        path);
     });
     QCOMPARE(error, QStringLiteral("Impossible d'écrire dans %1").arg(path));

@@ -12,8 +12,8 @@ class TstIniValues : public QObject
 private slots:
     void integerConversion_data();
     void integerConversion();
-    void splitString_data();
-    void splitString();
+    void splitStringCases_data();
+    void splitStringCases();
 };
 
 void TstIniValues::integerConversion_data()
@@ -71,7 +71,7 @@ void TstIniValues::integerConversion()
         QCOMPARE(*converted, value);
 }
 
-void TstIniValues::splitString_data()
+void TstIniValues::splitStringCases_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("delimiter");
@@ -101,12 +101,12 @@ void TstIniValues::splitString_data()
                                                  << "" << QStringList{};
 }
 
-void TstIniValues::splitString()
+void TstIniValues::splitStringCases()
 {
     QFETCH(QString, text);
     QFETCH(QString, delimiter);
     QFETCH(QStringList, pieces);
-    QCOMPARE(SplitString(text, delimiter), pieces);
+    QCOMPARE(splitString(text, delimiter), pieces);
 }
 
 QTEST_GUILESS_MAIN(TstIniValues)

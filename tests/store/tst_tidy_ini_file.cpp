@@ -110,7 +110,7 @@ void TstTidyIniFile::tidies()
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("_JOURNAL.LOG"));
     QVERIFY(writeFileBytes(path, before));
-    TidyIniFile(path);
+    tidyIniFile(path);
     QCOMPARE(readFileBytes(path), after);
 }
 
@@ -129,10 +129,10 @@ void TstTidyIniFile::secondPassChangesNothing()
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("_DOSSIERS.LOG"));
     QVERIFY(writeFileBytes(path, log));
-    TidyIniFile(path);
+    tidyIniFile(path);
     const QByteArray once = readFileBytes(path);
     QVERIFY(once != log || !log.contains("\r\n["));
-    TidyIniFile(path);
+    tidyIniFile(path);
     QCOMPARE(readFileBytes(path), once);
 }
 
@@ -159,7 +159,7 @@ void TstTidyIniFile::keepsEncoding()
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("_JOURNAL.LOG"));
     QVERIFY(writeFileBytes(path, before));
-    TidyIniFile(path);
+    tidyIniFile(path);
     QCOMPARE(readFileBytes(path), after);
 }
 
@@ -167,10 +167,10 @@ void TstTidyIniFile::missingFileOrFolderIsLeftAlone()
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("_JOURNAL.LOG"));
-    TidyIniFile(path);
+    tidyIniFile(path);
     QVERIFY(!QFile::exists(path));
     QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("_JOURNAL.LOG")));
-    TidyIniFile(path);
+    tidyIniFile(path);
     QVERIFY(QFileInfo(path).isDir());
 }
 
@@ -180,7 +180,7 @@ void TstTidyIniFile::unreadableFileRaises()
     // A pipe cannot be read as a file (and must not make the pass wait for a writer).
     const QString path = dir.filePath(QStringLiteral("_JOURNAL.LOG"));
     QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0644), 0);
-    QCOMPARE(userErrorOf([&] { TidyIniFile(path); }),
+    QCOMPARE(userErrorOf([&] { tidyIniFile(path); }),
              QStringLiteral("Impossible d'ouvrir le fichier \"%1\". %2")
                  .arg(path, qt_error_string(EINVAL)));
 }
@@ -207,7 +207,7 @@ void TstTidyIniFile::unwritableFileRaisesAndKeepsContent()
         QVERIFY(disk.fillUpTo(0));
     else
         QVERIFY(disk.remountReadOnly());
-    const QString error = userErrorOf([&] { TidyIniFile(path); });
+    const QString error = userErrorOf([&] { tidyIniFile(path); });
     QVERIFY2(error.startsWith(QStringLiteral("Impossible de créer le fichier \"%1\". ").arg(path)),
              qPrintable(error));
     QVERIFY(error.size() >
@@ -235,7 +235,7 @@ void TstTidyIniFile::newSectionsAfterAPass()
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("_JOURNAL.LOG"));
     QVERIFY(writeFileBytes(path, kTidyJournal + "[05/02/2022]\r\n10:00:00=DUPONT\r\n"));
-    TidyIniFile(path);
+    tidyIniFile(path);
     QCOMPARE(readFileBytes(path), kTidyJournal + "\r\n[05/02/2022]\r\n10:00:00=DUPONT\r\n");
 }
 

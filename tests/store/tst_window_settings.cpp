@@ -76,10 +76,10 @@ void TstWindowSettings::geometryBounds()
     QFETCH(QRect, after);
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("Palvoric.INI"));
-    IniWriteString(QStringLiteral("Palvoric"), QStringLiteral("Form1"), stored, path);
+    iniWriteString(QStringLiteral("Palvoric"), QStringLiteral("Form1"), stored, path);
     QRect geometry = before;
-    LoadFormGeometry(QStringLiteral("Palvoric"), QStringLiteral("Form1"), geometry, kWorkArea,
-                     path);
+    loadWindowGeometry(QStringLiteral("Palvoric"), QStringLiteral("Form1"), geometry, kWorkArea,
+                       path);
     QCOMPARE(geometry, after);
 }
 
@@ -106,11 +106,11 @@ void TstWindowSettings::geometryErrorKeepsAppliedPieces()
     QFETCH(QRect, after);
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("Palvoric.INI"));
-    IniWriteString(QStringLiteral("Palvoric"), QStringLiteral("Form1"), stored, path);
+    iniWriteString(QStringLiteral("Palvoric"), QStringLiteral("Form1"), stored, path);
     QRect geometry(10, 20, 354, 399);
     QCOMPARE(userErrorOf([&] {
-                 LoadFormGeometry(QStringLiteral("Palvoric"), QStringLiteral("Form1"), geometry,
-                                  kWorkArea, path);
+                 loadWindowGeometry(QStringLiteral("Palvoric"), QStringLiteral("Form1"), geometry,
+                                    kWorkArea, path);
              }),
              error);
     QCOMPARE(geometry, after);
@@ -120,12 +120,12 @@ void TstWindowSettings::geometryRoundTrip()
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("Palvoric.INI"));
-    SaveFormGeometry(QStringLiteral("Palvoric"), QStringLiteral("Form1"), QRect(-8, 12, 354, 399),
-                     path);
+    saveWindowGeometry(QStringLiteral("Palvoric"), QStringLiteral("Form1"), QRect(-8, 12, 354, 399),
+                       path);
     QCOMPARE(readFileBytes(path), QByteArray("[Palvoric]\r\nForm1=-8:12:354:399\r\n"));
     QRect geometry(0, 0, 100, 100);
-    LoadFormGeometry(QStringLiteral("Palvoric"), QStringLiteral("Form1"), geometry, kWorkArea,
-                     path);
+    loadWindowGeometry(QStringLiteral("Palvoric"), QStringLiteral("Form1"), geometry, kWorkArea,
+                       path);
     QCOMPARE(geometry, QRect(-8, 12, 354, 399));
 }
 

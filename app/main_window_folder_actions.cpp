@@ -2,8 +2,8 @@
 // send it to the trash, the help items, and the filters that derive a new search from it.
 #include "app/desktop.h"
 #include "app/dialogs.h"
-#include "app/form1.h"
 #include "app/handler_guard.h"
+#include "app/main_window.h"
 #include "app/result_list_view.h"
 #include "app/tray_notice.h"
 #include "folderops/desktop_opening.h"
@@ -79,162 +79,152 @@ void addToSearchHistory(QComboBox *box, const QString &entry)
     QStringList history;
     for (int i = 0; i < box->count(); ++i)
         history.append(box->itemText(i));
-    if (search::AddToHistory(history, entry, box->currentText())) {
+    if (search::addToHistory(history, entry, box->currentText())) {
         box->insertItem(0, history.first());
         box->setEditText(entry);
     }
 }
 
-// The common start of the filters: the current line's text, or a warning and false.
-bool filterLine(const Form1Elements &ui, Desktop &desktop, QString *line)
+// The filters, each giving the new search text of a line.
+std::optional<QString> sameSurnameFilter(const QString &line)
 {
-    if (ui.ListBox1->count() == 0) {
-        AlertBox(desktop, QStringLiteral("La liste est vide !"), Desktop::DialogKind::Warning);
-        return false;
-    }
-    if (ui.ListBox1->currentLine() < 0) {
-        AlertBox(desktop, QStringLiteral("Vous devez sélectionner une ligne dans la liste"),
-                 Desktop::DialogKind::Warning);
-        return false;
-    }
-    *line = ui.ListBox1->currentLineText();
-    return true;
+    return search::sameSurnameText(line);
+}
+
+std::optional<QString> sameFullNameFilter(const QString &line)
+{
+    return search::sameSurnameAndFirstNameText(line);
 }
 
 } // namespace
 
-void TForm1::wireFolderActions()
+void MainWindow::wireFolderActions()
 {
-    auto guarded = [this](void (TForm1::*handler)()) {
-        return [this, handler] {
-            runGuarded(m_desktop, [this, handler] { (this->*handler)(); });
-        };
-    };
-    connect(ui.mnu_EXPLORE, &QAction::triggered, this, guarded(&TForm1::mnu_EXPLOREClick));
-    connect(ui.ListBox1, &QAbstractItemView::doubleClicked, this,
-            guarded(&TForm1::mnu_EXPLOREClick));
+    connect(m_ui.actionFolderOpen, &QAction::triggered, this,
+            guarded(&MainWindow::openCurrentFolder));
+    connect(m_ui.resultList, &QAbstractItemView::doubleClicked, this,
+            guarded(&MainWindow::openCurrentFolder));
 
     // The copy: the action (button, menu item, Ctrl+C), and every line the user selects
     // with the mouse or the keyboard; never a line the program selects.
-    connect(ui.Copy, &QAction::triggered, this, guarded(&TForm1::CopyExecute));
-    connect(ui.ListBox1, &QAbstractItemView::clicked, this, guarded(&TForm1::CopyExecute));
-    auto *keyboard = new KeyboardSelection(ui.ListBox1);
-    connect(ui.ListBox1->selectionModel(), &QItemSelectionModel::currentChanged, this,
-            [this, keyboard, copy = guarded(&TForm1::CopyExecute)](const QModelIndex &current) {
-                if (keyboard->active() && current.isValid())
-                    copy();
-            });
+    connect(m_ui.actionFolderCopyName, &QAction::triggered, this,
+            guarded(&MainWindow::copyCurrentName));
+    connect(m_ui.resultList, &QAbstractItemView::clicked, this,
+            guarded(&MainWindow::copyCurrentName));
+    auto *keyboard = new KeyboardSelection(m_ui.resultList);
+    connect(
+        m_ui.resultList->selectionModel(), &QItemSelectionModel::currentChanged, this,
+        [this, keyboard, copy = guarded(&MainWindow::copyCurrentName)](const QModelIndex &current) {
+            if (keyboard->active() && current.isValid())
+                copy();
+        });
 
-    connect(ui.Supprimer1, &QAction::triggered, this, guarded(&TForm1::Supprimer1Click));
-    connect(ui.Rvisiions1, &QAction::triggered, this, guarded(&TForm1::Rvisiions1Click));
-    connect(ui.N5, &QAction::triggered, this, guarded(&TForm1::N5Click));
-    connect(ui.ApartirduNOM1, &QAction::triggered, this, guarded(&TForm1::ApartirduNOM1Click));
-    connect(ui.ApartirduNometduPrnom1, &QAction::triggered, this,
-            guarded(&TForm1::ApartirduNometduPrnom1Click));
-    connect(ui.Filtrerselonleprnom1, &QAction::triggered, this,
-            guarded(&TForm1::Filtrerselonleprnom1Click));
+    connect(m_ui.actionFolderTrash, &QAction::triggered, this,
+            guarded(&MainWindow::trashCurrentFolder));
+    connect(m_ui.actionHelpRevisions, &QAction::triggered, this,
+            guarded(&MainWindow::openRevisionNotes));
+    connect(m_ui.actionHelpNesting, &QAction::triggered, this,
+            guarded(&MainWindow::showNestingHelp));
+
+    const std::pair<QAction *, FilterFunction> filters[] = {
+        {m_ui.actionFilterSurname, &sameSurnameFilter},
+        {m_ui.actionFilterFullName, &sameFullNameFilter},
+        {m_ui.actionFilterFirstName, &search::sameFirstNameText},
+    };
+    for (const auto &[action, filter] : filters) {
+        connect(action, &QAction::triggered, this,
+                [this, filter = filter] { guard([&] { applyFilter(filter); }); });
+    }
 }
 
 // ---- open, copy, trash ------------------------------------------------------------------
 
-void TForm1::mnu_EXPLOREClick()
+void MainWindow::openCurrentFolder()
 {
-    if (ui.ListBox1->currentLine() < 0) {
-        AlertBox(m_desktop,
+    if (m_ui.resultList->currentLine() < 0) {
+        alertBox(m_desktop,
                  QStringLiteral("Vous devez sélectionner le dossier à ouvrir dans la liste"),
                  Desktop::DialogKind::Warning);
         return;
     }
-    const QString entry = ui.ListBox1->currentLineText();
+    const QString entry = m_ui.resultList->currentLineText();
     // Set by the program: no search runs, the list keeps its lines.
-    ui.Cherche->setEditText(entry);
-    addToSearchHistory(ui.Cherche, entry);
-    store::logOpening(entry, platform::ExeFolder());
+    m_ui.searchBox->setEditText(entry);
+    addToSearchHistory(m_ui.searchBox, entry);
+    store::logOpening(entry, platform::exeFolder());
     putOnClipboard(m_desktop, entry);
-    const QString path = search::entryPath(StartFolder(), entry);
-    const folderops::Opening opening = folderops::OpenFolder(
+    const QString path = search::entryPath(startFolder(), entry);
+    const folderops::Opening opening = folderops::openFolder(
         path, [this](const QString &folder) { return m_desktop.openFolder(folder); });
     if (opening != folderops::Opening::Opened)
         throw palvoric::UserError(folderops::folderOpeningMessage(opening, path));
 }
 
-void TForm1::CopyExecute()
+void MainWindow::copyCurrentName()
 {
-    if (ui.ListBox1->currentLine() < 0) {
-        AlertBox(m_desktop,
+    if (m_ui.resultList->currentLine() < 0) {
+        alertBox(m_desktop,
                  QStringLiteral("Vous devez sélectionner le nom du dossier à copier dans la liste"),
                  Desktop::DialogKind::Warning);
         return;
     }
-    putOnClipboard(m_desktop, ui.ListBox1->currentLineText());
+    putOnClipboard(m_desktop, m_ui.resultList->currentLineText());
     // The balloon shows what the clipboard really holds.
-    m_trayIcon->notify(m_desktop.clipboardText(), QStringLiteral("Copié"));
+    m_trayNotice->notify(m_desktop.clipboardText(), QStringLiteral("Copié"));
 }
 
-void TForm1::Supprimer1Click()
+void MainWindow::trashCurrentFolder()
 {
-    if (ui.ListBox1->currentLine() < 0) {
-        AlertBox(m_desktop,
+    if (m_ui.resultList->currentLine() < 0) {
+        alertBox(m_desktop,
                  QStringLiteral("Vous devez sélectionner le  dossier à supprimer dans la liste"),
                  Desktop::DialogKind::Warning);
         return;
     }
-    const QString entry = ui.ListBox1->currentLineText();
+    const QString entry = m_ui.resultList->currentLineText();
     folderops::RecycleResult result;
     result.outcome = folderops::RecycleResult::Outcome::Missing;
     if (isEntryName(entry))
-        result = folderops::RecycleFolder(search::entryPath(StartFolder(), entry));
+        result = folderops::recycleFolder(search::entryPath(startFolder(), entry));
     // The list is rebuilt whatever happened: a folder that went stays out of it, one that
     // could not go stays in it.
-    BTN_ChercherExecute();
+    runSearch();
     if (result.outcome != folderops::RecycleResult::Outcome::Recycled)
         throw palvoric::UserError(folderops::recycleFailureMessage(result, entry));
 }
 
 // ---- help -------------------------------------------------------------------------------
 
-void TForm1::Rvisiions1Click()
+void MainWindow::openRevisionNotes()
 {
-    const QString notes = platform::ExeFolder() + store::kRevisionNotesFileName;
-    const folderops::Opening opening = folderops::OpenInNotepad(
+    const QString notes = platform::exeFolder() + store::kRevisionNotesFileName;
+    const folderops::Opening opening = folderops::openInTextEditor(
         notes, [this](const QString &file) { return m_desktop.openTextFile(file); });
     if (opening != folderops::Opening::Opened)
         throw palvoric::UserError(folderops::notepadOpeningMessage(opening, notes));
 }
 
-void TForm1::N5Click()
+void MainWindow::showNestingHelp()
 {
-    InfoBox(m_desktop, QString::fromUtf16(kNestingHelp));
+    infoBox(m_desktop, QString::fromUtf16(kNestingHelp));
 }
 
 // ---- filters ----------------------------------------------------------------------------
 
-void TForm1::ApartirduNOM1Click()
+void MainWindow::applyFilter(FilterFunction filter)
 {
-    QString line;
-    if (!filterLine(ui, m_desktop, &line))
+    if (m_ui.resultList->count() == 0) {
+        alertBox(m_desktop, QStringLiteral("La liste est vide !"), Desktop::DialogKind::Warning);
         return;
-    ui.Cherche->setEditText(search::sameSurnameText(line));
-    BTN_ChercherExecute();
-}
-
-void TForm1::ApartirduNometduPrnom1Click()
-{
-    QString line;
-    if (!filterLine(ui, m_desktop, &line))
+    }
+    if (m_ui.resultList->currentLine() < 0) {
+        alertBox(m_desktop, QStringLiteral("Vous devez sélectionner une ligne dans la liste"),
+                 Desktop::DialogKind::Warning);
         return;
-    ui.Cherche->setEditText(search::sameSurnameAndFirstNameText(line));
-    BTN_ChercherExecute();
-}
-
-void TForm1::Filtrerselonleprnom1Click()
-{
-    QString line;
-    if (!filterLine(ui, m_desktop, &line))
-        return;
-    const std::optional<QString> text = search::sameFirstNameText(line);
+    }
+    const std::optional<QString> text = filter(m_ui.resultList->currentLineText());
     if (!text)
-        return; // a single piece: nothing happens
-    ui.Cherche->setEditText(*text);
-    BTN_ChercherExecute();
+        return; // a name of a single piece has no first name: nothing happens
+    m_ui.searchBox->setEditText(*text);
+    runSearch();
 }

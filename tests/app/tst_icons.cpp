@@ -1,4 +1,4 @@
-#include "app/image_list.h"
+#include "app/icons.h"
 
 #include <QFile>
 #include <QGuiApplication>
@@ -11,7 +11,7 @@
 
 // Every picture of the program's resources must load and draw something recognisable at the
 // sizes the menus and buttons use: neither blank nor a filled square.
-class TestImageList : public QObject
+class TestIcons : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
@@ -48,13 +48,13 @@ Coverage coverage(const QImage &image)
 
 } // namespace
 
-void TestImageList::pictures_data()
+void TestIcons::pictures_data()
 {
     QTest::addColumn<QString>("path");
     QTest::addColumn<int>("size");
     QStringList paths;
-    for (int index = 0; index < ImageList1::kCount; ++index)
-        paths << ImageList1::resourcePath(index);
+    for (int index = 0; index < kIconCount; ++index)
+        paths << iconResourcePath(Icon(index));
     paths << QStringLiteral(":/pictures/folder.svg") << QStringLiteral(":/pictures/palvoric.svg");
     for (const QString &path : std::as_const(paths)) {
         for (int size : {16, 32})
@@ -63,7 +63,7 @@ void TestImageList::pictures_data()
     }
 }
 
-void TestImageList::pictures()
+void TestIcons::pictures()
 {
     QFETCH(QString, path);
     QFETCH(int, size);
@@ -99,21 +99,21 @@ void TestImageList::pictures()
              qPrintable(QStringLiteral("%1 transparent").arg(c.transparent)));
 }
 
-void TestImageList::iconByIndex_data()
+void TestIcons::iconByIndex_data()
 {
     QTest::addColumn<int>("index");
-    for (int index = 0; index < ImageList1::kCount; ++index)
+    for (int index = 0; index < kIconCount; ++index)
         QTest::addRow("%02d", index) << index;
 }
 
 // The icon that the menus receive draws the same picture as the file behind its path.
-void TestImageList::iconByIndex()
+void TestIcons::iconByIndex()
 {
     QFETCH(int, index);
-    const QIcon icon = ImageList1::icon(index);
-    QVERIFY(!icon.isNull());
+    const QIcon picture = icon(Icon(index));
+    QVERIFY(!picture.isNull());
 
-    const QImage fromIcon = icon.pixmap(QSize(32, 32), 1.0)
+    const QImage fromIcon = picture.pixmap(QSize(32, 32), 1.0)
                                 .toImage()
                                 .convertToFormat(QImage::Format_ARGB32_Premultiplied);
     QCOMPARE(fromIcon.size(), QSize(32, 32));
@@ -121,13 +121,13 @@ void TestImageList::iconByIndex()
     QImage expected(32, 32, QImage::Format_ARGB32_Premultiplied);
     expected.fill(Qt::transparent);
     QPainter painter(&expected);
-    QSvgRenderer(ImageList1::resourcePath(index)).render(&painter);
+    QSvgRenderer(iconResourcePath(Icon(index))).render(&painter);
     painter.end();
     QCOMPARE(fromIcon, expected);
 
     // Each index has its own picture.
     if (index > 0) {
-        const QImage previous = ImageList1::icon(index - 1)
+        const QImage previous = icon(Icon(index - 1))
                                     .pixmap(QSize(32, 32), 1.0)
                                     .toImage()
                                     .convertToFormat(QImage::Format_ARGB32_Premultiplied);
@@ -135,25 +135,25 @@ void TestImageList::iconByIndex()
     }
 }
 
-void TestImageList::outOfRange_data()
+void TestIcons::outOfRange_data()
 {
     QTest::addColumn<int>("index");
-    QTest::newRow("none") << -1;
-    QTest::newRow("past the end") << ImageList1::kCount;
-    QTest::newRow("far negative") << -1000;
+    QTest::newRow("none") << int(Icon::None);
+    QTest::newRow("past the end") << kIconCount;
 }
 
-void TestImageList::outOfRange()
+void TestIcons::outOfRange()
 {
     QFETCH(int, index);
-    QVERIFY(ImageList1::icon(index).isNull());
+    QVERIFY(icon(Icon(index)).isNull());
+    QVERIFY(iconResourcePath(Icon(index)).isEmpty());
 }
 
 int main(int argc, char **argv)
 {
     QGuiApplication app(argc, argv);
-    TestImageList test;
+    TestIcons test;
     return QTest::qExec(&test, argc, argv);
 }
 
-#include "tst_image_list.moc"
+#include "tst_icons.moc"

@@ -2,7 +2,8 @@
 // files in a temporary folder that stands for the executable's folder.
 #include "app/captioned_panel.h"
 #include "app/directory_edit.h"
-#include "app/form1.h"
+#include "app/icons.h"
+#include "app/main_window.h"
 #include "app/scripted_desktop.h"
 #include "platform/exe_identity.h"
 #include "tests/support/testdir.h"
@@ -16,7 +17,7 @@
 
 #include <memory>
 
-class TestForm1Settings : public QObject
+class TestMainWindowSettings : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
@@ -34,31 +35,31 @@ private Q_SLOTS:
     void logsTidiedOnlyWithTheOption();
 
 private:
-    TForm1 &start();
+    MainWindow &start();
     bool closeForm();
     QByteArray read(const QString &name) const;
     void write(const QString &name, const QByteArray &bytes);
 
     TestDir m_dir;
     std::unique_ptr<ScriptedDesktop> m_desktop;
-    std::unique_ptr<TForm1> m_form;
+    std::unique_ptr<MainWindow> m_form;
 };
 
-void TestForm1Settings::initTestCase()
+void TestMainWindowSettings::initTestCase()
 {
     QVERIFY(m_dir.isValid());
     m_dir.createDirs({QStringLiteral("bin"), QStringLiteral("patients/DUPONT Jean")});
     platform::overrideExecutablePath(m_dir.filePath(QStringLiteral("bin/Palvoric")));
 }
 
-void TestForm1Settings::init()
+void TestMainWindowSettings::init()
 {
     for (const char *name : {"Palvoric.INI", "liste.txt", "_JOURNAL.LOG", "_DOSSIERS.LOG"})
         QFile::remove(m_dir.filePath(QStringLiteral("bin/") + QLatin1String(name)));
     m_desktop = std::make_unique<ScriptedDesktop>();
 }
 
-void TestForm1Settings::cleanup()
+void TestMainWindowSettings::cleanup()
 {
     m_form.reset();
     const QStringList failures = m_desktop->failures();
@@ -66,36 +67,36 @@ void TestForm1Settings::cleanup()
     QCOMPARE(failures, QStringList());
 }
 
-TForm1 &TestForm1Settings::start()
+MainWindow &TestMainWindowSettings::start()
 {
     m_form.reset();
-    m_form = std::make_unique<TForm1>(*m_desktop, QStringList());
+    m_form = std::make_unique<MainWindow>(*m_desktop, QStringList());
     m_form->show();
     return *m_form;
 }
 
-bool TestForm1Settings::closeForm()
+bool TestMainWindowSettings::closeForm()
 {
     return m_form->close();
 }
 
-QByteArray TestForm1Settings::read(const QString &name) const
+QByteArray TestMainWindowSettings::read(const QString &name) const
 {
     QFile file(m_dir.filePath(QStringLiteral("bin/") + name));
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-void TestForm1Settings::write(const QString &name, const QByteArray &bytes)
+void TestMainWindowSettings::write(const QString &name, const QByteArray &bytes)
 {
     m_dir.createFile(QStringLiteral("bin/") + name, bytes);
 }
 
-void TestForm1Settings::firstSaveWritesTheSampleLayout()
+void TestMainWindowSettings::firstSaveWritesTheSampleLayout()
 {
-    TForm1 &form = start();
+    MainWindow &form = start();
     // No settings yet: the start folder is the executable's folder.
-    QCOMPARE(form.StartFolder(), m_dir.filePath(QStringLiteral("bin/")));
-    form.elements().JvDirectory_DATA->setText(QStringLiteral("/srv/Patients"));
+    QCOMPARE(form.startFolder(), m_dir.filePath(QStringLiteral("bin/")));
+    form.ui().startFolderEdit->setText(QStringLiteral("/srv/Patients"));
     QVERIFY(closeForm());
     const QString text = QString::fromUtf8(read(QStringLiteral("Palvoric.INI")));
     static const QRegularExpression sample(QStringLiteral(
@@ -107,7 +108,7 @@ void TestForm1Settings::firstSaveWritesTheSampleLayout()
     QCOMPARE(read(QStringLiteral("liste.txt")), QByteArray("\xEF\xBB\xBF"));
 }
 
-void TestForm1Settings::savedFilesMatchTheFixedSample()
+void TestMainWindowSettings::savedFilesMatchTheFixedSample()
 {
     // A settings file and a history brought from an older copy, with lines the program
     // does not know: after a session, every byte is where the fixed sample says.
@@ -116,13 +117,13 @@ void TestForm1Settings::savedFilesMatchTheFixedSample()
           "[CASES_A_COCHER]\r\nchk_LOG=0\r\nchk_DEBUT=0\r\n[DOSSIER]\r\nDATA=/srv/old\r\n");
     write(QStringLiteral("liste.txt"), "DUPONT Jean\r\nMARTIN\r\n");
     {
-        TForm1 &form = start();
-        const Form1Elements &ui = form.elements();
-        ui.chk_DEBUT->setChecked(true);
-        ui.chk_StayOnTop->trigger();
-        ui.chk_DOSSIER->trigger();
-        ui.JvDirectory_DATA->setText(QStringLiteral("/srv/Patients été"));
-        ui.Cherche->insertItem(0, QStringLiteral("Lefèvre Éloïse"));
+        MainWindow &form = start();
+        const MainWindowUi &ui = form.ui();
+        ui.beginsWithCheck->setChecked(true);
+        ui.actionStayOnTop->trigger();
+        ui.actionShowStartFolder->trigger();
+        ui.startFolderEdit->setText(QStringLiteral("/srv/Patients été"));
+        ui.searchBox->insertItem(0, QStringLiteral("Lefèvre Éloïse"));
         form.move(120, 80);    // the frame's corner
         form.resize(316, 416); // the offscreen frame adds 2 pixels each side
         QVERIFY(closeForm());
@@ -138,49 +139,49 @@ void TestForm1Settings::savedFilesMatchTheFixedSample()
         QByteArray("\xef\xbb\xbfLef\xc3\xa8vre \xc3\x89lo\xc3\xafse\r\nDUPONT Jean\r\nMARTIN\r\n"));
 }
 
-void TestForm1Settings::optionsFolderAndHistoryComeBack()
+void TestMainWindowSettings::optionsFolderAndHistoryComeBack()
 {
     {
-        TForm1 &form = start();
-        const Form1Elements &ui = form.elements();
-        ui.chk_StayOnTop->trigger();
-        ui.chk_DOSSIER->trigger();
-        ui.chk_LOG->trigger();
-        ui.JvDirectory_DATA->setText(m_dir.filePath(QStringLiteral("patients")));
-        ui.Cherche->addItems({QStringLiteral("DUPONT Jean"), QStringLiteral("Lefèvre Éloïse")});
+        MainWindow &form = start();
+        const MainWindowUi &ui = form.ui();
+        ui.actionStayOnTop->trigger();
+        ui.actionShowStartFolder->trigger();
+        ui.actionTidyLogs->trigger();
+        ui.startFolderEdit->setText(m_dir.filePath(QStringLiteral("patients")));
+        ui.searchBox->addItems({QStringLiteral("DUPONT Jean"), QStringLiteral("Lefèvre Éloïse")});
         form.move(120, 80);
         QVERIFY(closeForm());
     }
-    TForm1 &form = start();
-    const Form1Elements &ui = form.elements();
-    QVERIFY(ui.chk_StayOnTop->isChecked());
-    QVERIFY(form.stayOnTop());
-    QVERIFY(!ui.chk_DOSSIER->isChecked());
-    QVERIFY(!ui.panel_dossier->isVisible());
-    QVERIFY(!ui.chk_LOG->isChecked());
-    QVERIFY(ui.chk_DEBUT->isChecked());
-    QCOMPARE(form.StartFolder(), m_dir.filePath(QStringLiteral("patients")));
-    QCOMPARE(ui.Cherche->count(), 2);
-    QCOMPARE(ui.Cherche->itemText(0), QStringLiteral("DUPONT Jean"));
-    QCOMPARE(ui.Cherche->itemText(1), QStringLiteral("Lefèvre Éloïse"));
-    QCOMPARE(ui.Cherche->currentText(), QString());
+    MainWindow &form = start();
+    const MainWindowUi &ui = form.ui();
+    QVERIFY(ui.actionStayOnTop->isChecked());
+    QVERIFY(form.staysOnTop());
+    QVERIFY(!ui.actionShowStartFolder->isChecked());
+    QVERIFY(!ui.startFolderPanel->isVisible());
+    QVERIFY(!ui.actionTidyLogs->isChecked());
+    QVERIFY(ui.beginsWithCheck->isChecked());
+    QCOMPARE(form.startFolder(), m_dir.filePath(QStringLiteral("patients")));
+    QCOMPARE(ui.searchBox->count(), 2);
+    QCOMPARE(ui.searchBox->itemText(0), QStringLiteral("DUPONT Jean"));
+    QCOMPARE(ui.searchBox->itemText(1), QStringLiteral("Lefèvre Éloïse"));
+    QCOMPARE(ui.searchBox->currentText(), QString());
     QCOMPARE(form.frameGeometry().topLeft(), QPoint(120, 80));
     // Restored silently, the items keep the pictures they were created with.
-    QCOMPARE(TForm1::pictureOf(ui.chk_DOSSIER), 2);
+    QCOMPARE(actionIcon(ui.actionShowStartFolder), Icon::Folder);
 }
 
-void TestForm1Settings::storedContainsModeRunsItsHandler()
+void TestMainWindowSettings::storedContainsModeRunsItsHandler()
 {
     write(QStringLiteral("Palvoric.INI"), "[CASES_A_COCHER]\r\nchk_DEBUT=0\r\n");
-    TForm1 &form = start();
-    QVERIFY(!form.elements().chk_DEBUT->isChecked());
-    QCOMPARE(form.elements().PANEL_SAISIE->caption(),
+    MainWindow &form = start();
+    QVERIFY(!form.ui().beginsWithCheck->isChecked());
+    QCOMPARE(form.ui().searchPanel->caption(),
              QStringLiteral("Rechercher les sous-dossiers contenants ..."));
 }
 
-void TestForm1Settings::failedSaveKeepsTheWindowOpen()
+void TestMainWindowSettings::failedSaveKeepsTheWindowOpen()
 {
-    TForm1 &form = start();
+    MainWindow &form = start();
     // A folder where the settings file should be: the write cannot happen.
     m_dir.createDir(QStringLiteral("bin/Palvoric.INI"));
     QVERIFY(!closeForm());
@@ -196,29 +197,29 @@ void TestForm1Settings::failedSaveKeepsTheWindowOpen()
     QVERIFY(closeForm()); // a new request runs the steps again, and they succeed
 }
 
-void TestForm1Settings::badGeometryStopsTheLoad()
+void TestMainWindowSettings::badGeometryStopsTheLoad()
 {
     write(QStringLiteral("Palvoric.INI"),
           "[Palvoric]\r\nForm1=40:abc:400:300\r\n[CASES_A_COCHER]\r\nchk_LOG=0\r\n"
           "[DOSSIER]\r\nDATA=/srv\r\n");
-    TForm1 &form = start();
+    MainWindow &form = start();
     QCOMPARE(m_desktop->errorBoxes().size(), 1);
     QCOMPARE(m_desktop->errorBoxes().at(0).text,
              QStringLiteral("''abc'' n'est pas une valeur entière valide."));
     // The left edge before the bad piece is applied; the later steps are not done.
     QCOMPARE(form.frameGeometry().left(), 40);
-    QVERIFY(form.elements().chk_LOG->isChecked());
-    QCOMPARE(form.StartFolder(), QStringLiteral("/"));
+    QVERIFY(form.ui().actionTidyLogs->isChecked());
+    QCOMPARE(form.startFolder(), QStringLiteral("/"));
 }
 
-void TestForm1Settings::logsTidiedOnlyWithTheOption_data()
+void TestMainWindowSettings::logsTidiedOnlyWithTheOption_data()
 {
     QTest::addColumn<bool>("logOption");
     QTest::newRow("checked") << true;
     QTest::newRow("unchecked") << false;
 }
 
-void TestForm1Settings::logsTidiedOnlyWithTheOption()
+void TestMainWindowSettings::logsTidiedOnlyWithTheOption()
 {
     QFETCH(bool, logOption);
     const QByteArray journal = "[03/02/2022]\r\n09:14:27=DUPONT Jean\r\n[04/02/2022]\r\n"
@@ -227,9 +228,9 @@ void TestForm1Settings::logsTidiedOnlyWithTheOption()
                                "04/02/2022=10:00:00\r\n";
     write(QStringLiteral("_JOURNAL.LOG"), journal);
     write(QStringLiteral("_DOSSIERS.LOG"), folders);
-    TForm1 &form = start();
+    MainWindow &form = start();
     if (!logOption)
-        form.elements().chk_LOG->trigger();
+        form.ui().actionTidyLogs->trigger();
     QVERIFY(closeForm());
     if (logOption) {
         QCOMPARE(read(QStringLiteral("_JOURNAL.LOG")),
@@ -244,5 +245,5 @@ void TestForm1Settings::logsTidiedOnlyWithTheOption()
     }
 }
 
-QTEST_MAIN(TestForm1Settings)
-#include "tst_form1_settings.moc"
+QTEST_MAIN(TestMainWindowSettings)
+#include "tst_main_window_settings.moc"

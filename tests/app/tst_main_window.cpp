@@ -1,8 +1,9 @@
 // The main window's controller on real widgets (offscreen), with a scripted desktop.
 #include "app/captioned_panel.h"
 #include "app/directory_edit.h"
-#include "app/form1.h"
-#include "app/form1_composition.h"
+#include "app/icons.h"
+#include "app/main_window.h"
+#include "app/main_window_ui.h"
 #include "app/result_list_model.h"
 #include "app/result_list_view.h"
 #include "app/scripted_desktop.h"
@@ -21,7 +22,7 @@
 
 #include <memory>
 
-class TestForm1 : public QObject
+class TestMainWindow : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
@@ -45,17 +46,17 @@ private Q_SLOTS:
     void missingStartFolderFindsNothing();
 
 private:
-    TForm1 &makeForm(const QStringList &arguments = {});
+    MainWindow &makeForm(const QStringList &arguments = {});
     void typeInSearchBox(const QString &text);
     QStringList lines() const;
 
     QTemporaryDir m_dir;
     QString m_patients;
     std::unique_ptr<ScriptedDesktop> m_desktop;
-    std::unique_ptr<TForm1> m_form;
+    std::unique_ptr<MainWindow> m_form;
 };
 
-void TestForm1::initTestCase()
+void TestMainWindow::initTestCase()
 {
     QVERIFY(m_dir.isValid());
     QDir root(m_dir.path());
@@ -67,7 +68,7 @@ void TestForm1::initTestCase()
         QVERIFY(root.mkpath(QStringLiteral("patients/") + QString::fromUtf8(name)));
 }
 
-void TestForm1::init()
+void TestMainWindow::init()
 {
     // Each case starts as on a first run: no settings, no history.
     for (const char *name : {"bin/Palvoric.INI", "bin/liste.txt"})
@@ -75,7 +76,7 @@ void TestForm1::init()
     m_desktop = std::make_unique<ScriptedDesktop>();
 }
 
-void TestForm1::cleanup()
+void TestMainWindow::cleanup()
 {
     // The window goes first: its tray icon talks to the desktop until the end.
     const bool hadForm = m_form != nullptr;
@@ -86,11 +87,11 @@ void TestForm1::cleanup()
         QCOMPARE(failures, QStringList());
 }
 
-TForm1 &TestForm1::makeForm(const QStringList &arguments)
+MainWindow &TestMainWindow::makeForm(const QStringList &arguments)
 {
-    m_form = std::make_unique<TForm1>(*m_desktop, arguments);
+    m_form = std::make_unique<MainWindow>(*m_desktop, arguments);
     // Before the window is shown, as a stored start folder would be.
-    m_form->elements().JvDirectory_DATA->setText(m_patients);
+    m_form->ui().startFolderEdit->setText(m_patients);
     m_form->show();
     m_form->activateWindow();
     if (!QTest::qWaitForWindowActive(m_form.get()))
@@ -98,30 +99,30 @@ TForm1 &TestForm1::makeForm(const QStringList &arguments)
     return *m_form;
 }
 
-void TestForm1::typeInSearchBox(const QString &text)
+void TestMainWindow::typeInSearchBox(const QString &text)
 {
-    QTest::keyClicks(m_form->elements().Cherche->lineEdit(), text);
+    QTest::keyClicks(m_form->ui().searchBox->lineEdit(), text);
 }
 
-QStringList TestForm1::lines() const
+QStringList TestMainWindow::lines() const
 {
-    return m_form->elements().ListBox1Model->lines();
+    return m_form->ui().resultModel->lines();
 }
 
-void TestForm1::startsEmpty()
+void TestMainWindow::startsEmpty()
 {
-    TForm1 &form = makeForm();
-    const Form1Elements &ui = form.elements();
+    MainWindow &form = makeForm();
+    const MainWindowUi &ui = form.ui();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
-    QCOMPARE(ui.Cherche->currentText(), QString());
-    QCOMPARE(ui.ListBox1->count(), 0);
-    QCOMPARE(ui.panel_liste->caption(), QStringLiteral("Liste des sous-dossiers trouvés :"));
-    QTRY_VERIFY(ui.Cherche->lineEdit()->hasFocus());
+    QCOMPARE(ui.searchBox->currentText(), QString());
+    QCOMPARE(ui.resultList->count(), 0);
+    QCOMPARE(ui.resultPanel->caption(), QStringLiteral("Liste des sous-dossiers trouvés :"));
+    QTRY_VERIFY(ui.searchBox->lineEdit()->hasFocus());
     QVERIFY(form.windowTitle().contains(QStringLiteral(" | Kestrane ***{:-  | ")));
     QVERIFY(form.windowTitle().startsWith(QStringLiteral("PALVORIC ")));
 }
 
-void TestForm1::commandLine_data()
+void TestMainWindow::commandLine_data()
 {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QString>("searchText");
@@ -133,147 +134,147 @@ void TestForm1::commandLine_data()
     QTest::newRow("one character: no search") << QStringList{"D"} << "D" << QStringList();
 }
 
-void TestForm1::commandLine()
+void TestMainWindow::commandLine()
 {
     QFETCH(QStringList, arguments);
     QFETCH(QString, searchText);
     QFETCH(QStringList, expected);
-    TForm1 &form = makeForm(arguments);
-    const Form1Elements &ui = form.elements();
-    QCOMPARE(ui.Cherche->currentText(), searchText);
+    MainWindow &form = makeForm(arguments);
+    const MainWindowUi &ui = form.ui();
+    QCOMPARE(ui.searchBox->currentText(), searchText);
     QCOMPARE(lines(), expected);
-    QCOMPARE(ui.ListBox1->currentLine(), expected.isEmpty() ? -1 : 0);
+    QCOMPARE(ui.resultList->currentLine(), expected.isEmpty() ? -1 : 0);
 }
 
-void TestForm1::typingSearches()
+void TestMainWindow::typingSearches()
 {
-    TForm1 &form = makeForm();
-    const Form1Elements &ui = form.elements();
+    MainWindow &form = makeForm();
+    const MainWindowUi &ui = form.ui();
     typeInSearchBox(QStringLiteral("d"));
-    QCOMPARE(ui.ListBox1->count(), 0);
-    QCOMPARE(ui.panel_liste->caption(), QStringLiteral("Liste des sous-dossiers trouvés :"));
+    QCOMPARE(ui.resultList->count(), 0);
+    QCOMPARE(ui.resultPanel->caption(), QStringLiteral("Liste des sous-dossiers trouvés :"));
     typeInSearchBox(QStringLiteral("u"));
     QCOMPARE(lines(), (QStringList{"DUMARTIN Luc", "DUPONT Jean", "dupont Léa", "DUPONT Marie 2019",
                                    "DURAND Paul"}));
-    QCOMPARE(ui.panel_liste->caption(),
+    QCOMPARE(ui.resultPanel->caption(),
              QStringLiteral("5 dossier(s) trouvé(s) commençant par \"du\""));
-    QCOMPARE(ui.ListBox1->currentLine(), 0);
+    QCOMPARE(ui.resultList->currentLine(), 0);
     typeInSearchBox(QStringLiteral("p"));
     QCOMPARE(lines(), (QStringList{"DUPONT Jean", "dupont Léa", "DUPONT Marie 2019"}));
     // Deleting runs it too; down to one character, the last list and caption stay.
-    QTest::keyClick(ui.Cherche->lineEdit(), Qt::Key_Backspace);
-    QCOMPARE(ui.ListBox1->count(), 5);
-    QTest::keyClick(ui.Cherche->lineEdit(), Qt::Key_Backspace);
-    QCOMPARE(ui.Cherche->currentText(), QStringLiteral("d"));
-    QCOMPARE(ui.ListBox1->count(), 5);
-    QCOMPARE(ui.panel_liste->caption(),
+    QTest::keyClick(ui.searchBox->lineEdit(), Qt::Key_Backspace);
+    QCOMPARE(ui.resultList->count(), 5);
+    QTest::keyClick(ui.searchBox->lineEdit(), Qt::Key_Backspace);
+    QCOMPARE(ui.searchBox->currentText(), QStringLiteral("d"));
+    QCOMPARE(ui.resultList->count(), 5);
+    QCOMPARE(ui.resultPanel->caption(),
              QStringLiteral("5 dossier(s) trouvé(s) commençant par \"du\""));
 }
 
-void TestForm1::programTextRunsNoSearch()
+void TestMainWindow::programTextRunsNoSearch()
 {
-    TForm1 &form = makeForm();
-    const Form1Elements &ui = form.elements();
-    ui.Cherche->setEditText(QStringLiteral("DUPONT"));
-    QCOMPARE(ui.ListBox1->count(), 0);
+    MainWindow &form = makeForm();
+    const MainWindowUi &ui = form.ui();
+    ui.searchBox->setEditText(QStringLiteral("DUPONT"));
+    QCOMPARE(ui.resultList->count(), 0);
     // The action runs it.
-    ui.BTN_Chercher->trigger();
-    QCOMPARE(ui.ListBox1->count(), 3);
+    ui.actionSearch->trigger();
+    QCOMPARE(ui.resultList->count(), 3);
 }
 
-void TestForm1::modeSwitch()
+void TestMainWindow::modeSwitch()
 {
-    TForm1 &form = makeForm();
-    const Form1Elements &ui = form.elements();
+    MainWindow &form = makeForm();
+    const MainWindowUi &ui = form.ui();
     typeInSearchBox(QStringLiteral("mar"));
     QCOMPARE(lines(), (QStringList{"MARTIN Paul", "Martinez Ana"}));
-    QTest::mouseClick(ui.chk_DEBUT, Qt::LeftButton);
-    QVERIFY(!ui.chk_DEBUT->isChecked());
-    QCOMPARE(ui.PANEL_SAISIE->caption(),
+    QTest::mouseClick(ui.beginsWithCheck, Qt::LeftButton);
+    QVERIFY(!ui.beginsWithCheck->isChecked());
+    QCOMPARE(ui.searchPanel->caption(),
              QStringLiteral("Rechercher les sous-dossiers contenants ..."));
     QCOMPARE(lines(),
              (QStringList{"DUMARTIN Luc", "DUPONT Marie 2019", "MARTIN Paul", "Martinez Ana"}));
-    QCOMPARE(ui.panel_liste->caption(),
+    QCOMPARE(ui.resultPanel->caption(),
              QStringLiteral("4 dossier(s) trouvé(s) contenants \"mar\""));
     // Set by the program, the box runs its handler too.
-    ui.chk_DEBUT->setChecked(true);
-    QCOMPARE(ui.PANEL_SAISIE->caption(),
+    ui.beginsWithCheck->setChecked(true);
+    QCOMPARE(ui.searchPanel->caption(),
              QStringLiteral("Rechercher les sous-dossiers commençant par ..."));
-    QCOMPARE(ui.ListBox1->count(), 2);
+    QCOMPARE(ui.resultList->count(), 2);
 }
 
-void TestForm1::escapeEmptiesSearchBox()
+void TestMainWindow::escapeEmptiesSearchBox()
 {
-    TForm1 &form = makeForm();
-    const Form1Elements &ui = form.elements();
+    MainWindow &form = makeForm();
+    const MainWindowUi &ui = form.ui();
     typeInSearchBox(QStringLiteral("dup"));
-    ui.ListBox1->setFocus();
-    QTRY_VERIFY(ui.ListBox1->hasFocus());
-    form.trayIcon().notify(QStringLiteral("DUPONT Jean"), QStringLiteral("Copié"));
-    QVERIFY(form.trayIcon().isVisible());
+    ui.resultList->setFocus();
+    QTRY_VERIFY(ui.resultList->hasFocus());
+    form.trayNotice().notify(QStringLiteral("DUPONT Jean"), QStringLiteral("Copié"));
+    QVERIFY(form.trayNotice().isVisible());
 
-    QTest::keyClick(ui.ListBox1, Qt::Key_Escape);
-    QVERIFY(ui.Cherche->lineEdit()->hasFocus());
-    QCOMPARE(ui.Cherche->currentText(), QString());
-    QCOMPARE(ui.ListBox1->count(), 3); // the list keeps its lines
-    QCOMPARE(ui.panel_liste->caption(),
+    QTest::keyClick(ui.resultList, Qt::Key_Escape);
+    QVERIFY(ui.searchBox->lineEdit()->hasFocus());
+    QCOMPARE(ui.searchBox->currentText(), QString());
+    QCOMPARE(ui.resultList->count(), 3); // the list keeps its lines
+    QCOMPARE(ui.resultPanel->caption(),
              QStringLiteral("3 dossier(s) trouvé(s) commençant par \"dup\""));
     // The focus entering the search box took the tray icon out.
-    QVERIFY(!form.trayIcon().isVisible());
+    QVERIFY(!form.trayNotice().isVisible());
 }
 
-void TestForm1::stayOnTopTwice()
+void TestMainWindow::stayOnTopTwice()
 {
-    TForm1 &form = makeForm();
+    MainWindow &form = makeForm();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
-    const Form1Elements &ui = form.elements();
+    const MainWindowUi &ui = form.ui();
     const QRect geometry = form.geometry();
     QWidget *focused = QApplication::focusWidget();
-    ui.chk_StayOnTop->trigger();
-    QVERIFY(form.stayOnTop());
-    QCOMPARE(TForm1::pictureOf(ui.chk_StayOnTop), 1);
-    ui.chk_StayOnTop->trigger();
-    QVERIFY(!form.stayOnTop());
-    QCOMPARE(TForm1::pictureOf(ui.chk_StayOnTop), -1);
+    ui.actionStayOnTop->trigger();
+    QVERIFY(form.staysOnTop());
+    QCOMPARE(actionIcon(ui.actionStayOnTop), Icon::StackedWindows);
+    ui.actionStayOnTop->trigger();
+    QVERIFY(!form.staysOnTop());
+    QCOMPARE(actionIcon(ui.actionStayOnTop), Icon::None);
     // The window was not re-created: still shown, same place and size, same focus.
     QVERIFY(form.isVisible());
     QCOMPARE(form.geometry(), geometry);
     QCOMPARE(QApplication::focusWidget(), focused);
 }
 
-void TestForm1::panelCloseButton()
+void TestMainWindow::panelCloseButton()
 {
-    TForm1 &form = makeForm();
-    const Form1Elements &ui = form.elements();
-    QVERIFY(ui.panel_dossier->isVisible());
-    QTest::mouseClick(ui.panel_dossier->closeButton(), Qt::LeftButton);
-    QVERIFY(!ui.panel_dossier->isVisible());
-    QVERIFY(!ui.chk_DOSSIER->isChecked());
-    QCOMPARE(TForm1::pictureOf(ui.chk_DOSSIER), 2); // the picture stays as it was
-    ui.chk_DOSSIER->trigger();
-    QVERIFY(ui.panel_dossier->isVisible());
-    QCOMPARE(TForm1::pictureOf(ui.chk_DOSSIER), 2);
-    ui.chk_DOSSIER->trigger();
-    QVERIFY(!ui.panel_dossier->isVisible());
-    QCOMPARE(TForm1::pictureOf(ui.chk_DOSSIER), -1);
+    MainWindow &form = makeForm();
+    const MainWindowUi &ui = form.ui();
+    QVERIFY(ui.startFolderPanel->isVisible());
+    QTest::mouseClick(ui.startFolderPanel->closeButton(), Qt::LeftButton);
+    QVERIFY(!ui.startFolderPanel->isVisible());
+    QVERIFY(!ui.actionShowStartFolder->isChecked());
+    QCOMPARE(actionIcon(ui.actionShowStartFolder), Icon::Folder); // the picture stays as it was
+    ui.actionShowStartFolder->trigger();
+    QVERIFY(ui.startFolderPanel->isVisible());
+    QCOMPARE(actionIcon(ui.actionShowStartFolder), Icon::Folder);
+    ui.actionShowStartFolder->trigger();
+    QVERIFY(!ui.startFolderPanel->isVisible());
+    QCOMPARE(actionIcon(ui.actionShowStartFolder), Icon::None);
 }
 
-void TestForm1::optionPictures()
+void TestMainWindow::optionPictures()
 {
-    TForm1 &form = makeForm();
-    const Form1Elements &ui = form.elements();
+    MainWindow &form = makeForm();
+    const MainWindowUi &ui = form.ui();
     // Set silently (as a stored state is restored), the item keeps its picture.
-    ui.chk_LOG->setChecked(false);
-    QCOMPARE(TForm1::pictureOf(ui.chk_LOG), 13);
-    ui.chk_LOG->trigger();
-    QVERIFY(ui.chk_LOG->isChecked());
-    QCOMPARE(TForm1::pictureOf(ui.chk_LOG), 13);
-    ui.chk_LOG->trigger();
-    QVERIFY(!ui.chk_LOG->isChecked());
-    QCOMPARE(TForm1::pictureOf(ui.chk_LOG), -1);
+    ui.actionTidyLogs->setChecked(false);
+    QCOMPARE(actionIcon(ui.actionTidyLogs), Icon::FilmReels);
+    ui.actionTidyLogs->trigger();
+    QVERIFY(ui.actionTidyLogs->isChecked());
+    QCOMPARE(actionIcon(ui.actionTidyLogs), Icon::FilmReels);
+    ui.actionTidyLogs->trigger();
+    QVERIFY(!ui.actionTidyLogs->isChecked());
+    QCOMPARE(actionIcon(ui.actionTidyLogs), Icon::None);
 }
 
-void TestForm1::button1_data()
+void TestMainWindow::button1_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<bool>("notice");
@@ -282,52 +283,52 @@ void TestForm1::button1_data()
     QTest::newRow("two characters") << "Du" << false;
 }
 
-void TestForm1::button1()
+void TestMainWindow::button1()
 {
     QFETCH(QString, text);
     QFETCH(bool, notice);
-    TForm1 &form = makeForm();
-    const Form1Elements &ui = form.elements();
-    ui.Cherche->setEditText(text);
-    ui.Button1->setFocus();
+    MainWindow &form = makeForm();
+    const MainWindowUi &ui = form.ui();
+    ui.searchBox->setEditText(text);
+    ui.searchButton->setFocus();
     if (notice)
-        m_desktop->setNextAnswer(Desktop::Ok);
-    QTest::mouseClick(ui.Button1, Qt::LeftButton);
+        m_desktop->setNextAnswer(Desktop::Button::Ok);
+    QTest::mouseClick(ui.searchButton, Qt::LeftButton);
     if (notice) {
         QCOMPARE(m_desktop->dialogs().size(), 1);
         QCOMPARE(m_desktop->dialogs().at(0).text, QStringLiteral("Entrez au moins 2 lettres"));
         QCOMPARE(m_desktop->dialogs().at(0).kind, Desktop::DialogKind::Plain);
-        QCOMPARE(m_desktop->dialogs().at(0).buttons, Desktop::Buttons(Desktop::Ok));
-        QVERIFY(ui.Cherche->lineEdit()->hasFocus());
-        QCOMPARE(ui.Cherche->lineEdit()->cursorPosition(), text.size());
-        QVERIFY(!ui.Cherche->lineEdit()->hasSelectedText());
-        QCOMPARE(ui.ListBox1->count(), 0);
+        QCOMPARE(m_desktop->dialogs().at(0).buttons, Desktop::Buttons(Desktop::Button::Ok));
+        QVERIFY(ui.searchBox->lineEdit()->hasFocus());
+        QCOMPARE(ui.searchBox->lineEdit()->cursorPosition(), text.size());
+        QVERIFY(!ui.searchBox->lineEdit()->hasSelectedText());
+        QCOMPARE(ui.resultList->count(), 0);
     } else {
         QVERIFY(m_desktop->dialogs().isEmpty());
-        QCOMPARE(ui.ListBox1->count(), 5);
+        QCOMPARE(ui.resultList->count(), 5);
     }
 }
 
-void TestForm1::quitCloses()
+void TestMainWindow::quitCloses()
 {
-    TForm1 &form = makeForm();
+    MainWindow &form = makeForm();
     QVERIFY(form.isVisible());
-    form.elements().Quitter1->trigger();
+    form.ui().actionQuit->trigger();
     QVERIFY(!form.isVisible());
 }
 
-void TestForm1::missingStartFolderFindsNothing()
+void TestMainWindow::missingStartFolderFindsNothing()
 {
     // A start folder that is missing is no error: count 0, no box.
-    TForm1 &form = makeForm();
-    const Form1Elements &ui = form.elements();
-    ui.JvDirectory_DATA->setText(m_dir.filePath(QStringLiteral("missing")));
+    MainWindow &form = makeForm();
+    const MainWindowUi &ui = form.ui();
+    ui.startFolderEdit->setText(m_dir.filePath(QStringLiteral("missing")));
     typeInSearchBox(QStringLiteral("du"));
-    QCOMPARE(ui.ListBox1->count(), 0);
-    QCOMPARE(ui.panel_liste->caption(),
+    QCOMPARE(ui.resultList->count(), 0);
+    QCOMPARE(ui.resultPanel->caption(),
              QStringLiteral("0 dossier(s) trouvé(s) commençant par \"du\""));
     QVERIFY(m_desktop->errorBoxes().isEmpty());
 }
 
-QTEST_MAIN(TestForm1)
-#include "tst_form1.moc"
+QTEST_MAIN(TestMainWindow)
+#include "tst_main_window.moc"

@@ -2,8 +2,8 @@
 // scopes, the context menu, the drop target over the whole window, the browse button.
 #include "app/captioned_panel.h"
 #include "app/directory_edit.h"
-#include "app/form1.h"
-#include "app/image_list.h"
+#include "app/icons.h"
+#include "app/main_window.h"
 #include "app/result_list_view.h"
 #include "app/scripted_desktop.h"
 #include "app/shell_drop_target.h"
@@ -26,7 +26,7 @@
 
 #include <memory>
 
-class TestForm1Composition : public QObject
+class TestMainWindowUi : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
@@ -50,10 +50,10 @@ private Q_SLOTS:
 private:
     QTemporaryDir m_dir;
     std::unique_ptr<ScriptedDesktop> m_desktop;
-    std::unique_ptr<TForm1> m_form;
+    std::unique_ptr<MainWindow> m_form;
 };
 
-void TestForm1Composition::initTestCase()
+void TestMainWindowUi::initTestCase()
 {
     QVERIFY(m_dir.isValid());
     QDir root(m_dir.path());
@@ -65,17 +65,17 @@ void TestForm1Composition::initTestCase()
     QVERIFY(file.open(QIODevice::WriteOnly));
 }
 
-void TestForm1Composition::init()
+void TestMainWindowUi::init()
 {
     m_desktop = std::make_unique<ScriptedDesktop>();
-    m_form = std::make_unique<TForm1>(*m_desktop, QStringList());
-    m_form->elements().JvDirectory_DATA->setText(m_dir.filePath(QStringLiteral("patients")));
+    m_form = std::make_unique<MainWindow>(*m_desktop, QStringList());
+    m_form->ui().startFolderEdit->setText(m_dir.filePath(QStringLiteral("patients")));
     m_form->resize(338, 360);
     m_form->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
 }
 
-void TestForm1Composition::cleanup()
+void TestMainWindowUi::cleanup()
 {
     // The window goes first: its tray icon talks to the desktop until the end.
     m_form.reset();
@@ -84,44 +84,45 @@ void TestForm1Composition::cleanup()
     QCOMPARE(failures, QStringList());
 }
 
-void TestForm1Composition::layoutFollowsStartFolderPanel()
+void TestMainWindowUi::layoutFollowsStartFolderPanel()
 {
-    const Form1Elements &ui = m_form->elements();
-    QCOMPARE(ui.panel_dossier->geometry(), QRect(0, 0, 338, 65));
-    QCOMPARE(ui.PANEL_SAISIE->geometry(), QRect(0, 65, 338, 60));
-    QCOMPARE(ui.panel_liste->geometry(), QRect(0, 125, 338, 235));
+    const MainWindowUi &ui = m_form->ui();
+    QCOMPARE(ui.startFolderPanel->geometry(), QRect(0, 0, 338, 65));
+    QCOMPARE(ui.searchPanel->geometry(), QRect(0, 65, 338, 60));
+    QCOMPARE(ui.resultPanel->geometry(), QRect(0, 125, 338, 235));
     // Every child sits below its panel's caption band.
-    QVERIFY(ui.Cherche->geometry().top() >= ui.PANEL_SAISIE->bandRect().bottom());
-    QVERIFY(ui.ListBox1->geometry().top() >= ui.panel_liste->bandRect().bottom());
+    QVERIFY(ui.searchBox->geometry().top() >= ui.searchPanel->bandRect().bottom());
+    QVERIFY(ui.resultList->geometry().top() >= ui.resultPanel->bandRect().bottom());
 
-    ui.chk_DOSSIER->trigger();
-    QTRY_COMPARE(ui.PANEL_SAISIE->geometry(), QRect(0, 0, 338, 60));
-    QCOMPARE(ui.panel_liste->geometry(), QRect(0, 60, 338, 300));
-    ui.chk_DOSSIER->trigger();
-    QTRY_COMPARE(ui.PANEL_SAISIE->geometry(), QRect(0, 65, 338, 60));
-    QCOMPARE(ui.panel_liste->geometry(), QRect(0, 125, 338, 235));
+    ui.actionShowStartFolder->trigger();
+    QTRY_COMPARE(ui.searchPanel->geometry(), QRect(0, 0, 338, 60));
+    QCOMPARE(ui.resultPanel->geometry(), QRect(0, 60, 338, 300));
+    ui.actionShowStartFolder->trigger();
+    QTRY_COMPARE(ui.searchPanel->geometry(), QRect(0, 65, 338, 60));
+    QCOMPARE(ui.resultPanel->geometry(), QRect(0, 125, 338, 235));
 }
 
-void TestForm1Composition::resizeChangesListAndWidths()
+void TestMainWindowUi::resizeChangesListAndWidths()
 {
-    const Form1Elements &ui = m_form->elements();
-    const int searchWidth = ui.Cherche->width();
-    const QSize buttonSize = ui.Button1->size();
+    const MainWindowUi &ui = m_form->ui();
+    const int searchWidth = ui.searchBox->width();
+    const QSize buttonSize = ui.searchButton->size();
     m_form->resize(438, 460);
-    QTRY_COMPARE(ui.panel_liste->height(), 335);
-    QCOMPARE(ui.PANEL_SAISIE->height(), 60);
-    QCOMPARE(ui.panel_dossier->height(), 65);
-    QCOMPARE(ui.Cherche->width(), searchWidth + 100); // the search box takes it all
-    QCOMPARE(ui.Button1->size(), buttonSize);
-    QCOMPARE(ui.Button2->geometry().right(), ui.PANEL_SAISIE->contentsRect().right());
+    QTRY_COMPARE(ui.resultPanel->height(), 335);
+    QCOMPARE(ui.searchPanel->height(), 60);
+    QCOMPARE(ui.startFolderPanel->height(), 65);
+    QCOMPARE(ui.searchBox->width(), searchWidth + 100); // the search box takes it all
+    QCOMPARE(ui.searchButton->size(), buttonSize);
+    QCOMPARE(ui.copyButton->geometry().right(), ui.searchPanel->contentsRect().right());
 }
 
-void TestForm1Composition::tabOrder()
+void TestMainWindowUi::tabOrder()
 {
-    const Form1Elements &ui = m_form->elements();
-    QWidget *folderField = ui.JvDirectory_DATA->lineEdit();
-    const QList<QWidget *> order = {folderField, ui.Button1, ui.chk_DEBUT, ui.Cherche->lineEdit(),
-                                    ui.Button2,  ui.ListBox1};
+    const MainWindowUi &ui = m_form->ui();
+    QWidget *folderField = ui.startFolderEdit->lineEdit();
+    const QList<QWidget *> order = {folderField,        ui.searchButton,
+                                    ui.beginsWithCheck, ui.searchBox->lineEdit(),
+                                    ui.copyButton,      ui.resultList};
     folderField->setFocus(Qt::TabFocusReason);
     QTRY_VERIFY(folderField->hasFocus());
     for (int i = 1; i <= order.size(); ++i) {
@@ -131,13 +132,13 @@ void TestForm1Composition::tabOrder()
                                                   QStringLiteral(" at ") + QString::number(i)));
     }
     // With its panel hidden, the start-folder field takes no focus.
-    ui.chk_DOSSIER->trigger();
-    ui.ListBox1->setFocus(Qt::TabFocusReason);
-    QTest::keyClick(ui.ListBox1, Qt::Key_Tab);
-    QVERIFY(ui.Button1->hasFocus());
+    ui.actionShowStartFolder->trigger();
+    ui.resultList->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(ui.resultList, Qt::Key_Tab);
+    QVERIFY(ui.searchButton->hasFocus());
 }
 
-void TestForm1Composition::shortcuts_data()
+void TestMainWindowUi::shortcuts_data()
 {
     QTest::addColumn<QString>("focus");
     QTest::addColumn<int>("key");
@@ -152,9 +153,10 @@ void TestForm1Composition::shortcuts_data()
         int key;
         int modifiers;
     };
-    const Row listOnly[] = {{"mnu_EXPLORE", Qt::Key_O, ctrl},     {"Chercher1", Qt::Key_F5, 0},
-                            {"Supprimer1", Qt::Key_Delete, ctrl}, {"chk_StayOnTop", Qt::Key_A, alt},
-                            {"chk_DOSSIER", Qt::Key_D, alt},      {"Quitter1", Qt::Key_Q, ctrl}};
+    const Row listOnly[] = {
+        {"actionFolderOpen", Qt::Key_O, ctrl},       {"actionRefresh", Qt::Key_F5, 0},
+        {"actionFolderTrash", Qt::Key_Delete, ctrl}, {"actionStayOnTop", Qt::Key_A, alt},
+        {"actionShowStartFolder", Qt::Key_D, alt},   {"actionQuit", Qt::Key_Q, ctrl}};
     for (const Row &row : listOnly) {
         for (const char *focus : {"list", "search", "folder"}) {
             const int runs = QByteArray(focus) == "list" ? 1 : 0;
@@ -163,115 +165,118 @@ void TestForm1Composition::shortcuts_data()
         }
     }
     for (const char *focus : {"list", "search", "folder"})
-        QTest::addRow("Copy in %s", focus) << focus << int(Qt::Key_C) << ctrl << "Copy" << 1;
+        QTest::addRow("Copy in %s", focus)
+            << focus << int(Qt::Key_C) << ctrl << "actionFolderCopyName" << 1;
     // AltGr never matches a shortcut.
     QTest::newRow("AltGr+A") << "list" << int(Qt::Key_A) << int(Qt::GroupSwitchModifier)
-                             << "chk_StayOnTop" << 0;
-    QTest::newRow("Ctrl+Alt+C") << "search" << int(Qt::Key_C) << (ctrl | alt) << "Copy" << 0;
+                             << "actionStayOnTop" << 0;
+    QTest::newRow("Ctrl+Alt+C") << "search" << int(Qt::Key_C) << (ctrl | alt)
+                                << "actionFolderCopyName" << 0;
 }
 
-void TestForm1Composition::shortcuts()
+void TestMainWindowUi::shortcuts()
 {
     QFETCH(QString, focus);
     QFETCH(int, key);
     QFETCH(int, modifiers);
     QFETCH(QString, action);
     QFETCH(int, runs);
-    const Form1Elements &ui = m_form->elements();
+    const MainWindowUi &ui = m_form->ui();
     auto *target = m_form->findChild<QAction *>(action);
     QVERIFY(target);
     // Keep the window open and the handlers quiet: only the shortcut's delivery counts.
     target->disconnect(m_form.get());
     QSignalSpy triggered(target, &QAction::triggered);
-    QWidget *widget = focus == QLatin1String("list")     ? static_cast<QWidget *>(ui.ListBox1)
-                      : focus == QLatin1String("search") ? ui.Cherche->lineEdit()
-                                                         : ui.JvDirectory_DATA->lineEdit();
-    ui.Cherche->setEditText(QStringLiteral("dupont"));
-    ui.Cherche->lineEdit()->selectAll();
+    QWidget *widget = focus == QLatin1String("list")     ? static_cast<QWidget *>(ui.resultList)
+                      : focus == QLatin1String("search") ? ui.searchBox->lineEdit()
+                                                         : ui.startFolderEdit->lineEdit();
+    ui.searchBox->setEditText(QStringLiteral("dupont"));
+    ui.searchBox->lineEdit()->selectAll();
     widget->setFocus();
     QTRY_VERIFY(widget->hasFocus());
     QTest::keyClick(widget, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
     QCOMPARE(triggered.size(), runs);
     // A key that is no shortcut there reaches the element: Ctrl+C in the search box
     // never copies its own selected text.
-    if (action == QLatin1String("Copy") && runs == 1)
+    if (action == QLatin1String("actionFolderCopyName") && runs == 1)
         QVERIFY(m_desktop->clipboardHistory().isEmpty());
 }
 
-void TestForm1Composition::menuItems_data()
+void TestMainWindowUi::menuItems_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("caption");
-    QTest::addColumn<int>("picture");
+    QTest::addColumn<Icon>("picture");
     QTest::addColumn<QString>("shortcut");
-    QTest::newRow("open") << "mnu_EXPLORE"
-                          << "Ouvrir le dossier pointé" << 4 << "Ctrl+O";
-    QTest::newRow("copy") << "Copierlenomdudossier1"
-                          << "Copier le nom du dossier dans le PP" << 9 << "Ctrl+C";
-    QTest::newRow("surname") << "ApartirduNOM1"
-                             << "Portant le même NOM" << 7 << "";
-    QTest::newRow("full name") << "ApartirduNometduPrnom1"
-                               << "Portants les mêmes Nom et Prénom" << 11 << "";
-    QTest::newRow("first name") << "Filtrerselonleprnom1"
-                                << "selon le prénom" << 8 << "";
-    QTest::newRow("refresh") << "Chercher1"
-                             << "Rafraichir" << 3 << "F5";
-    QTest::newRow("delete") << "Supprimer1"
-                            << "Supprimer" << 5 << "Ctrl+Suppr";
-    QTest::newRow("on top") << "chk_StayOnTop"
-                            << "Toujours en avant" << 1 << "Alt+A";
-    QTest::newRow("panel") << "chk_DOSSIER"
-                           << "Afficher le dossier de départ de la recherche ..." << 2 << "Alt+D";
-    QTest::newRow("logs") << "chk_LOG"
-                          << "Créer des fichier LOG" << 13 << "";
-    QTest::newRow("nesting help") << "N5"
-                                  << "Déplacer un dossier dans la liste" << 2 << "";
-    QTest::newRow("revisions") << "Rvisiions1"
-                               << "Révisions" << 12 << "";
-    QTest::newRow("quit") << "Quitter1"
-                          << "Quitter" << 0 << "Ctrl+Q";
+    QTest::newRow("open") << "actionFolderOpen"
+                          << "Ouvrir le dossier pointé" << Icon::OpenFolder << "Ctrl+O";
+    QTest::newRow("copy") << "actionMenuCopyName"
+                          << "Copier le nom du dossier dans le PP" << Icon::Clipboard << "Ctrl+C";
+    QTest::newRow("surname") << "actionFilterSurname"
+                             << "Portant le même NOM" << Icon::Man << "";
+    QTest::newRow("full name") << "actionFilterFullName"
+                               << "Portants les mêmes Nom et Prénom" << Icon::Profile << "";
+    QTest::newRow("first name") << "actionFilterFirstName"
+                                << "selon le prénom" << Icon::Woman << "";
+    QTest::newRow("refresh") << "actionRefresh"
+                             << "Rafraichir" << Icon::CircularArrows << "F5";
+    QTest::newRow("delete") << "actionFolderTrash"
+                            << "Supprimer" << Icon::RedCross << "Ctrl+Suppr";
+    QTest::newRow("on top") << "actionStayOnTop"
+                            << "Toujours en avant" << Icon::StackedWindows << "Alt+A";
+    QTest::newRow("panel") << "actionShowStartFolder"
+                           << "Afficher le dossier de départ de la recherche ..." << Icon::Folder
+                           << "Alt+D";
+    QTest::newRow("logs") << "actionTidyLogs"
+                          << "Créer des fichier LOG" << Icon::FilmReels << "";
+    QTest::newRow("nesting help") << "actionHelpNesting"
+                                  << "Déplacer un dossier dans la liste" << Icon::Folder << "";
+    QTest::newRow("revisions") << "actionHelpRevisions"
+                               << "Révisions" << Icon::Pencil << "";
+    QTest::newRow("quit") << "actionQuit"
+                          << "Quitter" << Icon::Door << "Ctrl+Q";
 }
 
-void TestForm1Composition::menuItems()
+void TestMainWindowUi::menuItems()
 {
     QFETCH(QString, name);
     QFETCH(QString, caption);
-    QFETCH(int, picture);
+    QFETCH(Icon, picture);
     QFETCH(QString, shortcut);
     auto *item = m_form->findChild<QAction *>(name);
     QVERIFY(item);
     QCOMPARE(item->iconText(), caption);
-    QCOMPARE(TForm1::pictureOf(item), picture);
+    QCOMPARE(actionIcon(item), picture);
     QVERIFY(!item->icon().isNull());
     const QString shown = item->text().section(QLatin1Char('\t'), 1);
     QCOMPARE(shown, shortcut);
     // Reachable from the context menu, directly or through a submenu.
-    QMenu *menu = m_form->elements().PopupMenu1;
+    QMenu *menu = m_form->ui().listContextMenu;
     bool found = menu->actions().contains(item);
     for (QAction *entry : menu->actions())
         found = found || (entry->menu() && entry->menu()->actions().contains(item));
     QVERIFY(found);
-    QCOMPARE(menu->defaultAction(), m_form->elements().mnu_EXPLORE);
+    QCOMPARE(menu->defaultAction(), m_form->ui().actionFolderOpen);
 }
 
-void TestForm1Composition::rightClickKeepsSelection()
+void TestMainWindowUi::rightClickKeepsSelection()
 {
-    const Form1Elements &ui = m_form->elements();
-    QTest::keyClicks(ui.Cherche->lineEdit(), QStringLiteral("du"));
-    QCOMPARE(ui.ListBox1->count(), 3);
-    QCOMPARE(ui.ListBox1->currentLine(), 0);
-    const QRect third = ui.ListBox1->visualRect(ui.ListBox1->model()->index(2, 0));
-    QTest::mousePress(ui.ListBox1->viewport(), Qt::RightButton, {}, third.center());
-    QTest::mouseRelease(ui.ListBox1->viewport(), Qt::RightButton, {}, third.center());
+    const MainWindowUi &ui = m_form->ui();
+    QTest::keyClicks(ui.searchBox->lineEdit(), QStringLiteral("du"));
+    QCOMPARE(ui.resultList->count(), 3);
+    QCOMPARE(ui.resultList->currentLine(), 0);
+    const QRect third = ui.resultList->visualRect(ui.resultList->model()->index(2, 0));
+    QTest::mousePress(ui.resultList->viewport(), Qt::RightButton, {}, third.center());
+    QTest::mouseRelease(ui.resultList->viewport(), Qt::RightButton, {}, third.center());
     QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, third.center(),
-                                ui.ListBox1->viewport()->mapToGlobal(third.center()));
-    QApplication::sendEvent(ui.ListBox1->viewport(), &menuEvent);
-    QTRY_VERIFY(ui.PopupMenu1->isVisible());
-    QCOMPARE(ui.ListBox1->currentLine(), 0);
-    ui.PopupMenu1->close();
+                                ui.resultList->viewport()->mapToGlobal(third.center()));
+    QApplication::sendEvent(ui.resultList->viewport(), &menuEvent);
+    QTRY_VERIFY(ui.listContextMenu->isVisible());
+    QCOMPARE(ui.resultList->currentLine(), 0);
+    ui.listContextMenu->close();
 }
 
-void TestForm1Composition::drops_data()
+void TestMainWindowUi::drops_data()
 {
     QTest::addColumn<QString>("over");
     QTest::addColumn<QList<QUrl>>("urls");
@@ -298,17 +303,17 @@ void TestForm1Composition::drops_data()
         << QStringList{QStringLiteral("/tmp/Lef") + QChar(0xDCE8) + QStringLiteral("vre")};
 }
 
-void TestForm1Composition::drops()
+void TestMainWindowUi::drops()
 {
     QFETCH(QString, over);
     QFETCH(QList<QUrl>, urls);
     QFETCH(QString, text);
     QFETCH(QStringList, paths);
-    const Form1Elements &ui = m_form->elements();
-    QWidget *target = over == QLatin1String("list")     ? ui.ListBox1->viewport()
-                      : over == QLatin1String("search") ? ui.Cherche->lineEdit()
-                      : over == QLatin1String("folder") ? ui.JvDirectory_DATA->lineEdit()
-                                                        : static_cast<QWidget *>(ui.PANEL_SAISIE);
+    const MainWindowUi &ui = m_form->ui();
+    QWidget *target = over == QLatin1String("list")     ? ui.resultList->viewport()
+                      : over == QLatin1String("search") ? ui.searchBox->lineEdit()
+                      : over == QLatin1String("folder") ? ui.startFolderEdit->lineEdit()
+                                                        : static_cast<QWidget *>(ui.searchPanel);
     QSignalSpy dropped(&m_form->dropTarget(), &ShellDropTarget::filesDropped);
     QMimeData data;
     if (!urls.isEmpty())
@@ -317,14 +322,14 @@ void TestForm1Composition::drops()
         data.setText(text);
     // The list is empty: a drop of files asks for a target folder, and nothing moves.
     if (!paths.isEmpty())
-        m_desktop->setNextAnswer(Desktop::Ok);
+        m_desktop->setNextAnswer(Desktop::Button::Ok);
     const QPoint at(5, 6);
     QDragEnterEvent enter(at, Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, {});
     QApplication::sendEvent(target, &enter);
     QCOMPARE(enter.isAccepted(), !paths.isEmpty());
     QDropEvent drop(at, Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, {});
     QApplication::sendEvent(target, &drop);
-    const QString searchText = ui.Cherche->currentText();
+    const QString searchText = ui.searchBox->currentText();
     if (paths.isEmpty()) {
         QCOMPARE(dropped.size(), 0);
     } else {
@@ -337,10 +342,10 @@ void TestForm1Composition::drops()
     }
     // A path never lands in a text field as text.
     QVERIFY(!searchText.contains(QLatin1Char('/')));
-    QCOMPARE(ui.JvDirectory_DATA->text(), m_dir.filePath(QStringLiteral("patients")));
+    QCOMPARE(ui.startFolderEdit->text(), m_dir.filePath(QStringLiteral("patients")));
 }
 
-void TestForm1Composition::browse_data()
+void TestMainWindowUi::browse_data()
 {
     QTest::addColumn<QString>("field");
     QTest::addColumn<QString>("answer");
@@ -360,21 +365,21 @@ void TestForm1Composition::browse_data()
     QTest::newRow("empty field") << "" << other << "/" << other;
 }
 
-void TestForm1Composition::browse()
+void TestMainWindowUi::browse()
 {
     QFETCH(QString, field);
     QFETCH(QString, answer);
     QFETCH(QString, start);
     QFETCH(QString, after);
-    const Form1Elements &ui = m_form->elements();
-    ui.JvDirectory_DATA->setText(field);
-    ui.ListBox1->setFocus();
+    const MainWindowUi &ui = m_form->ui();
+    ui.startFolderEdit->setText(field);
+    ui.resultList->setFocus();
     m_desktop->setNextFolder(answer);
-    QTest::mouseClick(ui.JvDirectory_DATA->browseButton(), Qt::LeftButton);
+    QTest::mouseClick(ui.startFolderEdit->browseButton(), Qt::LeftButton);
     QCOMPARE(m_desktop->chooserStarts(), QStringList{start});
-    QCOMPARE(ui.JvDirectory_DATA->text(), after);
-    QVERIFY(ui.JvDirectory_DATA->lineEdit()->hasFocus());
+    QCOMPARE(ui.startFolderEdit->text(), after);
+    QVERIFY(ui.startFolderEdit->lineEdit()->hasFocus());
 }
 
-QTEST_MAIN(TestForm1Composition)
-#include "tst_form1_composition.moc"
+QTEST_MAIN(TestMainWindowUi)
+#include "tst_main_window_ui.moc"

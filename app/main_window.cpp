@@ -1,0 +1,366 @@
+#include "app/main_window.h"
+
+#include "app/captioned_panel.h"
+#include "app/desktop.h"
+#include "app/dialogs.h"
+#include "app/directory_edit.h"
+#include "app/handler_guard.h"
+#include "app/icons.h"
+#include "app/main_window_ui.h"
+#include "app/result_list_model.h"
+#include "app/result_list_view.h"
+#include "app/shell_drop_target.h"
+#include "app/tray_notice.h"
+#include "app/window_title.h"
+#include "platform/command_line.h"
+#include "platform/exe_identity.h"
+#include "platform/user_error.h"
+#include "search/folder_search.h"
+#include "search/search_history.h"
+#include "store/activity_log.h"
+#include "store/window_settings.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QToolButton>
+#include <QWindow>
+
+#include <new>
+
+MainWindow::MainWindow(Desktop &desktop, const QStringList &arguments, QWidget *parent)
+    : QWidget(parent), m_desktop(desktop), m_arguments(arguments)
+{
+    // No maximise button; the frame stays resizable.
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    m_ui = buildMainWindowUi(this);
+    m_dropBar = DropBar(m_ui.resultList);
+    setWindowIcon(QIcon(QStringLiteral(":/pictures/palvoric.svg")));
+    m_trayNotice = new TrayNotice(m_desktop, this);
+    m_dropTarget = new ShellDropTarget(this);
+    wireEvents();
+    guard([this] { loadSettings(); });
+}
+
+MainWindow::~MainWindow()
+{
+    qApp->removeEventFilter(this);
+}
+
+void MainWindow::wireEvents()
+{
+    // Key preview: the window sees every key before the focused element does.
+    qApp->installEventFilter(this);
+
+    connect(m_ui.startFolderPanel, &CaptionedPanel::closeButtonClicked, this,
+            guarded(&MainWindow::hideStartFolderPanel));
+    connect(m_ui.startFolderEdit, &DirectoryEdit::browseClicked, this,
+            guarded(&MainWindow::browseStartFolder));
+    connect(m_ui.searchButton, &QPushButton::clicked, this,
+            guarded(&MainWindow::onSearchButtonClicked));
+    connect(m_ui.beginsWithCheck, &QCheckBox::toggled, this,
+            guarded(&MainWindow::onBeginsWithToggled));
+    // The search box changes by the user's edits and by a pick in its drop-down list;
+    // a text set by the program raises neither.
+    connect(m_ui.searchBox->lineEdit(), &QLineEdit::textEdited, this,
+            guarded(&MainWindow::runSearch));
+    connect(m_ui.searchBox, &QComboBox::activated, this, guarded(&MainWindow::runSearch));
+
+    connect(m_ui.actionSaveSettings, &QAction::triggered, this, guarded(&MainWindow::saveSettings));
+    connect(m_ui.actionLoadSettings, &QAction::triggered, this, guarded(&MainWindow::loadSettings));
+    connect(m_ui.actionSearch, &QAction::triggered, this, guarded(&MainWindow::runSearch));
+
+    connect(m_ui.actionStayOnTop, &QAction::triggered, this,
+            guarded(&MainWindow::onStayOnTopToggled));
+    connect(m_ui.actionShowStartFolder, &QAction::triggered, this,
+            guarded(&MainWindow::onShowStartFolderToggled));
+    connect(m_ui.actionTidyLogs, &QAction::triggered, this,
+            guarded(&MainWindow::onTidyLogsToggled));
+    // Closing runs the save inside closeEvent's own guard.
+    connect(m_ui.actionQuit, &QAction::triggered, this, &QWidget::close);
+    wireFolderActions();
+    wireDragAndDrop();
+}
+
+QString MainWindow::startFolder() const
+{
+    return m_ui.startFolderEdit->text();
+}
+
+// ---- start-up and closing ---------------------------------------------------------------
+
+void MainWindow::onFirstShow()
+{
+    setWindowTitle(mainWindowTitle(QString(), QStringLiteral("dd/mm/yyyy")));
+    m_ui.startFolderPanel->setVisible(m_ui.actionShowStartFolder->isChecked());
+    setStayOnTop(m_ui.actionStayOnTop->isChecked());
+    m_ui.searchBox->setEditText(platform::commandLineText(m_arguments));
+    runSearch();
+    m_ui.searchBox->setFocus(Qt::OtherFocusReason);
+}
+
+void MainWindow::showEvent(QShowEvent *event)
+{
+    if (!m_shown) {
+        m_shown = true;
+        guard([this] { onFirstShow(); });
+    }
+    QWidget::showEvent(event);
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    // A failed save keeps the window open: the user's settings are not lost silently.
+    if (guard([this] { saveSettings(); }))
+        event->accept();
+    else
+        event->ignore();
+}
+
+store::WindowOptions MainWindow::options() const
+{
+    store::WindowOptions options;
+    options.beginsWith = m_ui.beginsWithCheck->isChecked();
+    options.stayOnTop = m_ui.actionStayOnTop->isChecked();
+    options.showStartFolder = m_ui.actionShowStartFolder->isChecked();
+    options.tidyLogs = m_ui.actionTidyLogs->isChecked();
+    return options;
+}
+
+void MainWindow::applyOuterGeometry(const QRect &outer)
+{
+    if (outer == frameGeometry())
+        return; // nothing stored, or what is stored is already there
+    const QSize frame = frameGeometry().size() - size();
+    move(outer.topLeft());
+    resize(outer.size() - frame);
+    if (frame.isNull())
+        m_pendingOuterSize = outer.size();
+}
+
+void MainWindow::moveEvent(QMoveEvent *event)
+{
+    QWidget::moveEvent(event);
+    const QSize frame = frameGeometry().size() - size();
+    if (m_pendingOuterSize.isValid() && !frame.isNull()) {
+        resize(m_pendingOuterSize - frame);
+        m_pendingOuterSize = QSize();
+    }
+}
+
+void MainWindow::loadSettings()
+{
+    store::WindowSettings settings;
+    settings.geometry = frameGeometry();
+    settings.options = options();
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    const QRect workArea = screen ? screen->availableGeometry() : QRect();
+    try {
+        store::loadWindowSettings(settings, platform::exeBaseName(), workArea,
+                                  platform::exeFolder());
+    } catch (...) {
+        applyOuterGeometry(settings.geometry); // the values read before the bad one stay
+        throw;
+    }
+    applyOuterGeometry(settings.geometry);
+    // The check box runs its click handler when its state changes; the menu options
+    // are set silently and keep their pictures.
+    m_ui.beginsWithCheck->setChecked(settings.options.beginsWith);
+    m_ui.actionStayOnTop->setChecked(settings.options.stayOnTop);
+    m_ui.actionShowStartFolder->setChecked(settings.options.showStartFolder);
+    m_ui.actionTidyLogs->setChecked(settings.options.tidyLogs);
+    m_ui.startFolderEdit->setText(settings.startFolder);
+    m_ui.searchBox->setEditText(QString());
+
+    QStringList history;
+    search::loadHistory(search::historyFilePath(platform::exeFolder()), history, m_historyState);
+    m_ui.searchBox->clear();
+    m_ui.searchBox->addItems(history);
+    m_ui.searchBox->setEditText(QString());
+}
+
+void MainWindow::saveSettings()
+{
+    store::WindowSettings settings;
+    settings.geometry = frameGeometry();
+    settings.options = options();
+    settings.startFolder = startFolder();
+    store::saveWindowSettings(settings, platform::exeBaseName());
+
+    QStringList history;
+    for (int i = 0; i < m_ui.searchBox->count(); ++i)
+        history.append(m_ui.searchBox->itemText(i));
+    search::trimHistory(history);
+    while (m_ui.searchBox->count() > history.size())
+        m_ui.searchBox->removeItem(m_ui.searchBox->count() - 1);
+    search::saveHistory(search::historyFilePath(platform::exeFolder()), history, m_historyState);
+
+    if (m_ui.actionTidyLogs->isChecked())
+        store::tidyActivityLogs(platform::exeFolder());
+}
+
+// ---- keys and focus ---------------------------------------------------------------------
+
+bool MainWindow::belongsToWindow(QObject *object) const
+{
+    // The search box's drop-down list is a window of its own but part of this one;
+    // a dialog is not.
+    for (auto *widget = qobject_cast<QWidget *>(object); widget; widget = widget->parentWidget()) {
+        if (widget == this)
+            return true;
+        if (widget->isWindow() && !(widget->windowType() == Qt::Popup))
+            return false;
+    }
+    return false;
+}
+
+bool MainWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::KeyPress:
+    case QEvent::ShortcutOverride:
+    case QEvent::FocusIn:
+        return filterWindowEvent(watched, event);
+    default:
+        return QWidget::eventFilter(watched, event);
+    }
+}
+
+bool MainWindow::filterWindowEvent(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::FocusIn) {
+        // Only a move from another element of the window: not the window's own
+        // activation, nor the return from the box's drop-down list or a menu.
+        const auto reason = static_cast<QFocusEvent *>(event)->reason();
+        if (watched == m_ui.searchBox && reason != Qt::ActiveWindowFocusReason &&
+            reason != Qt::PopupFocusReason)
+            guard([this] { onSearchBoxFocused(); });
+        return false;
+    }
+    if (!belongsToWindow(watched))
+        return false;
+    auto *key = static_cast<QKeyEvent *>(event);
+    if (event->type() == QEvent::ShortcutOverride) {
+        // Ctrl+C belongs to the window's copy action, also in the text fields, which
+        // would otherwise copy their selected text.
+        if (key->keyCombination() == QKeyCombination(Qt::ControlModifier, Qt::Key_C)) {
+            event->ignore();
+            return true;
+        }
+        return false;
+    }
+    if (key->key() == Qt::Key_Escape)
+        guard([this] { clearSearch(); });
+    return false;
+}
+
+void MainWindow::clearSearch()
+{
+    m_ui.searchBox->setFocus(Qt::OtherFocusReason);
+    m_ui.searchBox->setEditText(QString());
+}
+
+void MainWindow::browseStartFolder()
+{
+    m_browse.browse(m_desktop, m_ui.startFolderEdit, this);
+}
+
+void MainWindow::onSearchBoxFocused()
+{
+    m_trayNotice->hide();
+}
+
+// ---- options ----------------------------------------------------------------------------
+
+bool MainWindow::staysOnTop() const
+{
+    return windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+}
+
+void MainWindow::setStayOnTop(bool on)
+{
+    Qt::WindowFlags flags = windowFlags();
+    flags.setFlag(Qt::WindowStaysOnTopHint, on);
+    if (QWindow *window = windowHandle()) {
+        // Changing the level of a shown window must not re-create it: the window keeps
+        // its place, its size and the focus.
+        overrideWindowFlags(flags);
+        window->setFlags(flags);
+    } else {
+        setWindowFlags(flags); // applied when the window is created
+    }
+}
+
+void MainWindow::onBeginsWithToggled()
+{
+    m_ui.searchPanel->setCaption(QString::fromUtf8(
+        m_ui.beginsWithCheck->isChecked() ? kCaptionBeginsWith : kCaptionContains));
+    runSearch();
+}
+
+void MainWindow::onStayOnTopToggled()
+{
+    const bool on = m_ui.actionStayOnTop->isChecked();
+    setStayOnTop(on);
+    setActionIcon(m_ui.actionStayOnTop, on ? Icon::StackedWindows : Icon::None);
+}
+
+void MainWindow::onShowStartFolderToggled()
+{
+    const bool on = m_ui.actionShowStartFolder->isChecked();
+    m_ui.startFolderPanel->setVisible(on);
+    setActionIcon(m_ui.actionShowStartFolder, on ? Icon::Folder : Icon::None);
+}
+
+void MainWindow::onTidyLogsToggled()
+{
+    setActionIcon(m_ui.actionTidyLogs,
+                  m_ui.actionTidyLogs->isChecked() ? Icon::FilmReels : Icon::None);
+}
+
+void MainWindow::hideStartFolderPanel()
+{
+    m_ui.startFolderPanel->hide();
+    m_ui.actionShowStartFolder->setChecked(false);
+}
+
+// ---- search -----------------------------------------------------------------------------
+
+void MainWindow::runSearch()
+{
+    const QString text = m_ui.searchBox->currentText();
+    if (!search::searchTextLongEnough(text))
+        return;
+    const auto mode = m_ui.beginsWithCheck->isChecked() ? search::SearchMode::BeginsWith
+                                                        : search::SearchMode::Contains;
+    QStringList lines;
+    try {
+        lines = search::findEntries(startFolder(), text, mode, QLocale::system());
+    } catch (const std::bad_alloc &) {
+        throw palvoric::UserError(QStringLiteral("Impossible d'insérer une ligne"));
+    }
+    const auto count = lines.size();
+    m_ui.resultModel->setLines(std::move(lines));
+    m_ui.resultPanel->setCaption(search::countCaption(count, text, mode));
+    m_ui.resultList->setCurrentLine(0);
+}
+
+void MainWindow::onSearchButtonClicked()
+{
+    if (search::searchTextLongEnough(m_ui.searchBox->currentText())) {
+        runSearch();
+        return;
+    }
+    noticeBox(m_desktop, QStringLiteral("Entrez au moins 2 lettres"));
+    // Back in the box with the caret after the last character and nothing selected.
+    m_ui.searchBox->setFocus(Qt::OtherFocusReason);
+    m_ui.searchBox->lineEdit()->setCursorPosition(m_ui.searchBox->currentText().size());
+}
