@@ -171,7 +171,7 @@ void MainWindow::loadSettings()
         throw;
     }
     applyOuterGeometry(settings.geometry);
-    // The check box runs its click handler when its state changes; the menu options
+    // The check box runs its toggled slot when its state changes; the menu options
     // are set silently and keep their pictures.
     m_ui.beginsWithCheck->setChecked(settings.options.beginsWith);
     m_ui.actionStayOnTop->setChecked(settings.options.stayOnTop);

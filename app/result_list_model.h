@@ -3,7 +3,7 @@
 #include <QAbstractListModel>
 #include <QStringList>
 
-// The lines of the result list `resultList`: one entry name per line, in the order the
+// The lines of the result list: one entry name per line, in the order the
 // search gives them. A new search replaces all lines at once (one model reset), which a
 // view with uniform item sizes lays out without asking for each line.
 class ResultListModel : public QAbstractListModel

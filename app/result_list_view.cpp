@@ -161,7 +161,6 @@ bool ResultListView::isOwnLineDrag(const QMimeData *data)
 void ResultListView::mousePressEvent(QMouseEvent *event)
 {
     const QPoint point = event->position().toPoint();
-    Q_EMIT linePressed(point, event->button(), event->modifiers());
     m_armedLine = -1;
     m_deferredPress.reset();
     m_dragStarted = false;

@@ -9,7 +9,7 @@ class QMenu;
 class QMimeData;
 class ResultListModel;
 
-// The result list `resultList`: one line per entry found, uniform line heights so that a
+// The result list: one line per entry found, uniform line heights so that a
 // hundred thousand lines lay out at once. A right click opens its context menu without
 // changing the selection: the menu's commands act on the line selected before.
 //
@@ -75,7 +75,6 @@ public:
     void setDragStarter(DragStarter starter) { m_dragStarter = std::move(starter); }
 
 Q_SIGNALS:
-    void linePressed(const QPoint &point, Qt::MouseButton button, Qt::KeyboardModifiers modifiers);
     void lineDropped(const QPoint &point);
 
 protected:

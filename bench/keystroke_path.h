@@ -13,7 +13,7 @@ class ResultListModel;
 class ResultListView;
 
 // The widgets a search touches, as the window has them: the search box, the count
-// caption, and the window's result list `resultList` (a list view with uniform item sizes
+// caption, and the window's result list (a list view with uniform item sizes
 // over the model), shown on the offscreen platform.
 class KeystrokePath
 {

@@ -4,8 +4,7 @@
 #include <QString>
 #include <QStringList>
 
-// The search of the start folder that fills the result list: the routines behind
-// `runSearch`, on plain values.
+// The search of the start folder that fills the result list, on plain values.
 namespace search {
 
 // "Begins with" checked: names that begin with the text; unchecked: names that contain it.
@@ -25,7 +24,7 @@ QString entryPath(const QString &startFolder, const QString &line);
 QStringList findEntries(const QString &startFolder, const QString &text, SearchMode mode,
                         const QLocale &locale);
 
-// The caption of `resultPanel` after a search: the count and the text as typed.
+// The caption of the result panel after a search: the count and the text as typed.
 QString countCaption(qsizetype count, const QString &text, SearchMode mode);
 
 // A search runs from two UTF-16 code units on.

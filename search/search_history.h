@@ -38,16 +38,16 @@ QStringList decodeHistory(QByteArrayView bytes, platform::TextEncoding *encoding
 // is UTF-8), mark first.
 QByteArray encodeHistory(const QStringList &entries, platform::TextEncoding found);
 
-// The loading step of loadSettings: replaces entries with the file's when a file
+// Loads the history when the window is created: replaces entries with the file's when a file
 // (not a folder) is at path, and leaves them empty otherwise. When the file cannot be
 // read, raises "Impossible d'ouvrir le fichier \"<path>\". <cause>" with entries empty
 // and state saying so.
 void loadHistory(const QString &path, QStringList &entries, HistoryFileState &state);
 
-// The first step of the save: more than 20 entries leave the first 19.
+// Cuts the history before it is saved: more than 20 entries leave the first 19.
 void trimHistory(QStringList &entries);
 
-// The saving step of saveSettings, after trimHistory: replaces the file with the
+// Saves the history when the window closes, after trimHistory: replaces the file with the
 // entries in the encoding found at load. When the load could not read the file, the
 // entries it holds now are kept below the new ones (trimmed again), rather than lost.
 // Raises "Impossible de créer le fichier \"<path>\". <cause>" when it cannot be

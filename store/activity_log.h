@@ -28,7 +28,8 @@ QString longTimeFormatWithoutZone(const QLocale &locale);
 // that fails; the journal entry stays when the folder log fails.
 void logOpening(const QString &entry, const QString &exeFolder);
 
-// The tidy step of the closing sequence: the journal first, then the folder log.
+// Tidies both logs when the window closes (with the option on): the journal first, then
+// the folder log.
 void tidyActivityLogs(const QString &exeFolder);
 
 } // namespace store

@@ -8,7 +8,7 @@ namespace store {
 
 namespace {
 
-// The options in the order the file has always listed them.
+// The options in the order existing settings files list them.
 struct OptionKey
 {
     const QString &key;
