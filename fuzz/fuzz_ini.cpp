@@ -2,9 +2,9 @@
 // its bytes back, a write can be read back from the bytes it produces, adds no empty
 // line and at most the lines it needs; the geometry pieces of a value convert safely.
 
+#include "errors/user_error.h"
 #include "fuzz_check.h"
 #include "platform/code_page.h"
-#include "platform/user_error.h"
 #include "store/form_geometry.h"
 #include "store/ini_document.h"
 #include "store/split_string.h"

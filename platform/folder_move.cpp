@@ -1,8 +1,8 @@
 #include "platform/folder_move.h"
 
+#include "errors/system_error_text.h"
 #include "platform/native_names.h"
 #include "platform/no_replace_rename.h"
-#include "platform/system_error_text.h"
 #include "platform/tree_copy.h"
 #include "platform/unique_fd.h"
 
@@ -132,7 +132,7 @@ MoveResult cannotMove(int error, const Names &names, const QByteArray &relative 
         outcome,
         QStringLiteral("Impossible de déplacer \"%1\" dans \"%2\" : %3%4. Rien n'a été "
                        "déplacé.")
-            .arg(names.source, names.destination, systemErrorText(error), where(relative)));
+            .arg(names.source, names.destination, errors::systemErrorText(error), where(relative)));
 }
 
 // The source and the destination, open.
@@ -190,12 +190,12 @@ MoveResult moveAcross(const Place &place, const Names &names, const MoveProgress
         syncFolder(destination);
         if (error == ECANCELED)
             return result(Outcome::Cancelled);
-        return result(
-            Outcome::Failed,
-            QStringLiteral("Le déplacement de \"%1\" vers \"%2\" a échoué : %3%4. "
-                           "L'original est resté intact et la copie partielle a été "
-                           "retirée.")
-                .arg(names.source, names.destination, systemErrorText(error), where(relative)));
+        return result(Outcome::Failed,
+                      QStringLiteral("Le déplacement de \"%1\" vers \"%2\" a échoué : %3%4. "
+                                     "L'original est resté intact et la copie partielle a été "
+                                     "retirée.")
+                          .arg(names.source, names.destination, errors::systemErrorText(error),
+                               where(relative)));
     };
     if (const int error =
             copyTree(sourceParent, place.sourceName, destination, staging, step, failedPath))
@@ -216,7 +216,7 @@ MoveResult moveAcross(const Place &place, const Names &names, const MoveProgress
                       QStringLiteral("\"%1\" a été copié dans \"%2\", mais le disque n'a pas "
                                      "confirmé l'écriture (%3) : l'original a été laissé à son "
                                      "emplacement.")
-                          .arg(names.source, names.destination, systemErrorText(error)));
+                          .arg(names.source, names.destination, errors::systemErrorText(error)));
     }
     // Only what was copied goes: the same entry, still in its place.
     struct stat now;
@@ -236,8 +236,8 @@ MoveResult moveAcross(const Place &place, const Names &names, const MoveProgress
                       QStringLiteral("\"%1\" a été copié dans \"%2\", mais l'original n'a pas pu "
                                      "être retiré entièrement : %3%4. Ce qui en reste est "
                                      "toujours à son ancien emplacement.")
-                          .arg(names.source, names.destination, systemErrorText(removeError),
-                               where(failedPath)));
+                          .arg(names.source, names.destination,
+                               errors::systemErrorText(removeError), where(failedPath)));
     }
     return result(Outcome::Moved);
 }
@@ -326,10 +326,11 @@ MoveResult moveFolderInto(const QString &sourcePath, const QString &destinationF
     const int destinationSync = syncFolder(destination);
     const int sourceSync = syncFolder(place.sourceParent.get());
     if (const int syncError = destinationSync ? destinationSync : sourceSync)
-        return result(Outcome::Moved,
-                      QStringLiteral("\"%1\" a été déplacé dans \"%2\", mais le disque n'a pas "
-                                     "confirmé l'écriture : %3.")
-                          .arg(names.source, names.destination, systemErrorText(syncError)));
+        return result(
+            Outcome::Moved,
+            QStringLiteral("\"%1\" a été déplacé dans \"%2\", mais le disque n'a pas "
+                           "confirmé l'écriture : %3.")
+                .arg(names.source, names.destination, errors::systemErrorText(syncError)));
     return result(Outcome::Moved);
 }
 

@@ -1,10 +1,10 @@
 #include "search/search_history.h"
 
+#include "errors/user_error.h"
 #include "platform/atomic_file.h"
 #include "platform/file_contents.h"
 #include "platform/line_escape.h"
 #include "platform/text_lines.h"
-#include "platform/user_error.h"
 #include "store/stored_names.h"
 
 namespace search {

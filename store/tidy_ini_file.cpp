@@ -1,10 +1,10 @@
 #include "store/tidy_ini_file.h"
 
+#include "errors/user_error.h"
 #include "platform/atomic_file.h"
 #include "platform/code_page.h"
 #include "platform/file_contents.h"
 #include "platform/text_lines.h"
-#include "platform/user_error.h"
 #include "store/ini_file.h"
 
 #define PCRE2_CODE_UNIT_WIDTH 16

@@ -3,8 +3,8 @@
 
 #include "app/handler_guard.h"
 #include "app/scripted_desktop.h"
+#include "errors/user_error.h"
 #include "platform/exe_identity.h"
-#include "platform/user_error.h"
 
 #include <QTimer>
 #include <QtTest>

@@ -1,4 +1,4 @@
-#include "platform/user_error.h"
+#include "errors/user_error.h"
 #include "search/search_history.h"
 #include "tests/support/file_helpers.h"
 #include "tests/support/small_tmpfs.h"
