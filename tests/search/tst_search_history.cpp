@@ -11,9 +11,9 @@
 #include <sys/stat.h>
 
 using namespace search;
-using platform::TextEncoding;
+using text::TextEncoding;
 
-Q_DECLARE_METATYPE(platform::TextEncoding)
+Q_DECLARE_METATYPE(text::TextEncoding)
 
 namespace {
 
