@@ -4,6 +4,7 @@
 #include "store/ini_file.h"
 #include "tests/support/file_helpers.h"
 #include "tests/support/small_tmpfs.h"
+#include "tests/support/store/fixed_clock.h"
 
 #include <QDir>
 #include <QFile>
