@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/desktop.h"
-#include "platform/user_error.h"
+#include "errors/user_error.h"
 
 #include <exception>
 #include <new>

@@ -10,8 +10,8 @@
 #include "app/result_list_view.h"
 #include "app/shell_drop_target.h"
 #include "folderops/dropped_files.h"
+#include "folderops/folder_nesting.h"
 #include "folderops/list_drop.h"
-#include "platform/folder_move.h"
 #include "search/folder_search.h"
 
 namespace {
@@ -95,15 +95,15 @@ void MainWindow::nestDraggedFolder(const QPoint &dropPoint)
     const QString destinationPath = search::entryPath(startFolder(), destination);
     // Taken before the list is rebuilt.
     const int reselect = folderops::reselectionLine(list->lineIndexAt(dropPoint));
-    platform::MoveResult moved;
+    folderops::NestingResult moved;
     {
         MoveProgressWindow progress(this, source, destination);
-        moved = platform::moveFolderInto(sourcePath, destinationPath, progress.callback());
+        moved = folderops::nestFolder(sourcePath, destinationPath, progress.callback());
     }
     // A refused or failed move says why; the list is rebuilt all the same.
     if (!moved.message.isEmpty())
         messageDialog(m_desktop, moved.message,
-                      moved.outcome == platform::MoveResult::Outcome::Failed
+                      moved.move.outcome == platform::MoveResult::Outcome::Failed
                           ? Desktop::DialogKind::Error
                           : Desktop::DialogKind::Warning,
                       Desktop::Button::Ok);

@@ -1,7 +1,7 @@
 #include "app/tray_notice.h"
 
+#include "errors/user_error.h"
 #include "platform/exe_identity.h"
-#include "platform/user_error.h"
 
 QString cutTrayText(const QString &text, int length)
 {

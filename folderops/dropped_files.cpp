@@ -1,7 +1,7 @@
 #include "folderops/dropped_files.h"
 
+#include "errors/system_error_text.h"
 #include "platform/file_copy.h"
-#include "platform/system_error_text.h"
 
 #include <cerrno>
 
@@ -44,7 +44,7 @@ QString moveDroppedFile(const QString &source, const QString &target)
     // An existing name and a folder are what the message says; any other cause is named.
     if (error == EEXIST || error == EISDIR)
         return message;
-    QString cause = platform::systemErrorText(error);
+    QString cause = errors::systemErrorText(error);
     cause[0] = cause.at(0).toUpper();
     return message + QStringLiteral("\r\n\r\n") + cause + u'.';
 }

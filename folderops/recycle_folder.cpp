@@ -1,6 +1,6 @@
 #include "folderops/recycle_folder.h"
 
-#include "platform/system_error_text.h"
+#include "errors/system_error_text.h"
 #include "platform/trash.h"
 
 #include <cerrno>
@@ -15,7 +15,7 @@ QString refusalReason(const platform::TrashOutcome &trashed)
     if (trashed.status == Status::NoTrash) {
         switch (trashed.error) {
         case EROFS:
-            return platform::systemErrorText(EROFS);
+            return errors::systemErrorText(EROFS);
         case EACCES:
         case EPERM:
             return QStringLiteral("aucune corbeille ne peut être créée sur son disque (accès "
@@ -32,7 +32,7 @@ QString refusalReason(const platform::TrashOutcome &trashed)
     case EEXIST:
         return QStringLiteral("la corbeille contient déjà trop d'éléments de ce nom");
     default:
-        return platform::systemErrorText(trashed.error);
+        return errors::systemErrorText(trashed.error);
     }
 }
 

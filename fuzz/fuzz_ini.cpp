@@ -2,12 +2,12 @@
 // its bytes back, a write can be read back from the bytes it produces, adds no empty
 // line and at most the lines it needs; the geometry pieces of a value convert safely.
 
+#include "errors/user_error.h"
 #include "fuzz_check.h"
-#include "platform/code_page.h"
-#include "platform/user_error.h"
 #include "store/form_geometry.h"
 #include "store/ini_document.h"
 #include "store/split_string.h"
+#include "text/code_page.h"
 
 #include <QStringDecoder>
 
@@ -34,13 +34,13 @@ bool isValidUtf8(QByteArrayView bytes)
     return !decoder.hasError();
 }
 
-bool keptByteForByte(QByteArrayView bytes, platform::TextEncoding encoding)
+bool keptByteForByte(QByteArrayView bytes, text::TextEncoding encoding)
 {
     switch (encoding) {
-    case platform::TextEncoding::Utf16LeBom:
-    case platform::TextEncoding::Utf16BeBom:
+    case text::TextEncoding::Utf16LeBom:
+    case text::TextEncoding::Utf16BeBom:
         return bytes.size() % 2 == 0; // an odd last byte cannot be read
-    case platform::TextEncoding::Utf8Bom:
+    case text::TextEncoding::Utf8Bom:
         return isValidUtf8(bytes.sliced(3));
     default:
         return true;
@@ -85,7 +85,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         FUZZ_CHECK(unchanged == bytes);
 
     const auto before = document.value(section, key);
-    const QString beforeText = platform::decodeText(unchanged).text;
+    const QString beforeText = text::decodeText(unchanged).text;
     if (before) {
         QRect geometry(10, 20, 354, 399);
         try {
@@ -103,7 +103,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const IniDocument reread = IniDocument::fromBytes(written);
     FUZZ_CHECK(reread.value(section, key) == value);
 
-    const QString afterText = platform::decodeText(written).text;
+    const QString afterText = text::decodeText(written).text;
     FUZZ_CHECK(blankLines(afterText) <= blankLines(beforeText));
     FUZZ_CHECK(afterText.count(u'\n') + afterText.count(u'\r') <=
                beforeText.count(u'\n') + beforeText.count(u'\r') + 6);

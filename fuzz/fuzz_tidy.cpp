@@ -2,8 +2,8 @@
 // empty line, and a second pass over a log without empty lines changes nothing.
 
 #include "fuzz_check.h"
-#include "platform/code_page.h"
 #include "store/tidy_ini_file.h"
+#include "text/code_page.h"
 
 namespace {
 
@@ -34,7 +34,7 @@ QStringList withoutEmpty(QStringList lines)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    const QString text = platform::decodeText(QByteArrayView(data, qsizetype(size))).text;
+    const QString text = text::decodeText(QByteArrayView(data, qsizetype(size))).text;
     const QStringList tidied = store::tidyLines(text);
     const QStringList before = linesOf(text);
     FUZZ_CHECK(withoutEmpty(tidied) == withoutEmpty(before));

@@ -2,7 +2,6 @@
 
 #include "platform/native_names.h"
 #include "platform/no_replace_rename.h"
-#include "platform/system_error_text.h"
 #include "platform/tree_copy.h"
 #include "platform/unique_fd.h"
 
@@ -19,32 +18,16 @@ namespace platform {
 namespace {
 
 using Outcome = MoveResult::Outcome;
+using Reason = MoveResult::Reason;
 
 constexpr int kOpenFolder = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
 
-// The names the messages show: the last part of each path.
-struct Names
+// relative: the entry concerned, relative to the source's folder, when there is one.
+MoveResult result(Outcome outcome, Reason reason = Reason::None, int error = 0,
+                  const QByteArray &relative = {})
 {
-    QString source;
-    QString destination;
-};
-
-QString lastPart(QString path)
-{
-    while (path.size() > 1 && path.endsWith(u'/'))
-        path.chop(1);
-    return path.mid(path.lastIndexOf(u'/') + 1);
-}
-
-QString where(const QByteArray &relative)
-{
-    return relative.isEmpty() ? QString()
-                              : QStringLiteral(" (\"%1\")").arg(decodeFileName(relative));
-}
-
-MoveResult result(Outcome outcome, const QString &message = {})
-{
-    return MoveResult{outcome, message};
+    return MoveResult{outcome, reason, error,
+                      relative.isEmpty() ? QString() : decodeFileName(relative)};
 }
 
 bool sameEntry(const struct stat &a, const struct stat &b)
@@ -92,47 +75,28 @@ bool folderIsEmpty(int dir, const QByteArray &name)
 }
 
 // The refusal for a name already taken in the destination, by what takes it.
-MoveResult nameTaken(int dir, const QByteArray &name, const Names &names)
+MoveResult nameTaken(int dir, const QByteArray &name)
 {
-    const QString start = QStringLiteral("Impossible de déplacer \"%1\" dans \"%2\" : ")
-                              .arg(names.source, names.destination);
     struct stat taken;
-    QString what;
     if (fstatat(dir, name.constData(), &taken, AT_SYMLINK_NOFOLLOW) != 0)
-        what = QStringLiteral("un élément de ce nom s'y trouve déjà. "
-                              "Rien n'a été déplacé ni remplacé.");
-    else if (S_ISDIR(taken.st_mode) && folderIsEmpty(dir, name))
-        what = QStringLiteral("un dossier vide de ce nom s'y trouve déjà. "
-                              "Rien n'a été déplacé ni remplacé.");
-    else if (S_ISDIR(taken.st_mode))
-        what = QStringLiteral("un dossier de ce nom s'y trouve déjà. "
-                              "Rien n'a été déplacé, remplacé ni fusionné.");
-    else if (S_ISREG(taken.st_mode))
-        what = QStringLiteral("un fichier de ce nom s'y trouve déjà. "
-                              "Rien n'a été déplacé ni remplacé.");
-    else
-        what = QStringLiteral("un élément de ce nom s'y trouve déjà. "
-                              "Rien n'a été déplacé ni remplacé.");
-    return result(Outcome::Refused, start + what);
+        return result(Outcome::Refused, Reason::NameTakenByOther);
+    if (S_ISDIR(taken.st_mode) && folderIsEmpty(dir, name))
+        return result(Outcome::Refused, Reason::NameTakenByEmptyFolder);
+    if (S_ISDIR(taken.st_mode))
+        return result(Outcome::Refused, Reason::NameTakenByFolder);
+    if (S_ISREG(taken.st_mode))
+        return result(Outcome::Refused, Reason::NameTakenByFile);
+    return result(Outcome::Refused, Reason::NameTakenByOther);
 }
 
-MoveResult sourceVanished(const Names &names)
+MoveResult sourceVanished()
 {
-    return result(Outcome::Refused,
-                  QStringLiteral("Impossible de déplacer \"%1\" : il n'existe plus à cet "
-                                 "emplacement (déplacé ou supprimé entre-temps). Rien n'a été "
-                                 "déplacé.")
-                      .arg(names.source));
+    return result(Outcome::Refused, Reason::SourceMissing);
 }
 
-MoveResult cannotMove(int error, const Names &names, const QByteArray &relative = {},
-                      Outcome outcome = Outcome::Failed)
+MoveResult cannotMove(int error)
 {
-    return result(
-        outcome,
-        QStringLiteral("Impossible de déplacer \"%1\" dans \"%2\" : %3%4. Rien n'a été "
-                       "déplacé.")
-            .arg(names.source, names.destination, systemErrorText(error), where(relative)));
+    return result(Outcome::Failed, Reason::SystemError, error);
 }
 
 // The source and the destination, open.
@@ -158,7 +122,7 @@ QByteArray newStagingName(int destination)
 }
 
 // Across file systems: copy into staging, publish, then remove the original.
-MoveResult moveAcross(const Place &place, const Names &names, const MoveProgress &progress)
+MoveResult moveAcross(const Place &place, const MoveProgress &progress)
 {
     const int sourceParent = place.sourceParent.get();
     const int destination = place.destination.get();
@@ -166,14 +130,10 @@ MoveResult moveAcross(const Place &place, const Names &names, const MoveProgress
     QByteArray failedPath;
     if (const int error = measureTree(sourceParent, place.sourceName, size, failedPath)) {
         if (error == ENOENT && failedPath == place.sourceName)
-            return sourceVanished(names);
+            return sourceVanished();
         if (error != EINVAL)
-            return cannotMove(error, names, failedPath, Outcome::Refused);
-        return result(Outcome::Refused,
-                      QStringLiteral("Impossible de déplacer \"%1\" dans \"%2\" : \"%3\" n'est ni "
-                                     "un dossier, ni un fichier, ni un lien. Rien n'a été "
-                                     "déplacé.")
-                          .arg(names.source, names.destination, decodeFileName(failedPath)));
+            return result(Outcome::Refused, Reason::SourceNotMovable, error, failedPath);
+        return result(Outcome::Refused, Reason::UnsupportedEntry, 0, failedPath);
     }
     qint64 done = 0;
     const CopyProgress step = [&](qint64 bytes) {
@@ -190,12 +150,7 @@ MoveResult moveAcross(const Place &place, const Names &names, const MoveProgress
         syncFolder(destination);
         if (error == ECANCELED)
             return result(Outcome::Cancelled);
-        return result(
-            Outcome::Failed,
-            QStringLiteral("Le déplacement de \"%1\" vers \"%2\" a échoué : %3%4. "
-                           "L'original est resté intact et la copie partielle a été "
-                           "retirée.")
-                .arg(names.source, names.destination, systemErrorText(error), where(relative)));
+        return result(Outcome::Failed, Reason::CopyFailed, error, relative);
     };
     if (const int error =
             copyTree(sourceParent, place.sourceName, destination, staging, step, failedPath))
@@ -209,36 +164,20 @@ MoveResult moveAcross(const Place &place, const Names &names, const MoveProgress
         QByteArray ignored;
         removeTree(destination, staging, true, ignored);
         syncFolder(destination);
-        return nameTaken(destination, place.sourceName, names);
+        return nameTaken(destination, place.sourceName);
     }
-    if (const int error = syncFolder(destination)) {
-        return result(Outcome::Copied,
-                      QStringLiteral("\"%1\" a été copié dans \"%2\", mais le disque n'a pas "
-                                     "confirmé l'écriture (%3) : l'original a été laissé à son "
-                                     "emplacement.")
-                          .arg(names.source, names.destination, systemErrorText(error)));
-    }
+    if (const int error = syncFolder(destination))
+        return result(Outcome::Copied, Reason::CopyNotSynced, error);
     // Only what was copied goes: the same entry, still in its place.
     struct stat now;
     if (fstatat(sourceParent, place.sourceName.constData(), &now, AT_SYMLINK_NOFOLLOW) != 0 ||
-        !sameEntry(now, place.source)) {
-        return result(Outcome::Copied,
-                      QStringLiteral("\"%1\" a été copié dans \"%2\", mais l'original a été "
-                                     "remplacé pendant la copie : il a été laissé à son "
-                                     "emplacement.")
-                          .arg(names.source, names.destination));
-    }
+        !sameEntry(now, place.source))
+        return result(Outcome::Copied, Reason::SourceReplaced);
     failedPath.clear();
     const int removeError = removeTree(sourceParent, place.sourceName, false, failedPath);
     syncFolder(sourceParent);
-    if (removeError) {
-        return result(Outcome::Copied,
-                      QStringLiteral("\"%1\" a été copié dans \"%2\", mais l'original n'a pas pu "
-                                     "être retiré entièrement : %3%4. Ce qui en reste est "
-                                     "toujours à son ancien emplacement.")
-                          .arg(names.source, names.destination, systemErrorText(removeError),
-                               where(failedPath)));
-    }
+    if (removeError)
+        return result(Outcome::Copied, Reason::SourceNotRemoved, removeError, failedPath);
     return result(Outcome::Moved);
 }
 
@@ -247,13 +186,12 @@ MoveResult moveAcross(const Place &place, const Names &names, const MoveProgress
 MoveResult moveFolderInto(const QString &sourcePath, const QString &destinationFolder,
                           const MoveProgress &progress)
 {
-    const Names names{lastPart(sourcePath), lastPart(destinationFolder)};
     QByteArray source = encodePath(sourcePath);
     const QByteArray destinationPath = encodePath(destinationFolder);
     while (source.size() > 1 && source.endsWith('/'))
         source.chop(1);
     if (source.isEmpty())
-        return sourceVanished(names);
+        return sourceVanished();
 
     Place place;
     const qsizetype slash = source.lastIndexOf('/');
@@ -262,14 +200,14 @@ MoveResult moveFolderInto(const QString &sourcePath, const QString &destinationF
                                            : source.left(slash);
     place.sourceName = source.mid(slash + 1);
     if (place.sourceName.isEmpty() || place.sourceName == "." || place.sourceName == "..")
-        return cannotMove(EINVAL, names);
+        return cannotMove(EINVAL);
     place.sourceParent.reset(::open(parent.constData(), kOpenFolder));
     if (!place.sourceParent.isValid() ||
         fstatat(place.sourceParent.get(), place.sourceName.constData(), &place.source,
                 AT_SYMLINK_NOFOLLOW) != 0) {
         if (errno == ENOENT || errno == ENOTDIR)
-            return sourceVanished(names);
-        return cannotMove(errno, names);
+            return sourceVanished();
+        return cannotMove(errno);
     }
 
     place.destination.reset(
@@ -277,36 +215,23 @@ MoveResult moveFolderInto(const QString &sourcePath, const QString &destinationF
     if (!place.destination.isValid()) {
         const int error = destinationPath.isEmpty() ? ENOENT : errno;
         if (error == ENOENT)
-            return result(Outcome::Refused,
-                          QStringLiteral("Impossible de déplacer \"%1\" : le dossier de "
-                                         "destination \"%2\" n'existe plus. Rien n'a été "
-                                         "déplacé.")
-                              .arg(names.source, names.destination));
+            return result(Outcome::Refused, Reason::DestinationMissing, error);
         if (error == ENOTDIR)
-            return result(Outcome::Refused,
-                          QStringLiteral("Impossible de déplacer \"%1\" : \"%2\" n'est pas un "
-                                         "dossier. Rien n'a été déplacé.")
-                              .arg(names.source, names.destination));
-        return cannotMove(error, names);
+            return result(Outcome::Refused, Reason::DestinationNotFolder, error);
+        return cannotMove(error);
     }
     const int destination = place.destination.get();
 
     if (S_ISDIR(place.source.st_mode) && liesWithin(destination, place.source))
-        return result(Outcome::Refused,
-                      QStringLiteral("Impossible de déplacer \"%1\" dans \"%2\" : un dossier ne "
-                                     "peut pas être déplacé dans lui-même ni dans l'un de ses "
-                                     "sous-dossiers. Rien n'a été déplacé.")
-                          .arg(names.source, names.destination));
+        return result(Outcome::Refused, Reason::IntoItself);
     struct stat parentStatus;
     struct stat destinationStatus;
     if (fstat(place.sourceParent.get(), &parentStatus) == 0 &&
         fstat(destination, &destinationStatus) == 0 && sameEntry(parentStatus, destinationStatus))
-        return result(Outcome::Refused,
-                      QStringLiteral("\"%1\" se trouve déjà dans \"%2\". Rien n'a été déplacé.")
-                          .arg(names.source, names.destination));
+        return result(Outcome::Refused, Reason::AlreadyInDestination);
     struct stat taken;
     if (fstatat(destination, place.sourceName.constData(), &taken, AT_SYMLINK_NOFOLLOW) == 0)
-        return nameTaken(destination, place.sourceName, names);
+        return nameTaken(destination, place.sourceName);
 
     const int error = renameWithoutReplacing(place.sourceParent.get(), place.sourceName,
                                              destination, place.sourceName);
@@ -314,22 +239,19 @@ MoveResult moveFolderInto(const QString &sourcePath, const QString &destinationF
     case 0:
         break;
     case EXDEV:
-        return moveAcross(place, names, progress);
+        return moveAcross(place, progress);
     case EEXIST:
     case ENOTEMPTY:
-        return nameTaken(destination, place.sourceName, names);
+        return nameTaken(destination, place.sourceName);
     case ENOENT:
-        return sourceVanished(names);
+        return sourceVanished();
     default:
-        return cannotMove(error, names);
+        return cannotMove(error);
     }
     const int destinationSync = syncFolder(destination);
     const int sourceSync = syncFolder(place.sourceParent.get());
     if (const int syncError = destinationSync ? destinationSync : sourceSync)
-        return result(Outcome::Moved,
-                      QStringLiteral("\"%1\" a été déplacé dans \"%2\", mais le disque n'a pas "
-                                     "confirmé l'écriture : %3.")
-                          .arg(names.source, names.destination, systemErrorText(syncError)));
+        return result(Outcome::Moved, Reason::MoveNotSynced, syncError);
     return result(Outcome::Moved);
 }
 

@@ -20,16 +20,43 @@ using MoveProgress = std::function<bool(qint64 done, qint64 total)>;
 struct MoveResult
 {
     enum class Outcome {
-        Moved,     // the entry is in the destination (message: what went wrong after that)
+        Moved,     // the entry is in the destination (reason: what went wrong after that)
         Copied,    // a complete copy is in the destination, but the original stays, whole or
-                   // in part: see message
-        Refused,   // nothing was done: see message
-        Failed,    // nothing moved; whatever was started has been undone: see message
+                   // in part: see reason
+        Refused,   // nothing was done: see reason
+        Failed,    // nothing moved; whatever was started has been undone: see reason
         Cancelled, // stopped through the progress callback; nothing moved
     };
+    // What was refused or went wrong, for the caller to tell the user; None for a clean
+    // move and for a cancel.
+    enum class Reason {
+        None,
+        SourceMissing,          // Refused: the source, or its folder, no longer exists
+        DestinationMissing,     // Refused: the destination folder does not exist
+        DestinationNotFolder,   // Refused: the destination is not a folder
+        IntoItself,             // Refused: a folder into itself or one of its sub-folders
+        AlreadyInDestination,   // Refused: the source already lies in the destination
+        NameTakenByFile,        // Refused: the destination holds the name already: a file,
+        NameTakenByEmptyFolder, //   an empty folder,
+        NameTakenByFolder,      //   a folder that holds something,
+        NameTakenByOther,       //   anything else (a link), or what could not be looked at
+        UnsupportedEntry,       // Refused: entry is neither a folder, nor a file, nor a link
+        SourceNotMovable,       // Refused: the tree could not be read through, or entry could
+                                // be copied but not taken out afterwards: error, entry
+        SystemError,            // Failed: a system call refused the move: error
+        CopyFailed,             // Failed: the copy across file systems failed and has been
+                                // removed: error, and entry when one was concerned
+        CopyNotSynced,          // Copied: the disk did not confirm the copy: error
+        SourceReplaced,         // Copied: the original was replaced while it was copied
+        SourceNotRemoved,       // Copied: the original could not all be removed: error, entry
+        MoveNotSynced,          // Moved: the disk did not confirm the rename: error
+    };
     Outcome outcome = Outcome::Failed;
-    // For the user, in French; empty for a clean move and for a cancel.
-    QString message;
+    Reason reason = Reason::None;
+    int error = 0; // errno of the step that failed, where the reason has one
+    // The entry concerned, as a path relative to the source's folder (the source's own
+    // name first), where the reason names one; empty otherwise.
+    QString entry;
 
     bool moved() const { return outcome == Outcome::Moved; }
 };

@@ -1,11 +1,11 @@
 #include "search/search_history.h"
 
+#include "errors/user_error.h"
 #include "platform/atomic_file.h"
 #include "platform/file_contents.h"
-#include "platform/line_escape.h"
-#include "platform/text_lines.h"
-#include "platform/user_error.h"
 #include "store/stored_names.h"
+#include "text/line_escape.h"
+#include "text/text_lines.h"
 
 namespace search {
 
@@ -53,9 +53,9 @@ bool addToHistory(QStringList &history, const QString &text, const QString &boxT
     return true;
 }
 
-QStringList decodeHistory(QByteArrayView bytes, platform::TextEncoding *encoding)
+QStringList decodeHistory(QByteArrayView bytes, text::TextEncoding *encoding)
 {
-    platform::DecodedText decoded = platform::decodeText(bytes);
+    text::DecodedText decoded = text::decodeText(bytes);
     if (encoding)
         *encoding = decoded.encoding;
     QString &text = decoded.text;
@@ -63,19 +63,19 @@ QStringList decodeHistory(QByteArrayView bytes, platform::TextEncoding *encoding
     if (nul >= 0)
         text.truncate(nul);
     QStringList entries;
-    for (const QString &line : platform::splitTextLines(text))
-        entries.append(platform::unescapeLine(line));
+    for (const QString &line : text::splitTextLines(text))
+        entries.append(text::unescapeLine(line));
     return entries;
 }
 
-QByteArray encodeHistory(const QStringList &entries, platform::TextEncoding found)
+QByteArray encodeHistory(const QStringList &entries, text::TextEncoding found)
 {
     QString text;
     for (const QString &entry : entries) {
-        text += platform::escapeLine(entry);
+        text += text::escapeLine(entry);
         text += QStringLiteral("\r\n");
     }
-    return platform::encodeText(text, platform::ansiRewriteEncoding(found));
+    return text::encodeText(text, text::ansiRewriteEncoding(found));
 }
 
 void loadHistory(const QString &path, QStringList &entries, HistoryFileState &state)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/code_page.h"
+#include "text/code_page.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -11,13 +11,13 @@
 // from "liste.txt" next to the executable when the window is created and written back,
 // cut down, when it closes. One entry per line; an entry holding a line break or a NUL
 // (Linux allows line breaks in folder names) is written with backslash sequences
-// (platform/line_escape.h) so that it stays one entry.
+// (text/line_escape.h) so that it stays one entry.
 namespace search {
 
 // What the load found, kept by the window until the save.
 struct HistoryFileState
 {
-    platform::TextEncoding encoding = platform::TextEncoding::Ansi;
+    text::TextEncoding encoding = text::TextEncoding::Ansi;
     // The file was there but could not be read: the save then keeps its entries.
     bool unreadable = false;
 };
@@ -32,11 +32,11 @@ bool addToHistory(QStringList &history, const QString &text, const QString &boxT
 // The entries of a history file's bytes: the byte-order mark decides the encoding (the
 // ANSI code page without one), a NUL ends the text, a line ends at "\r\n", "\r" or "\n",
 // an empty line is an empty entry, a break at the very end adds none.
-QStringList decodeHistory(QByteArrayView bytes, platform::TextEncoding *encoding = nullptr);
+QStringList decodeHistory(QByteArrayView bytes, text::TextEncoding *encoding = nullptr);
 // Each entry followed by "\r\n", in the encoding a file found with `found` is written
 // back in (a file without a mark gets the ANSI code page, with the UTF-8 mark when that
 // is UTF-8), mark first.
-QByteArray encodeHistory(const QStringList &entries, platform::TextEncoding found);
+QByteArray encodeHistory(const QStringList &entries, text::TextEncoding found);
 
 // Loads the history when the window is created: replaces entries with the file's when a file
 // (not a folder) is at path, and leaves them empty otherwise. When the file cannot be

@@ -25,13 +25,4 @@ void setClock(const Clock *clock)
     currentClock = clock ? clock : &systemClock;
 }
 
-QDateTime FixedClock::now() const
-{
-    if (m_times.isEmpty())
-        return QDateTime();
-    const QDateTime time = m_times[qMin(m_next, m_times.size() - 1)];
-    ++m_next;
-    return time;
-}
-
 } // namespace store

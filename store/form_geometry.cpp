@@ -1,6 +1,6 @@
 #include "store/form_geometry.h"
 
-#include "platform/user_error.h"
+#include "errors/user_error.h"
 #include "store/ini_file.h"
 #include "store/int_conversion.h"
 #include "store/split_string.h"

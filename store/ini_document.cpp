@@ -1,6 +1,6 @@
 #include "store/ini_document.h"
 
-#include "platform/line_escape.h"
+#include "text/line_escape.h"
 
 namespace store {
 
@@ -43,7 +43,7 @@ std::optional<QStringView> headerName(QStringView line)
 
 bool sameName(QStringView raw, QStringView wanted)
 {
-    const QString name = platform::unescapeLine(raw);
+    const QString name = text::unescapeLine(raw);
     return QStringView(name).compare(wanted, Qt::CaseInsensitive) == 0;
 }
 
@@ -52,7 +52,7 @@ bool sameName(QStringView raw, QStringView wanted)
 IniDocument IniDocument::fromBytes(QByteArrayView bytes)
 {
     IniDocument document;
-    const platform::DecodedText decoded = platform::decodeText(bytes);
+    const text::DecodedText decoded = text::decodeText(bytes);
     document.m_encoding = decoded.encoding;
     const QString &text = decoded.text;
     bool newlineFound = false;
@@ -88,7 +88,7 @@ QByteArray IniDocument::toBytes() const
         text += line.text;
         text += line.end;
     }
-    return platform::encodeText(text, m_encoding);
+    return text::encodeText(text, m_encoding);
 }
 
 qsizetype IniDocument::findSection(QStringView section) const
@@ -134,7 +134,7 @@ std::optional<QString> IniDocument::value(QStringView section, QStringView key) 
     const qsizetype line = findKey(header, key, &valueStart);
     if (line < 0)
         return std::nullopt;
-    return platform::unescapeLine(trimmed(QStringView(m_lines[line].text).mid(valueStart)));
+    return text::unescapeLine(trimmed(QStringView(m_lines[line].text).mid(valueStart)));
 }
 
 void IniDocument::insertLine(qsizetype at, const QString &text)
@@ -147,15 +147,14 @@ void IniDocument::insertLine(qsizetype at, const QString &text)
 
 bool IniDocument::setValue(const QString &section, const QString &key, const QString &value)
 {
-    const QString writtenValue = platform::escapeLine(value, platform::EscapeRole::IniValue);
+    const QString writtenValue = text::escapeLine(value, text::EscapeRole::IniValue);
     const QString keyLine =
-        platform::escapeLine(key, platform::EscapeRole::IniKey) + QLatin1Char('=') + writtenValue;
+        text::escapeLine(key, text::EscapeRole::IniKey) + QLatin1Char('=') + writtenValue;
     const qsizetype header = findSection(section);
     if (header < 0) {
-        insertLine(m_lines.size(),
-                   QLatin1Char('[') +
-                       platform::escapeLine(section, platform::EscapeRole::IniValue) +
-                       QLatin1Char(']'));
+        insertLine(m_lines.size(), QLatin1Char('[') +
+                                       text::escapeLine(section, text::EscapeRole::IniValue) +
+                                       QLatin1Char(']'));
         insertLine(m_lines.size(), keyLine);
         return true;
     }

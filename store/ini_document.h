@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/code_page.h"
+#include "text/code_page.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -20,7 +20,7 @@ namespace store {
 // and that holds a "]" after it; the name is what lies between the "[" and the last "]".
 // A key line is any other line holding a "="; the key is the text before the first "=",
 // the value the text after it. Names and values are read with spaces and tabs trimmed
-// from both ends, and unescaped (platform/line_escape.h); sections and keys match without
+// from both ends, and unescaped (text/line_escape.h); sections and keys match without
 // regard to letter case, the first match counting. Lines before the first header belong
 // to no section.
 class IniDocument
@@ -31,7 +31,7 @@ public:
     static IniDocument fromBytes(QByteArrayView bytes);
 
     QByteArray toBytes() const;
-    platform::TextEncoding encoding() const { return m_encoding; }
+    text::TextEncoding encoding() const { return m_encoding; }
 
     std::optional<QString> value(QStringView section, QStringView key) const;
 
@@ -53,7 +53,7 @@ private:
     void insertLine(qsizetype at, const QString &text);
 
     QList<Line> m_lines;
-    platform::TextEncoding m_encoding = platform::TextEncoding::Ansi;
+    text::TextEncoding m_encoding = text::TextEncoding::Ansi;
     QString m_newline = QStringLiteral("\r\n");
 };
 

@@ -2,10 +2,10 @@
 
 #include "store/stored_names.h"
 
+#include "errors/user_error.h"
 #include "platform/atomic_file.h"
 #include "platform/exe_identity.h"
 #include "platform/file_contents.h"
-#include "platform/user_error.h"
 #include "store/ini_document.h"
 #include "store/int_conversion.h"
 

@@ -1,11 +1,11 @@
 #include "store/tidy_ini_file.h"
 
+#include "errors/user_error.h"
 #include "platform/atomic_file.h"
-#include "platform/code_page.h"
 #include "platform/file_contents.h"
-#include "platform/text_lines.h"
-#include "platform/user_error.h"
 #include "store/ini_file.h"
+#include "text/code_page.h"
+#include "text/text_lines.h"
 
 #define PCRE2_CODE_UNIT_WIDTH 16
 #include <pcre2.h>
@@ -68,7 +68,7 @@ const HeaderPattern &headerPattern()
 
 QStringList tidyLines(const QString &text)
 {
-    const QStringList lines = platform::splitTextLines(text);
+    const QStringList lines = text::splitTextLines(text);
     const QString lineBreak = QStringLiteral("\r\n");
     // One sweep gives what replacing each header's text by a line break and itself gives
     // on the logs as written, without touching the same text elsewhere on a line.
@@ -81,7 +81,7 @@ QStringList tidyLines(const QString &text)
         tidied += lineBreak;
     }
     tidied.replace(QStringLiteral("\r\n\r\n\r\n"), QStringLiteral("\r\n\r\n"));
-    QStringList result = platform::splitTextLines(tidied);
+    QStringList result = text::splitTextLines(tidied);
     qsizetype firstKept = 0;
     while (firstKept < result.size() && result[firstKept].isEmpty())
         ++firstKept;
@@ -103,13 +103,13 @@ void tidyIniFile(const QString &file)
     case platform::ReadStatus::Ok:
         break;
     }
-    const platform::DecodedText decoded = platform::decodeText(bytes);
+    const text::DecodedText decoded = text::decodeText(bytes);
     QString text;
     for (const QString &line : tidyLines(decoded.text)) {
         text += line;
         text += QStringLiteral("\r\n");
     }
-    const QByteArray tidied = platform::encodeText(text, decoded.encoding);
+    const QByteArray tidied = text::encodeText(text, decoded.encoding);
     if (tidied == bytes)
         return; // already tidy: nothing to write
     if (!platform::writeFileAtomically(path, tidied, &cause))

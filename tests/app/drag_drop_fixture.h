@@ -11,8 +11,8 @@
 #include "app/drop_bar.h"
 #include "app/main_window.h"
 #include "app/result_list_view.h"
-#include "app/scripted_desktop.h"
 #include "platform/exe_identity.h"
+#include "tests/support/app/scripted_desktop.h"
 #include "tests/support/file_helpers.h"
 
 #include <QApplication>

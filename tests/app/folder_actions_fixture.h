@@ -11,12 +11,13 @@
 #include "app/main_window.h"
 #include "app/result_list_model.h"
 #include "app/result_list_view.h"
-#include "app/scripted_desktop.h"
 #include "platform/exe_identity.h"
 #include "platform/native_names.h"
 #include "store/activity_log.h"
 #include "store/clock.h"
 #include "store/ini_file.h"
+#include "tests/support/app/scripted_desktop.h"
+#include "tests/support/store/fixed_clock.h"
 #include "tests/support/testdir.h"
 
 #include <QObject>

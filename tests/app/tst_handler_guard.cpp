@@ -2,9 +2,9 @@
 // steps done before the failure stay done, and nothing reaches the event loop.
 
 #include "app/handler_guard.h"
-#include "app/scripted_desktop.h"
+#include "errors/user_error.h"
 #include "platform/exe_identity.h"
-#include "platform/user_error.h"
+#include "tests/support/app/scripted_desktop.h"
 
 #include <QTimer>
 #include <QtTest>

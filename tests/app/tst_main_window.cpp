@@ -6,9 +6,9 @@
 #include "app/main_window_ui.h"
 #include "app/result_list_model.h"
 #include "app/result_list_view.h"
-#include "app/scripted_desktop.h"
 #include "app/tray_notice.h"
 #include "platform/exe_identity.h"
+#include "tests/support/app/scripted_desktop.h"
 
 #include <QAction>
 #include <QApplication>

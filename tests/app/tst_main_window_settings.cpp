@@ -4,8 +4,8 @@
 #include "app/directory_edit.h"
 #include "app/icons.h"
 #include "app/main_window.h"
-#include "app/scripted_desktop.h"
 #include "platform/exe_identity.h"
+#include "tests/support/app/scripted_desktop.h"
 #include "tests/support/testdir.h"
 
 #include <QAction>

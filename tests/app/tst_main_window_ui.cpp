@@ -5,9 +5,9 @@
 #include "app/icons.h"
 #include "app/main_window.h"
 #include "app/result_list_view.h"
-#include "app/scripted_desktop.h"
 #include "app/shell_drop_target.h"
 #include "platform/exe_identity.h"
+#include "tests/support/app/scripted_desktop.h"
 
 #include <QAction>
 #include <QApplication>

@@ -4,9 +4,9 @@
 #include "app/dialogs.h"
 #include "app/message_dialog.h"
 #include "app/qt_desktop.h"
-#include "app/scripted_desktop.h"
 #include "platform/exe_identity.h"
 #include "tests/app/modal_driver.h"
+#include "tests/support/app/scripted_desktop.h"
 
 #include <QClipboard>
 #include <QLabel>

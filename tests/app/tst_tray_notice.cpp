@@ -1,10 +1,10 @@
 // TrayIcon1's state over the scripted desktop: what is sent to the desktop, and when.
 
 #include "app/handler_guard.h"
-#include "app/scripted_desktop.h"
 #include "app/tray_notice.h"
+#include "errors/user_error.h"
 #include "platform/exe_identity.h"
-#include "platform/user_error.h"
+#include "tests/support/app/scripted_desktop.h"
 
 #include <QtTest>
 

@@ -19,12 +19,14 @@
 #include <QTest>
 #include <QTextStream>
 
+#include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 using namespace platform;
 using Outcome = MoveResult::Outcome;
+using Reason = MoveResult::Reason;
 
 namespace {
 
@@ -33,15 +35,22 @@ const QString kOther = QStringLiteral("DUPONT Marie 2019");
 
 QString outcomeText(const MoveResult &result)
 {
-    return QStringLiteral("%1: %2").arg(int(result.outcome)).arg(result.message);
+    return QStringLiteral("outcome %1, reason %2, error %3, entry \"%4\"")
+        .arg(int(result.outcome))
+        .arg(int(result.reason))
+        .arg(result.error)
+        .arg(result.entry);
 }
 
-// Output of a child run: the outcome's number on the first line, the message after it.
+// Output of a child run: the numbers of the outcome, the reason and the error on one line
+// each, the entry on the last.
 MoveResult parseChildResult(const ChildResult &child)
 {
-    const QString output = QString::fromUtf8(child.standardOutput);
-    const qsizetype newline = output.indexOf(u'\n');
-    return MoveResult{Outcome(output.left(newline).toInt()), output.mid(newline + 1).trimmed()};
+    const QStringList lines = QString::fromUtf8(child.standardOutput).split(u'\n');
+    if (lines.size() < 4)
+        return MoveResult{Outcome::Failed, Reason::None, -1, QStringLiteral("<no output>")};
+    return MoveResult{Outcome(lines.at(0).toInt()), Reason(lines.at(1).toInt()),
+                      lines.at(2).toInt(), lines.at(3)};
 }
 
 int childMain(const QStringList &args)
@@ -49,7 +58,10 @@ int childMain(const QStringList &args)
     QTextStream out(stdout);
     if (args.value(0) == QLatin1String("move") && args.size() == 3) {
         const MoveResult result = moveFolderInto(args.at(1), args.at(2));
-        out << int(result.outcome) << '\n' << result.message << '\n';
+        out << int(result.outcome) << '\n'
+            << int(result.reason) << '\n'
+            << result.error << '\n'
+            << result.entry << '\n';
         return 0;
     }
     if (args.value(0) == QLatin1String("rename") && args.size() == 5) {
@@ -100,7 +112,8 @@ void TstSafeMoveAcross::movesAcrossFileSystems()
         return true;
     });
     QVERIFY2(result.outcome == Outcome::Moved, qPrintable(outcomeText(result)));
-    QCOMPARE(result.message, QString());
+    QVERIFY2(result.reason == Reason::None && result.error == 0 && result.entry.isEmpty(),
+             qPrintable(outcomeText(result)));
     QVERIFY(!nativeExists(source));
     // Content, permissions and times of files, folders and links, the top folder too.
     QCOMPARE(treeDifference(before, snapshotTree(destination + u'/' + kPatient)), QString());
@@ -134,13 +147,9 @@ void TstSafeMoveAcross::acrossFullDiskKeepsSource()
 
     const MoveResult result = moveFolderInto(source, disk.path());
     QVERIFY2(result.outcome == Outcome::Failed, qPrintable(outcomeText(result)));
-    QVERIFY2(result.message.startsWith(
-                 QStringLiteral("Le déplacement de \"DUPONT Marie\" vers \"%1\" a échoué : le "
-                                "disque est plein (\"DUPONT Marie/radios/")
-                     .arg(QFileInfo(disk.path()).fileName())),
-             qPrintable(result.message));
-    QVERIFY(result.message.endsWith(QStringLiteral("L'original est resté intact et la copie "
-                                                   "partielle a été retirée.")));
+    QVERIFY2(result.reason == Reason::CopyFailed && result.error == ENOSPC &&
+                 result.entry.startsWith(QStringLiteral("DUPONT Marie/radios/")),
+             qPrintable(outcomeText(result)));
     QCOMPARE(treeDifference(before, snapshotTree(source)), QString());
     QCOMPARE(entriesOf(disk.path()), QStringList()); // neither the name nor the staging copy
     QCOMPARE(disk.freeBytes(), freeBefore);
@@ -161,7 +170,7 @@ void TstSafeMoveAcross::acrossCancelKeepsSource()
         return done == 0; // the user cancels once copying has begun
     });
     QVERIFY2(result.outcome == Outcome::Cancelled, qPrintable(outcomeText(result)));
-    QCOMPARE(result.message, QString());
+    QVERIFY2(result.reason == Reason::None, qPrintable(outcomeText(result)));
     QVERIFY(calls >= 2);
     QCOMPARE(treeDifference(before, snapshotTree(source)), QString());
     QCOMPARE(entriesOf(disk.path()), QStringList());
@@ -185,8 +194,8 @@ void TstSafeMoveAcross::acrossFailingSyncKeepsSource()
              child.standardError.constData());
     const MoveResult result = parseChildResult(child);
     QVERIFY2(result.outcome == Outcome::Failed, qPrintable(outcomeText(result)));
-    QVERIFY2(result.message.contains(QStringLiteral("erreur d'entrée-sortie sur le disque")),
-             qPrintable(result.message));
+    QVERIFY2(result.reason == Reason::CopyFailed && result.error == EIO,
+             qPrintable(outcomeText(result)));
     QCOMPARE(treeDifference(before, snapshotTree(source)), QString());
     QCOMPARE(entriesOf(disk.path()), QStringList());
 }
@@ -315,11 +324,8 @@ void TstSafeMoveAcross::unremovableContentRefusedBeforeCopy()
 
     const std::optional<bool> refused = runUnprivileged([&] {
         const MoveResult result = moveFolderInto(source, disk.path());
-        return result.outcome == Outcome::Refused &&
-               result.message ==
-                   QStringLiteral("Impossible de déplacer \"DUPONT Marie\" dans \"%1\" : accès "
-                                  "refusé (\"DUPONT Marie/radios\"). Rien n'a été déplacé.")
-                       .arg(QFileInfo(disk.path()).fileName());
+        return result.outcome == Outcome::Refused && result.reason == Reason::SourceNotMovable &&
+               result.error == EACCES && result.entry == QStringLiteral("DUPONT Marie/radios");
     });
     ::chmod(encodePath(source + QStringLiteral("/radios")).constData(), 0750);
     QVERIFY(refused.has_value());

@@ -1,4 +1,4 @@
-#include "platform/user_error.h"
+#include "errors/user_error.h"
 #include "search/search_history.h"
 #include "tests/support/file_helpers.h"
 #include "tests/support/small_tmpfs.h"
@@ -11,9 +11,9 @@
 #include <sys/stat.h>
 
 using namespace search;
-using platform::TextEncoding;
+using text::TextEncoding;
 
-Q_DECLARE_METATYPE(platform::TextEncoding)
+Q_DECLARE_METATYPE(text::TextEncoding)
 
 namespace {
 

@@ -3,9 +3,9 @@
 #include "app/directory_edit.h"
 #include "app/main_window.h"
 #include "app/result_list_view.h"
-#include "app/scripted_desktop.h"
 #include "app/theme.h"
 #include "platform/exe_identity.h"
+#include "tests/support/app/scripted_desktop.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -1,9 +1,10 @@
-#include "platform/user_error.h"
+#include "errors/user_error.h"
 #include "store/activity_log.h"
 #include "store/clock.h"
 #include "store/ini_file.h"
 #include "tests/support/file_helpers.h"
 #include "tests/support/small_tmpfs.h"
+#include "tests/support/store/fixed_clock.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "platform/user_error.h"
+#include "errors/user_error.h"
 #include "store/ini_file.h"
 #include "tests/support/file_helpers.h"
 

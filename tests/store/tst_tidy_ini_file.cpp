@@ -1,4 +1,4 @@
-#include "platform/user_error.h"
+#include "errors/user_error.h"
 #include "store/activity_log.h"
 #include "store/tidy_ini_file.h"
 #include "tests/support/file_helpers.h"

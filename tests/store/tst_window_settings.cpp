@@ -1,4 +1,4 @@
-#include "platform/user_error.h"
+#include "errors/user_error.h"
 #include "store/form_geometry.h"
 #include "store/ini_file.h"
 #include "store/window_settings.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/user_error.h"
+#include "errors/user_error.h"
 
 #include <QByteArray>
 #include <QString>

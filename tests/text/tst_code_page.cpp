@@ -1,10 +1,10 @@
-#include "platform/code_page.h"
+#include "text/code_page.h"
 
 #include <QTest>
 
-using namespace platform;
+using namespace text;
 
-Q_DECLARE_METATYPE(platform::TextEncoding)
+Q_DECLARE_METATYPE(text::TextEncoding)
 
 class TstCodePage : public QObject
 {
@@ -97,7 +97,7 @@ void TstCodePage::decodeText()
     QFETCH(QByteArray, bytes);
     QFETCH(QString, text);
     QFETCH(TextEncoding, encoding);
-    const DecodedText decoded = platform::decodeText(bytes);
+    const DecodedText decoded = text::decodeText(bytes);
     QCOMPARE(decoded.text, text);
     QCOMPARE(decoded.encoding, encoding);
     QVERIFY(!decoded.text.contains(QChar::ReplacementCharacter));
@@ -127,7 +127,7 @@ void TstCodePage::encodeText()
     QFETCH(QString, text);
     QFETCH(TextEncoding, encoding);
     QFETCH(QByteArray, bytes);
-    QCOMPARE(platform::encodeText(text, encoding), bytes);
+    QCOMPARE(text::encodeText(text, encoding), bytes);
 }
 
 void TstCodePage::windows1252CoversEveryByte()
@@ -142,9 +142,9 @@ void TstCodePage::windows1252CoversEveryByte()
     QVERIFY(encodeWindows1252(text, &back));
     QCOMPARE(back, all);
     // A file of these bytes is not UTF-8: it comes back byte for byte.
-    const DecodedText decoded = platform::decodeText(all.mid(1));
+    const DecodedText decoded = text::decodeText(all.mid(1));
     QCOMPARE(decoded.encoding, TextEncoding::Windows1252);
-    QCOMPARE(platform::encodeText(decoded.text, decoded.encoding), all.mid(1));
+    QCOMPARE(text::encodeText(decoded.text, decoded.encoding), all.mid(1));
 }
 
 void TstCodePage::windows1252RefusesMissingCharacters()

@@ -1,8 +1,8 @@
-#include "platform/system_error_text.h"
+#include "errors/system_error_text.h"
 
 #include <cerrno>
 
-namespace platform {
+namespace errors {
 
 QString systemErrorText(int error)
 {
@@ -50,4 +50,4 @@ QString systemErrorText(int error)
     }
 }
 
-} // namespace platform
+} // namespace errors

@@ -15,7 +15,7 @@
 // unchanged (Windows forbids all of these characters in names), and a text written by
 // hand without such sequences reads as it stands. unescapeLine(escapeLine(t)) == t for
 // every text.
-namespace platform {
+namespace text {
 
 enum class EscapeRole {
     Line,     // line feed, carriage return, NUL, lone surrogates
@@ -26,4 +26,4 @@ enum class EscapeRole {
 QString escapeLine(QStringView text, EscapeRole role = EscapeRole::Line);
 QString unescapeLine(QStringView text);
 
-} // namespace platform
+} // namespace text

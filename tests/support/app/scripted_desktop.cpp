@@ -1,4 +1,4 @@
-#include "app/scripted_desktop.h"
+#include "tests/support/app/scripted_desktop.h"
 
 #include "app/message_dialog.h"
 

@@ -1,6 +1,6 @@
-#include "platform/text_lines.h"
+#include "text/text_lines.h"
 
-namespace platform {
+namespace text {
 
 QStringList splitTextLines(const QString &text)
 {
@@ -20,4 +20,4 @@ QStringList splitTextLines(const QString &text)
     return lines;
 }
 
-} // namespace platform
+} // namespace text

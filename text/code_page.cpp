@@ -1,11 +1,11 @@
-#include "platform/code_page.h"
+#include "text/code_page.h"
 
 #include <QStringDecoder>
 #include <QStringEncoder>
 
 #include <langinfo.h>
 
-namespace platform {
+namespace text {
 
 namespace {
 
@@ -248,4 +248,4 @@ TextEncoding ansiRewriteEncoding(TextEncoding found)
     return ansiIsUtf8() ? TextEncoding::Utf8Bom : TextEncoding::Ansi;
 }
 
-} // namespace platform
+} // namespace text

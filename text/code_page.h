@@ -10,7 +10,7 @@
 // page", which on Linux is the character set of the user's locale (UTF-8 on any current
 // system). Files brought from a Windows machine are Windows-1252 without a mark: when
 // such bytes are not valid UTF-8 they are read as Windows-1252, never as U+FFFD.
-namespace platform {
+namespace text {
 
 enum class TextEncoding {
     Ansi,        // the locale's character set, no mark
@@ -63,4 +63,4 @@ QByteArray encodeText(QStringView text, TextEncoding encoding);
 // gets its mark (Windows does that for code page 65001).
 TextEncoding ansiRewriteEncoding(TextEncoding found);
 
-} // namespace platform
+} // namespace text

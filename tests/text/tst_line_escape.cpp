@@ -1,11 +1,11 @@
-#include "platform/line_escape.h"
+#include "text/line_escape.h"
 
 #include <QRandomGenerator>
 #include <QTest>
 
-using namespace platform;
+using namespace text;
 
-Q_DECLARE_METATYPE(platform::EscapeRole)
+Q_DECLARE_METATYPE(text::EscapeRole)
 
 class TstLineEscape : public QObject
 {

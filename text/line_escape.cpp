@@ -1,6 +1,6 @@
-#include "platform/line_escape.h"
+#include "text/line_escape.h"
 
-namespace platform {
+namespace text {
 
 namespace {
 
@@ -162,4 +162,4 @@ QString unescapeLine(QStringView text)
     return out;
 }
 
-} // namespace platform
+} // namespace text

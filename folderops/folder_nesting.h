@@ -1,0 +1,28 @@
+#pragma once
+
+#include "platform/folder_move.h"
+
+#include <QString>
+
+// Nesting a folder of the start folder into another (platform::moveFolderInto) and the
+// French message the window shows for what was refused or went wrong. The messages name
+// the source and the destination by the last part of their paths.
+namespace folderops {
+
+struct NestingResult
+{
+    platform::MoveResult move;
+    QString message; // for the user, in French; empty for a clean move and for a cancel
+};
+
+// Moves the entry at sourcePath into destinationFolder under its own name, never
+// replacing anything, and says why when it did not go cleanly.
+NestingResult nestFolder(const QString &sourcePath, const QString &destinationFolder,
+                         const platform::MoveProgress &progress = {});
+
+// The message for move, the result of moving sourcePath into destinationFolder; empty for
+// a clean move and for a cancel.
+QString nestingMessage(const platform::MoveResult &move, const QString &sourcePath,
+                       const QString &destinationFolder);
+
+} // namespace folderops
