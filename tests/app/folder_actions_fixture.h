@@ -13,10 +13,10 @@
 #include "app/result_list_view.h"
 #include "app/scripted_desktop.h"
 #include "platform/exe_identity.h"
-#include "platform/native_names.h"
 #include "store/activity_log.h"
 #include "store/clock.h"
 #include "store/ini_file.h"
+#include "tests/support/file_helpers.h"
 #include "tests/support/testdir.h"
 
 #include <QObject>
@@ -24,7 +24,6 @@
 
 #include <algorithm>
 #include <memory>
-#include <sys/stat.h>
 
 class FolderActionsTest : public QObject
 {
@@ -42,12 +41,6 @@ protected:
     {
         std::sort(lines.begin(), lines.end());
         return lines;
-    }
-
-    static bool exists(const QString &path)
-    {
-        struct stat status;
-        return ::lstat(platform::encodePath(path).constData(), &status) == 0;
     }
 
     void setUpCase()

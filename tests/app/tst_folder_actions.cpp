@@ -167,8 +167,8 @@ void TestFolderActions::noCurrentLineWarns()
     QCOMPARE(m_desktop->clipboardHistory(), QStringList());
     QCOMPARE(m_desktop->openedFolders(), QStringList());
     QCOMPARE(m_desktop->notices().size(), 0);
-    QVERIFY(!exists(store::journalLogPath(exeFolder())));
-    QVERIFY(!exists(m_dir->filePath(u"data"_qs)));
+    QVERIFY(!entryExists(store::journalLogPath(exeFolder())));
+    QVERIFY(!entryExists(m_dir->filePath(u"data"_qs)));
 }
 
 void TestFolderActions::failingLogStopsTheOpening_data()

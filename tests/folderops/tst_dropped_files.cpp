@@ -1,6 +1,7 @@
 // Files dropped from the file browser, moved one by one into a patient folder.
 #include "folderops/dropped_files.h"
 #include "platform/native_names.h"
+#include "tests/support/file_helpers.h"
 #include "tests/support/small_tmpfs.h"
 #include "tests/support/tree_snapshot.h"
 
@@ -66,7 +67,7 @@ void TstDroppedFiles::movesFile()
     QVERIFY(writeFile(source, "%PDF-1.4 scanner"));
     const TreeEntry before = snapshotTree(source).value(QByteArray());
     QCOMPARE(moveDroppedFile(source, m_target), QString());
-    QVERIFY(!QFileInfo::exists(source));
+    QVERIFY(!entryExists(source));
     QCOMPARE(snapshotTree(m_target + QStringLiteral("/scanner.pdf")).value(QByteArray()), before);
 }
 
@@ -109,8 +110,7 @@ void TstDroppedFiles::fullDiskNamesCause()
              existsMessage(QStringLiteral("irm.dcm")) +
                  QStringLiteral("\r\n\r\nLe disque est plein."));
     QCOMPARE(snapshotTree(source).value(QByteArray()).content, content);
-    QCOMPARE(QDir(disk.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-             QStringList());
+    QCOMPARE(entriesOf(disk.path()), QStringList());
 }
 
 void TstDroppedFiles::texts_data()

@@ -2,6 +2,7 @@
 // stays where it is, never deleted, and the refusals come with their French reason.
 #include "folderops/recycle_folder.h"
 #include "platform/native_names.h"
+#include "tests/support/file_helpers.h"
 #include "tests/support/small_tmpfs.h"
 #include "tests/support/testdir.h"
 #include "tests/support/unprivileged.h"
@@ -17,12 +18,6 @@ using folderops::RecycleResult;
 using Outcome = RecycleResult::Outcome;
 
 namespace {
-
-bool exists(const QByteArray &path)
-{
-    struct stat status;
-    return ::lstat(path.constData(), &status) == 0;
-}
 
 int chownOne(const char *path, const struct stat *, int, struct FTW *)
 {
@@ -92,9 +87,9 @@ void TestRecycleFolder::recycled()
         recycleFolder(platform::decodeFileName(m_dir->nativePath("patients/" + name)));
     QCOMPARE(int(result.outcome), int(Outcome::Recycled));
     QCOMPARE(result.reason, QString());
-    QVERIFY(!exists(m_dir->nativePath("patients/" + name)));
-    QVERIFY(exists(m_dir->nativePath("data/Trash/files/" + name + "/compte rendu.txt")));
-    QVERIFY(exists(m_dir->nativePath("data/Trash/info/" + name + ".trashinfo")));
+    QVERIFY(!entryExists(m_dir->nativePath("patients/" + name)));
+    QVERIFY(entryExists(m_dir->nativePath("data/Trash/files/" + name + "/compte rendu.txt")));
+    QVERIFY(entryExists(m_dir->nativePath("data/Trash/info/" + name + ".trashinfo")));
     QCOMPARE(folderops::recycleFailureMessage(result, QString::fromUtf8(name)), QString());
 }
 
@@ -103,7 +98,7 @@ void TestRecycleFolder::missing()
     m_dir->createDir(u"patients"_qs);
     const RecycleResult result = recycleFolder(m_dir->filePath(u"patients/DUPONT Marie"_qs));
     QCOMPARE(int(result.outcome), int(Outcome::Missing));
-    QVERIFY(!exists(m_dir->nativePath("data")));
+    QVERIFY(!entryExists(m_dir->nativePath("data")));
 }
 
 void TestRecycleFolder::trashWithoutRights()
@@ -120,7 +115,7 @@ void TestRecycleFolder::trashWithoutRights()
     });
     QVERIFY2(refused.has_value(), "could not run as an ordinary user");
     QVERIFY(*refused);
-    QVERIFY(exists(m_dir->nativePath("patients/DUPONT Marie/note")));
+    QVERIFY(entryExists(m_dir->nativePath("patients/DUPONT Marie/note")));
 }
 
 void TestRecycleFolder::readOnlyDisk()
@@ -134,7 +129,7 @@ void TestRecycleFolder::readOnlyDisk()
     const RecycleResult result = recycleFolder(disk.path() + u"/DUPONT Marie"_qs);
     QCOMPARE(int(result.outcome), int(Outcome::Refused));
     QCOMPARE(result.reason, u"le disque est en lecture seule"_qs);
-    QVERIFY(exists(top + "/DUPONT Marie"));
+    QVERIFY(entryExists(top + "/DUPONT Marie"));
 }
 
 void TestRecycleFolder::volumeWhereNoTrashCanBeMade()
@@ -158,7 +153,7 @@ void TestRecycleFolder::volumeWhereNoTrashCanBeMade()
     });
     QVERIFY2(refused.has_value(), "could not run as an ordinary user");
     QVERIFY(*refused);
-    QVERIFY(exists(top + "/patients/DUPONT Marie"));
+    QVERIFY(entryExists(top + "/patients/DUPONT Marie"));
 }
 
 void TestRecycleFolder::folderHoldingTheTrash()
@@ -167,7 +162,7 @@ void TestRecycleFolder::folderHoldingTheTrash()
     const RecycleResult result = recycleFolder(m_dir->filePath(u"data"_qs));
     QCOMPARE(int(result.outcome), int(Outcome::Refused));
     QCOMPARE(result.reason, u"la corbeille se trouve à l'intérieur de ce dossier"_qs);
-    QVERIFY(exists(m_dir->nativePath("data/notes")));
+    QVERIFY(entryExists(m_dir->nativePath("data/notes")));
 }
 
 void TestRecycleFolder::messages_data()

@@ -113,12 +113,12 @@ void TestDesktopLaunch::pathIsOneArgument()
     const QString path = platform::decodeFileName(target);
     QVERIFY(textFile ? platform::openFileInTextEditor(path)
                      : platform::openFolderInFileBrowser(path));
-    QTRY_VERIFY(nativePathExists(record("done")));
-    QCOMPARE(readNativeBytes(record("count")), QByteArray("1"));
-    QCOMPARE(readNativeBytes(record("arg1")), target);
+    QTRY_VERIFY(entryExists(record("done")));
+    QCOMPARE(readFileBytes(record("count")), QByteArray("1"));
+    QCOMPARE(readFileBytes(record("arg1")), target);
     // Nothing was run by a shell on the way.
-    QVERIFY(!nativePathExists(m_dir->nativePath("pwned")));
-    QVERIFY(!nativePathExists(m_dir->nativePath("patients/pwned")));
+    QVERIFY(!entryExists(m_dir->nativePath("pwned")));
+    QVERIFY(!entryExists(m_dir->nativePath("patients/pwned")));
 }
 
 void TestDesktopLaunch::relativePathMadeAbsolute()
@@ -126,8 +126,8 @@ void TestDesktopLaunch::relativePathMadeAbsolute()
     installXdgOpen(kRecordingScript, 0755);
     QVERIFY(QDir::setCurrent(m_dir->filePath(u"patients"_qs)));
     QVERIFY(platform::openFolderInFileBrowser(u"-rf"_qs));
-    QTRY_VERIFY(nativePathExists(record("done")));
-    QCOMPARE(readNativeBytes(record("arg1")), m_dir->nativePath("patients/-rf"));
+    QTRY_VERIFY(entryExists(record("done")));
+    QCOMPARE(readFileBytes(record("arg1")), m_dir->nativePath("patients/-rf"));
 }
 
 void TestDesktopLaunch::noXdgOpen()
@@ -157,7 +157,7 @@ void TestDesktopLaunch::xdgOpenThatCannotStart()
     qputenv("PATH", m_dir->nativePath("bin"));
     installXdgOpen(script, mode);
     QVERIFY(!platform::openFolderInFileBrowser(m_dir->filePath(u"patients"_qs)));
-    QVERIFY(!nativePathExists(record("done")));
+    QVERIFY(!entryExists(record("done")));
 }
 
 QTEST_GUILESS_MAIN(TestDesktopLaunch)

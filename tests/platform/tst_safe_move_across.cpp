@@ -7,6 +7,7 @@
 #include "platform/no_replace_rename.h"
 #include "platform/unique_fd.h"
 #include "tests/support/child_process.h"
+#include "tests/support/file_helpers.h"
 #include "tests/support/patient_files.h"
 #include "tests/support/small_tmpfs.h"
 #include "tests/support/tree_snapshot.h"
@@ -101,7 +102,7 @@ void TstSafeMoveAcross::movesAcrossFileSystems()
     });
     QVERIFY2(result.outcome == Outcome::Moved, qPrintable(outcomeText(result)));
     QCOMPARE(result.message, QString());
-    QVERIFY(!nativeExists(source));
+    QVERIFY(!entryExists(source));
     // Content, permissions and times of files, folders and links, the top folder too.
     QCOMPARE(treeDifference(before, snapshotTree(destination + u'/' + kPatient)), QString());
     // No staging folder left behind.
@@ -217,7 +218,7 @@ void TstSafeMoveAcross::unknownFlagUsesPlaceholder()
              child.standardError.constData());
     const MoveResult result = parseChildResult(child);
     QVERIFY2(result.outcome == Outcome::Moved, qPrintable(outcomeText(result)));
-    QVERIFY(!nativeExists(source));
+    QVERIFY(!entryExists(source));
     QCOMPARE(treeDifference(before, snapshotTree(destination + u'/' + QFileInfo(source).fileName()),
                             false),
              QString());
@@ -278,14 +279,14 @@ void TstSafeMoveAcross::qfileRenameLeavesPartialFile()
     QVERIFY(writeNativeFile(source, content));
     const QString target = disk.path() + QStringLiteral("/scanner.pdf");
     QVERIFY(!QFile::rename(source, target));
-    QVERIFY2(nativeExists(target), "QFile::rename no longer leaves a partial file: this "
-                                   "test has nothing to show");
+    QVERIFY2(entryExists(target), "QFile::rename no longer leaves a partial file: this "
+                                  "test has nothing to show");
     QVERIFY(QFileInfo(target).size() < content.size());
     QVERIFY(QFile::remove(target));
 
     const MoveResult ours = moveFolderInto(source, disk.path());
     QCOMPARE(ours.outcome, Outcome::Failed);
-    QVERIFY(!nativeExists(target));
+    QVERIFY(!entryExists(target));
     QCOMPARE(entriesOf(disk.path()), QStringList());
     QCOMPARE(snapshotTree(source).value(QByteArray()).content, content);
 }

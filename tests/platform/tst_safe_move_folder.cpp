@@ -3,6 +3,7 @@
 // on real folders.
 #include "platform/folder_move.h"
 #include "platform/native_names.h"
+#include "tests/support/file_helpers.h"
 #include "tests/support/patient_files.h"
 #include "tests/support/small_tmpfs.h"
 #include "tests/support/testdir.h"
@@ -61,7 +62,7 @@ void TstSafeMoveFolder::movesWithinOneFileSystem()
     const MoveResult result = moveFolderInto(source, destination);
     QVERIFY2(result.outcome == Outcome::Moved, qPrintable(outcomeText(result)));
     QCOMPARE(result.message, QString());
-    QVERIFY(!nativeExists(source));
+    QVERIFY(!entryExists(source));
     const QString moved = destination + u'/' + kPatient;
     QCOMPARE(treeDifference(before, snapshotTree(moved), false), QString());
     // One rename: the same folder, not a copy of it.
@@ -232,7 +233,7 @@ void TstSafeMoveFolder::keepsNamesThatAreNotUtf8()
     QVERIFY2(result.outcome == Outcome::Moved, qPrintable(outcomeText(result)));
     const QByteArray moved = encodePath(destination) + '/' + name;
     QCOMPARE(treeDifference(before, snapshotTree(moved), across), QString());
-    QVERIFY(!nativeExists(source));
+    QVERIFY(!entryExists(source));
 }
 
 QTEST_GUILESS_MAIN(TstSafeMoveFolder)

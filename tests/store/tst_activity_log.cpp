@@ -6,7 +6,6 @@
 #include "tests/support/small_tmpfs.h"
 
 #include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -195,7 +194,7 @@ void TstActivityLog::writeErrors()
     QCOMPARE(userErrorOf([&] { logOpening(QStringLiteral("DUPONT Marie"), full); }),
              QStringLiteral("Impossible d'écrire dans %1").arg(journalLogPath(full)));
     QCOMPARE(readFileBytes(journalLogPath(full)), journal);
-    QVERIFY(!QFile::exists(folderLogPath(full)));
+    QVERIFY(!entryExists(folderLogPath(full)));
 }
 
 QTEST_GUILESS_MAIN(TstActivityLog)

@@ -168,7 +168,7 @@ void TstTidyIniFile::missingFileOrFolderIsLeftAlone()
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("_JOURNAL.LOG"));
     tidyIniFile(path);
-    QVERIFY(!QFile::exists(path));
+    QVERIFY(!entryExists(path));
     QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("_JOURNAL.LOG")));
     tidyIniFile(path);
     QVERIFY(QFileInfo(path).isDir());
@@ -213,10 +213,7 @@ void TstTidyIniFile::unwritableFileRaisesAndKeepsContent()
     QVERIFY(error.size() >
             QStringLiteral("Impossible de créer le fichier \"%1\". ").arg(path).size());
     QCOMPARE(readFileBytes(path), log);
-    QVERIFY(QDir(disk.path())
-                .entryList(QDir::Files | QDir::Hidden)
-                .filter(QStringLiteral(".palvoric-tmp"))
-                .isEmpty());
+    QVERIFY(entriesOf(disk.path()).filter(QStringLiteral(".palvoric-tmp")).isEmpty());
 }
 
 void TstTidyIniFile::logsTidiedJournalFirst()

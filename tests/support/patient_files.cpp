@@ -39,18 +39,6 @@ bool setNativeTime(const QString &path, qint64 modified)
     return ::utimensat(AT_FDCWD, encodePath(path).constData(), times, AT_SYMLINK_NOFOLLOW) == 0;
 }
 
-bool nativeExists(const QString &path)
-{
-    struct stat status;
-    return ::lstat(encodePath(path).constData(), &status) == 0;
-}
-
-QStringList entriesOf(const QString &folder)
-{
-    return QDir(folder).entryList(
-        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
-}
-
 bool fillPatientFolder(const QString &folder, int pictureBytes)
 {
     const QString pictures = folder + QStringLiteral("/radios");

@@ -2,7 +2,6 @@
 
 #include <QByteArray>
 #include <QString>
-#include <QStringList>
 
 // Files and folders of the move tests, made through native names so that names that are
 // not UTF-8 keep their bytes.
@@ -16,10 +15,6 @@ bool writeNativeFile(const QString &path, const QByteArray &content, unsigned mo
                      qint64 modified = 1600000000);
 
 bool setNativeTime(const QString &path, qint64 modified);
-// An entry of any kind is there (a dangling link too).
-bool nativeExists(const QString &path);
-// The names in a folder, hidden ones too, sorted.
-QStringList entriesOf(const QString &folder);
 
 // A patient folder as a practice has them: a report, a sub-folder of pictures (one picture
 // of pictureBytes), an empty folder, a link, and permissions and times of their own.
