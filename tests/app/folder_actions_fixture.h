@@ -16,6 +16,7 @@
 #include "store/activity_log.h"
 #include "store/clock.h"
 #include "store/ini_file.h"
+#include "tests/support/environment_scope.h"
 #include "tests/support/file_helpers.h"
 #include "tests/support/testdir.h"
 
@@ -43,20 +44,9 @@ protected:
         return lines;
     }
 
-    void setUpCase()
-    {
-        QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
-        m_oldDataHome = qgetenv("XDG_DATA_HOME");
-    }
+    void setUpCase() { QLocale::setDefault(QLocale(QLocale::French, QLocale::France)); }
 
-    void tearDownCase()
-    {
-        if (m_oldDataHome.isNull())
-            qunsetenv("XDG_DATA_HOME");
-        else
-            qputenv("XDG_DATA_HOME", m_oldDataHome);
-        platform::overrideExecutablePath(QString());
-    }
+    void tearDownCase() { platform::overrideExecutablePath(QString()); }
 
     void setUp()
     {
@@ -65,7 +55,7 @@ protected:
         for (const QString &name : patients())
             m_dir->createFile(u"patients/"_qs + name + u"/compte rendu.txt"_qs, "bilan");
         platform::overrideExecutablePath(m_dir->filePath(u"bin/Palvoric"_qs));
-        qputenv("XDG_DATA_HOME", m_dir->nativePath("data"));
+        m_dataHome = std::make_unique<EnvironmentScope>("XDG_DATA_HOME", m_dir->nativePath("data"));
         m_clock = std::make_unique<store::FixedClock>(
             QList<QDateTime>{QDateTime(QDate(2022, 2, 3), QTime(9, 14, 27)),
                              QDateTime(QDate(2022, 2, 3), QTime(9, 14, 28))});
@@ -80,6 +70,7 @@ protected:
         store::setClock(nullptr);
         const QStringList failures = m_desktop->failures();
         m_desktop.reset();
+        m_dataHome.reset();
         m_dir.reset();
         QCOMPARE(failures, QStringList());
     }
@@ -128,5 +119,5 @@ protected:
     std::unique_ptr<ScriptedDesktop> m_desktop;
     std::unique_ptr<MainWindow> m_form;
     std::unique_ptr<store::FixedClock> m_clock;
-    QByteArray m_oldDataHome;
+    std::unique_ptr<EnvironmentScope> m_dataHome;
 };

@@ -2,6 +2,7 @@
 // stays where it is, never deleted, and the refusals come with their French reason.
 #include "folderops/recycle_folder.h"
 #include "platform/native_names.h"
+#include "tests/support/environment_scope.h"
 #include "tests/support/file_helpers.h"
 #include "tests/support/small_tmpfs.h"
 #include "tests/support/testdir.h"
@@ -9,27 +10,12 @@
 
 #include <QTest>
 
-#include <ftw.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 using folderops::recycleFolder;
 using folderops::RecycleResult;
 using Outcome = RecycleResult::Outcome;
-
-namespace {
-
-int chownOne(const char *path, const struct stat *, int, struct FTW *)
-{
-    return ::lchown(path, 65534, 65534);
-}
-
-bool giveToNobody(const QByteArray &path)
-{
-    return ::geteuid() != 0 || ::nftw(path.constData(), chownOne, 16, FTW_PHYS) == 0;
-}
-
-} // namespace
 
 class TestRecycleFolder : public QObject
 {
@@ -51,22 +37,18 @@ private slots:
 
 private:
     std::unique_ptr<TestDir> m_dir;
-    QByteArray m_oldDataHome;
+    std::unique_ptr<EnvironmentScope> m_dataHome;
 };
 
 void TestRecycleFolder::init()
 {
     m_dir = std::make_unique<TestDir>();
-    m_oldDataHome = qgetenv("XDG_DATA_HOME");
-    qputenv("XDG_DATA_HOME", m_dir->nativePath("data"));
+    m_dataHome = std::make_unique<EnvironmentScope>("XDG_DATA_HOME", m_dir->nativePath("data"));
 }
 
 void TestRecycleFolder::cleanup()
 {
-    if (m_oldDataHome.isNull())
-        qunsetenv("XDG_DATA_HOME");
-    else
-        qputenv("XDG_DATA_HOME", m_oldDataHome);
+    m_dataHome.reset();
     m_dir.reset();
 }
 

@@ -29,14 +29,6 @@ using Outcome = MoveResult::Outcome;
 
 namespace {
 
-const QString kPatient = QStringLiteral("DUPONT Marie");
-const QString kOther = QStringLiteral("DUPONT Marie 2019");
-
-QString outcomeText(const MoveResult &result)
-{
-    return QStringLiteral("%1: %2").arg(int(result.outcome)).arg(result.message);
-}
-
 // Output of a child run: the outcome's number on the first line, the message after it.
 MoveResult parseChildResult(const ChildResult &child)
 {
@@ -302,14 +294,8 @@ void TstSafeMoveAcross::unremovableContentRefusedBeforeCopy()
     QCOMPARE(::chmod(encodePath(dir.path()).constData(), 0755), 0);
     const QString source = dir.filePath(kPatient);
     QVERIFY(fillPatientFolder(source));
-    constexpr uid_t nobody = 65534;
-    for (const QString &path :
-         {source, source + QStringLiteral("/radios"), source + QStringLiteral("/radios/thorax.jpg"),
-          source + QStringLiteral("/compte-rendu.txt"), source + QStringLiteral("/vide"),
-          disk.path()})
-        QCOMPARE(::chown(encodePath(path).constData(), nobody, nobody), 0);
-    QCOMPARE(::lchown(encodePath(source + QStringLiteral("/dernier")).constData(), nobody, nobody),
-             0);
+    QVERIFY(giveToNobody(encodePath(source)));
+    QVERIFY(giveToNobody(encodePath(disk.path())));
     // The pictures' folder is read-only: its file could be read, never taken out.
     QCOMPARE(::chmod(encodePath(source + QStringLiteral("/radios")).constData(), 0555), 0);
     const TreeSnapshot before = snapshotTree(source);

@@ -21,18 +21,6 @@
 using namespace platform;
 using Outcome = MoveResult::Outcome;
 
-namespace {
-
-const QString kPatient = QStringLiteral("DUPONT Marie");
-const QString kOther = QStringLiteral("DUPONT Marie 2019");
-
-QString outcomeText(const MoveResult &result)
-{
-    return QStringLiteral("%1: %2").arg(int(result.outcome)).arg(result.message);
-}
-
-} // namespace
-
 class TstSafeMoveFolder : public QObject
 {
     Q_OBJECT

@@ -3,6 +3,7 @@
 // volume), where the entry must stay where it was.
 #include "platform/native_names.h"
 #include "platform/trash.h"
+#include "tests/support/environment_scope.h"
 #include "tests/support/file_helpers.h"
 #include "tests/support/small_tmpfs.h"
 #include "tests/support/testdir.h"
@@ -14,7 +15,6 @@
 
 #include <cerrno>
 #include <fcntl.h>
-#include <ftw.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -23,8 +23,6 @@ using platform::TrashOutcome;
 using Status = TrashOutcome::Status;
 
 namespace {
-
-constexpr uid_t kNobody = 65534;
 
 // The lines of a .trashinfo after its header, as key -> value.
 QMap<QByteArray, QByteArray> infoKeys(const QByteArray &text)
@@ -38,44 +36,6 @@ QMap<QByteArray, QByteArray> infoKeys(const QByteArray &text)
     }
     return keys;
 }
-
-int chownOne(const char *path, const struct stat *, int, struct FTW *)
-{
-    return ::lchown(path, kNobody, kNobody);
-}
-
-// Gives a tree to the ordinary user the unprivileged checks run as.
-bool giveToNobody(const QByteArray &path)
-{
-    if (::geteuid() != 0)
-        return true; // already an ordinary user: the tree is ours
-    return ::nftw(path.constData(), chownOne, 16, FTW_PHYS) == 0;
-}
-
-class EnvironmentScope
-{
-public:
-    EnvironmentScope(const char *name, const QByteArray &value)
-        : m_name(name), m_had(qEnvironmentVariableIsSet(name)), m_old(qgetenv(name))
-    {
-        if (value.isNull())
-            qunsetenv(name);
-        else
-            qputenv(name, value);
-    }
-    ~EnvironmentScope()
-    {
-        if (m_had)
-            qputenv(m_name, m_old);
-        else
-            qunsetenv(m_name);
-    }
-
-private:
-    const char *m_name;
-    bool m_had;
-    QByteArray m_old;
-};
 
 } // namespace
 

@@ -39,6 +39,11 @@ bool setNativeTime(const QString &path, qint64 modified)
     return ::utimensat(AT_FDCWD, encodePath(path).constData(), times, AT_SYMLINK_NOFOLLOW) == 0;
 }
 
+QString outcomeText(const platform::MoveResult &result)
+{
+    return QStringLiteral("%1: %2").arg(int(result.outcome)).arg(result.message);
+}
+
 bool fillPatientFolder(const QString &folder, int pictureBytes)
 {
     const QString pictures = folder + QStringLiteral("/radios");

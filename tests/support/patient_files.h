@@ -1,10 +1,19 @@
 #pragma once
 
+#include "platform/folder_move.h"
+
 #include <QByteArray>
 #include <QString>
 
 // Files and folders of the move tests, made through native names so that names that are
 // not UTF-8 keep their bytes.
+
+// The two patient folders of the nesting tests: the first is nested into the second.
+inline const QString kPatient = QStringLiteral("DUPONT Marie");
+inline const QString kOther = QStringLiteral("DUPONT Marie 2019");
+
+// A move's outcome (its number) and message, for a failure message.
+QString outcomeText(const platform::MoveResult &result);
 
 // size bytes of a pattern that starts at seed, so that a torn or shifted copy shows.
 QByteArray patternBytes(char seed, int size);
