@@ -83,8 +83,7 @@ bool TestMainWindowSettings::closeForm()
 
 QByteArray TestMainWindowSettings::read(const QString &name) const
 {
-    QFile file(m_dir.filePath(QStringLiteral("bin/") + name));
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return readFileBytes(m_dir.filePath(QStringLiteral("bin/") + name));
 }
 
 void TestMainWindowSettings::write(const QString &name, const QByteArray &bytes)

@@ -6,7 +6,6 @@
 #include "tests/support/tree_snapshot.h"
 
 #include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -15,12 +14,6 @@
 using namespace folderops;
 
 namespace {
-
-bool writeFile(const QString &path, const QByteArray &content)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
-}
 
 QString existsMessage(const QString &name)
 {
@@ -55,16 +48,17 @@ void TstDroppedFiles::init()
     m_target = m_dir->filePath(QStringLiteral("patients/DUPONT Marie"));
     QVERIFY(QDir().mkpath(m_target));
     QVERIFY(QDir().mkpath(m_dir->filePath(QStringLiteral("bureau/radios 2022"))));
-    QVERIFY(writeFile(m_dir->filePath(QStringLiteral("bureau/radios 2022/genou.jpg")), "jpeg"));
-    QVERIFY(writeFile(m_dir->filePath(QStringLiteral("bureau/bilan.pdf")), "nouveau bilan"));
-    QVERIFY(writeFile(m_target + QStringLiteral("/bilan.pdf"), "ancien bilan"));
-    QVERIFY(writeFile(m_target + QStringLiteral("/ordonnance.pdf"), "ordonnance"));
+    QVERIFY(
+        writeFileBytes(m_dir->filePath(QStringLiteral("bureau/radios 2022/genou.jpg")), "jpeg"));
+    QVERIFY(writeFileBytes(m_dir->filePath(QStringLiteral("bureau/bilan.pdf")), "nouveau bilan"));
+    QVERIFY(writeFileBytes(m_target + QStringLiteral("/bilan.pdf"), "ancien bilan"));
+    QVERIFY(writeFileBytes(m_target + QStringLiteral("/ordonnance.pdf"), "ordonnance"));
 }
 
 void TstDroppedFiles::movesFile()
 {
     const QString source = m_dir->filePath(QStringLiteral("bureau/scanner.pdf"));
-    QVERIFY(writeFile(source, "%PDF-1.4 scanner"));
+    QVERIFY(writeFileBytes(source, "%PDF-1.4 scanner"));
     const TreeEntry before = snapshotTree(source).value(QByteArray());
     QCOMPARE(moveDroppedFile(source, m_target), QString());
     QVERIFY(!entryExists(source));
@@ -105,7 +99,7 @@ void TstDroppedFiles::fullDiskNamesCause()
         QSKIP(qPrintable(disk.skipReason()));
     const QString source = m_dir->filePath(QStringLiteral("bureau/irm.dcm"));
     const QByteArray content(2 * 1024 * 1024, 'i');
-    QVERIFY(writeFile(source, content));
+    QVERIFY(writeFileBytes(source, content));
     QCOMPARE(moveDroppedFile(source, disk.path()),
              existsMessage(QStringLiteral("irm.dcm")) +
                  QStringLiteral("\r\n\r\nLe disque est plein."));

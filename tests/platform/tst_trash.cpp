@@ -14,7 +14,6 @@
 #include <QTest>
 
 #include <cerrno>
-#include <fcntl.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -321,10 +320,7 @@ void TestTrash::fullDisk()
     QVERIFY(::mkdir(root + "/data/Trash/files", 0700) == 0);
     QVERIFY(::mkdir(root + "/data/Trash/info", 0700) == 0);
     QVERIFY(::mkdir(root + "/DUPONT Marie", 0755) == 0);
-    const int fd = ::open(root + "/DUPONT Marie/note", O_WRONLY | O_CREAT, 0644);
-    QVERIFY(fd >= 0);
-    QCOMPARE(::write(fd, "bilan", 5), ssize_t(5));
-    ::close(fd);
+    QVERIFY(writeFileBytes(disk.path() + u"/DUPONT Marie/note"_qs, "bilan"));
     QVERIFY(disk.fillUpTo(0));
 
     const TrashOutcome result = platform::moveToTrash(disk.path() + u"/DUPONT Marie"_qs);
