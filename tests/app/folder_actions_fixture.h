@@ -12,11 +12,12 @@
 #include "app/result_list_model.h"
 #include "app/result_list_view.h"
 #include "platform/exe_identity.h"
-#include "platform/native_names.h"
 #include "store/activity_log.h"
 #include "store/clock.h"
 #include "store/ini_file.h"
 #include "tests/support/app/scripted_desktop.h"
+#include "tests/support/environment_scope.h"
+#include "tests/support/file_helpers.h"
 #include "tests/support/store/fixed_clock.h"
 #include "tests/support/testdir.h"
 
@@ -25,7 +26,6 @@
 
 #include <algorithm>
 #include <memory>
-#include <sys/stat.h>
 
 class FolderActionsTest : public QObject
 {
@@ -45,26 +45,9 @@ protected:
         return lines;
     }
 
-    static bool exists(const QString &path)
-    {
-        struct stat status;
-        return ::lstat(platform::encodePath(path).constData(), &status) == 0;
-    }
+    void setUpCase() { QLocale::setDefault(QLocale(QLocale::French, QLocale::France)); }
 
-    void setUpCase()
-    {
-        QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
-        m_oldDataHome = qgetenv("XDG_DATA_HOME");
-    }
-
-    void tearDownCase()
-    {
-        if (m_oldDataHome.isNull())
-            qunsetenv("XDG_DATA_HOME");
-        else
-            qputenv("XDG_DATA_HOME", m_oldDataHome);
-        platform::overrideExecutablePath(QString());
-    }
+    void tearDownCase() { platform::overrideExecutablePath(QString()); }
 
     void setUp()
     {
@@ -73,7 +56,7 @@ protected:
         for (const QString &name : patients())
             m_dir->createFile(u"patients/"_qs + name + u"/compte rendu.txt"_qs, "bilan");
         platform::overrideExecutablePath(m_dir->filePath(u"bin/Palvoric"_qs));
-        qputenv("XDG_DATA_HOME", m_dir->nativePath("data"));
+        m_dataHome = std::make_unique<EnvironmentScope>("XDG_DATA_HOME", m_dir->nativePath("data"));
         m_clock = std::make_unique<store::FixedClock>(
             QList<QDateTime>{QDateTime(QDate(2022, 2, 3), QTime(9, 14, 27)),
                              QDateTime(QDate(2022, 2, 3), QTime(9, 14, 28))});
@@ -88,6 +71,7 @@ protected:
         store::setClock(nullptr);
         const QStringList failures = m_desktop->failures();
         m_desktop.reset();
+        m_dataHome.reset();
         m_dir.reset();
         QCOMPARE(failures, QStringList());
     }
@@ -136,5 +120,5 @@ protected:
     std::unique_ptr<ScriptedDesktop> m_desktop;
     std::unique_ptr<MainWindow> m_form;
     std::unique_ptr<store::FixedClock> m_clock;
-    QByteArray m_oldDataHome;
+    std::unique_ptr<EnvironmentScope> m_dataHome;
 };

@@ -116,7 +116,7 @@ void TstDragDropNesting::nesting()
     } else {
         const QString source = names.value(movedInto.at(0));
         const QString destination = names.value(movedInto.at(2));
-        QVERIFY(!QFileInfo::exists(patient(source)));
+        QVERIFY(!entryExists(patient(source)));
         QVERIFY(QFileInfo(patient(destination) + u'/' + source).isDir());
         if (source == kP)
             QCOMPARE(readFileBytes(patient(destination) + u'/' + kP +

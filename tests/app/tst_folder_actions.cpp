@@ -167,8 +167,8 @@ void TestFolderActions::noCurrentLineWarns()
     QCOMPARE(m_desktop->clipboardHistory(), QStringList());
     QCOMPARE(m_desktop->openedFolders(), QStringList());
     QCOMPARE(m_desktop->notices().size(), 0);
-    QVERIFY(!exists(store::journalLogPath(exeFolder())));
-    QVERIFY(!exists(m_dir->filePath(u"data"_qs)));
+    QVERIFY(!entryExists(store::journalLogPath(exeFolder())));
+    QVERIFY(!entryExists(m_dir->filePath(u"data"_qs)));
 }
 
 void TestFolderActions::failingLogStopsTheOpening_data()
@@ -250,7 +250,7 @@ void TestFolderActions::busyClipboard()
     form.ui().actionFolderCopyName->trigger();
     QCOMPARE(lastErrorText(), message);
     QCOMPARE(m_desktop->notices().size(), 0);
-    QVERIFY(!form.trayNotice().isVisible());
+    QVERIFY(!m_desktop->trayIconPresent());
 
     form.ui().actionFolderOpen->trigger();
     QCOMPARE(m_desktop->errorBoxes().size(), 2);
@@ -270,7 +270,6 @@ void TestFolderActions::arrowKeysCopyEachName()
         QTest::keyClick(ui.resultList, Qt::Key_Down);
         QCOMPARE(ui.resultList->currentLine(), row);
         QCOMPARE(m_desktop->clipboardText(), lines().at(row));
-        QVERIFY(form.trayNotice().isVisible());
         QCOMPARE(m_desktop->notices().last().title, lines().at(row));
         QCOMPARE(m_desktop->notices().last().text, u"Copié"_qs);
     }
@@ -284,7 +283,7 @@ void TestFolderActions::arrowKeysCopyEachName()
     QCOMPARE(m_desktop->clipboardHistory().size(), copies);
     // The search box taking the focus takes the icon away.
     ui.searchBox->setFocus();
-    QTRY_VERIFY(!form.trayNotice().isVisible());
+    QTRY_VERIFY(!m_desktop->trayIconPresent());
 }
 
 void TestFolderActions::mouseAndCopyActionCopy()

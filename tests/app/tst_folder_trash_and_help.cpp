@@ -34,9 +34,9 @@ void TestFolderTrashAndHelp::ctrlDelSendsToTheTrash()
     QCOMPARE(m_desktop->dialogs().size(), 0);
     QCOMPARE(m_desktop->errorBoxes().size(), 0);
     QCOMPARE(lines(), QStringList{u"DURAND Anne Marie"_qs});
-    QVERIFY(!exists(patient(u"DURAND Paul"_qs)));
-    QVERIFY(exists(m_dir->filePath(u"data/Trash/files/DURAND Paul/compte rendu.txt"_qs)));
-    QVERIFY(exists(m_dir->filePath(u"data/Trash/info/DURAND Paul.trashinfo"_qs)));
+    QVERIFY(!entryExists(patient(u"DURAND Paul"_qs)));
+    QVERIFY(entryExists(m_dir->filePath(u"data/Trash/files/DURAND Paul/compte rendu.txt"_qs)));
+    QVERIFY(entryExists(m_dir->filePath(u"data/Trash/info/DURAND Paul.trashinfo"_qs)));
 }
 
 void TestFolderTrashAndHelp::ctrlDelOnAVanishedFolder()
@@ -49,9 +49,9 @@ void TestFolderTrashAndHelp::ctrlDelOnAVanishedFolder()
     QCOMPARE(lastErrorText(), errorBoxText(u"Le dossier \"DURAND Paul\" n'existe plus"_qs));
     QCOMPARE(lines(), QStringList{u"DURAND Anne Marie"_qs});
     // Nothing else was touched.
-    QVERIFY(exists(patient(u"DURAND Anne Marie"_qs)));
-    QVERIFY(exists(m_dir->filePath(u"patients"_qs)));
-    QVERIFY(!exists(m_dir->filePath(u"data/Trash/info"_qs)));
+    QVERIFY(entryExists(patient(u"DURAND Anne Marie"_qs)));
+    QVERIFY(entryExists(m_dir->filePath(u"patients"_qs)));
+    QVERIFY(!entryExists(m_dir->filePath(u"data/Trash/info"_qs)));
 }
 
 void TestFolderTrashAndHelp::trashRefusedKeepsTheFolder()
@@ -64,7 +64,7 @@ void TestFolderTrashAndHelp::trashRefusedKeepsTheFolder()
     QCOMPARE(lastErrorText(),
              errorBoxText(u"Le dossier \"DURAND Paul\" n'a pas pu être mis à la corbeille : un "
                           u"élément du chemin n'est pas un dossier. Il n'a pas été supprimé"_qs));
-    QVERIFY(exists(patient(u"DURAND Paul"_qs) + u"/compte rendu.txt"_qs));
+    QVERIFY(entryExists(patient(u"DURAND Paul"_qs) + u"/compte rendu.txt"_qs));
     QCOMPARE(lines(), (QStringList{u"DURAND Anne Marie"_qs, u"DURAND Paul"_qs}));
 }
 

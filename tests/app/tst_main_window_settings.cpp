@@ -6,6 +6,7 @@
 #include "app/main_window.h"
 #include "platform/exe_identity.h"
 #include "tests/support/app/scripted_desktop.h"
+#include "tests/support/file_helpers.h"
 #include "tests/support/testdir.h"
 
 #include <QAction>
@@ -82,8 +83,7 @@ bool TestMainWindowSettings::closeForm()
 
 QByteArray TestMainWindowSettings::read(const QString &name) const
 {
-    QFile file(m_dir.filePath(QStringLiteral("bin/") + name));
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return readFileBytes(m_dir.filePath(QStringLiteral("bin/") + name));
 }
 
 void TestMainWindowSettings::write(const QString &name, const QByteArray &bytes)
@@ -192,7 +192,7 @@ void TestMainWindowSettings::failedSaveKeepsTheWindowOpen()
              QStringLiteral("Impossible d'écrire dans %1.")
                  .arg(m_dir.filePath(QStringLiteral("bin/Palvoric.INI"))));
     // The later steps did not run: no history file.
-    QVERIFY(!QFile::exists(m_dir.filePath(QStringLiteral("bin/liste.txt"))));
+    QVERIFY(!entryExists(m_dir.filePath(QStringLiteral("bin/liste.txt"))));
     QVERIFY(QDir(m_dir.filePath(QStringLiteral("bin"))).rmdir(QStringLiteral("Palvoric.INI")));
     QVERIFY(closeForm()); // a new request runs the steps again, and they succeed
 }

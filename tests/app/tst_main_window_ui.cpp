@@ -8,6 +8,7 @@
 #include "app/shell_drop_target.h"
 #include "platform/exe_identity.h"
 #include "tests/support/app/scripted_desktop.h"
+#include "tests/support/file_helpers.h"
 
 #include <QAction>
 #include <QApplication>
@@ -61,8 +62,7 @@ void TestMainWindowUi::initTestCase()
     platform::overrideExecutablePath(m_dir.filePath(QStringLiteral("bin/Palvoric")));
     for (const char *name : {"DUPONT Marie 2019", "DUPONT Jean", "DURAND Paul"})
         QVERIFY(root.mkpath(QStringLiteral("patients/") + QString::fromUtf8(name)));
-    QFile file(m_dir.filePath(QStringLiteral("facture.pdf")));
-    QVERIFY(file.open(QIODevice::WriteOnly));
+    QVERIFY(writeFileBytes(m_dir.filePath(QStringLiteral("facture.pdf")), QByteArray()));
 }
 
 void TestMainWindowUi::init()

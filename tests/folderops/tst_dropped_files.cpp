@@ -1,11 +1,11 @@
 // Files dropped from the file browser, moved one by one into a patient folder.
 #include "folderops/dropped_files.h"
 #include "platform/native_names.h"
+#include "tests/support/file_helpers.h"
 #include "tests/support/small_tmpfs.h"
 #include "tests/support/tree_snapshot.h"
 
 #include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -14,12 +14,6 @@
 using namespace folderops;
 
 namespace {
-
-bool writeFile(const QString &path, const QByteArray &content)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
-}
 
 QString existsMessage(const QString &name)
 {
@@ -54,19 +48,20 @@ void TstDroppedFiles::init()
     m_target = m_dir->filePath(QStringLiteral("patients/DUPONT Marie"));
     QVERIFY(QDir().mkpath(m_target));
     QVERIFY(QDir().mkpath(m_dir->filePath(QStringLiteral("bureau/radios 2022"))));
-    QVERIFY(writeFile(m_dir->filePath(QStringLiteral("bureau/radios 2022/genou.jpg")), "jpeg"));
-    QVERIFY(writeFile(m_dir->filePath(QStringLiteral("bureau/bilan.pdf")), "nouveau bilan"));
-    QVERIFY(writeFile(m_target + QStringLiteral("/bilan.pdf"), "ancien bilan"));
-    QVERIFY(writeFile(m_target + QStringLiteral("/ordonnance.pdf"), "ordonnance"));
+    QVERIFY(
+        writeFileBytes(m_dir->filePath(QStringLiteral("bureau/radios 2022/genou.jpg")), "jpeg"));
+    QVERIFY(writeFileBytes(m_dir->filePath(QStringLiteral("bureau/bilan.pdf")), "nouveau bilan"));
+    QVERIFY(writeFileBytes(m_target + QStringLiteral("/bilan.pdf"), "ancien bilan"));
+    QVERIFY(writeFileBytes(m_target + QStringLiteral("/ordonnance.pdf"), "ordonnance"));
 }
 
 void TstDroppedFiles::movesFile()
 {
     const QString source = m_dir->filePath(QStringLiteral("bureau/scanner.pdf"));
-    QVERIFY(writeFile(source, "%PDF-1.4 scanner"));
+    QVERIFY(writeFileBytes(source, "%PDF-1.4 scanner"));
     const TreeEntry before = snapshotTree(source).value(QByteArray());
     QCOMPARE(moveDroppedFile(source, m_target), QString());
-    QVERIFY(!QFileInfo::exists(source));
+    QVERIFY(!entryExists(source));
     QCOMPARE(snapshotTree(m_target + QStringLiteral("/scanner.pdf")).value(QByteArray()), before);
 }
 
@@ -104,13 +99,12 @@ void TstDroppedFiles::fullDiskNamesCause()
         QSKIP(qPrintable(disk.skipReason()));
     const QString source = m_dir->filePath(QStringLiteral("bureau/irm.dcm"));
     const QByteArray content(2 * 1024 * 1024, 'i');
-    QVERIFY(writeFile(source, content));
+    QVERIFY(writeFileBytes(source, content));
     QCOMPARE(moveDroppedFile(source, disk.path()),
              existsMessage(QStringLiteral("irm.dcm")) +
                  QStringLiteral("\r\n\r\nLe disque est plein."));
     QCOMPARE(snapshotTree(source).value(QByteArray()).content, content);
-    QCOMPARE(QDir(disk.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-             QStringList());
+    QCOMPARE(entriesOf(disk.path()), QStringList());
 }
 
 void TstDroppedFiles::texts_data()

@@ -21,12 +21,6 @@ using Reason = MoveResult::Reason;
 Q_DECLARE_METATYPE(platform::MoveResult::Outcome)
 Q_DECLARE_METATYPE(platform::MoveResult::Reason)
 
-namespace {
-
-const QString kPatient = u"DUPONT Marie"_qs;
-const QString kOther = u"DUPONT Marie 2019"_qs;
-
-} // namespace
 
 class TstFolderNesting : public QObject
 {

@@ -18,12 +18,6 @@ using namespace platform;
 
 namespace {
 
-QStringList entriesOf(const QString &folder)
-{
-    return QDir(folder).entryList(
-        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
-}
-
 // A large content made of one repeated byte, so that a torn file is easy to spot.
 QByteArray pattern(char fill, int size)
 {

@@ -2,6 +2,7 @@
 // PATH that records the arguments it was given, byte for byte.
 #include "platform/desktop_launch.h"
 #include "platform/native_names.h"
+#include "tests/support/environment_scope.h"
 #include "tests/support/file_helpers.h"
 #include "tests/support/testdir.h"
 
@@ -34,7 +35,6 @@ private slots:
     void initTestCase();
     void init();
     void cleanup();
-    void cleanupTestCase();
 
     void pathIsOneArgument_data();
     void pathIsOneArgument();
@@ -47,14 +47,14 @@ private:
     void installXdgOpen(const QByteArray &script, unsigned mode);
     QByteArray record(const QByteArray &name) const { return m_dir->nativePath("record/" + name); }
 
-    QByteArray m_oldPath;
     QString m_oldCurrent;
     std::unique_ptr<TestDir> m_dir;
+    std::unique_ptr<EnvironmentScope> m_path;
+    std::unique_ptr<EnvironmentScope> m_record;
 };
 
 void TestDesktopLaunch::initTestCase()
 {
-    m_oldPath = qgetenv("PATH");
     m_oldCurrent = QDir::currentPath();
 }
 
@@ -62,21 +62,18 @@ void TestDesktopLaunch::init()
 {
     m_dir = std::make_unique<TestDir>();
     m_dir->createDirs({u"bin"_qs, u"record"_qs, u"patients"_qs});
-    qputenv("PATH", m_dir->nativePath("bin") + ':' + m_oldPath);
-    qputenv("PALVORIC_XDG_RECORD", m_dir->nativePath("record"));
+    m_path = std::make_unique<EnvironmentScope>("PATH",
+                                                m_dir->nativePath("bin") + ':' + qgetenv("PATH"));
+    m_record =
+        std::make_unique<EnvironmentScope>("PALVORIC_XDG_RECORD", m_dir->nativePath("record"));
 }
 
 void TestDesktopLaunch::cleanup()
 {
     QDir::setCurrent(m_oldCurrent);
-    qputenv("PATH", m_oldPath);
-    qunsetenv("PALVORIC_XDG_RECORD");
+    m_record.reset();
+    m_path.reset(); // also undoes the tests' own changes of PATH
     m_dir.reset();
-}
-
-void TestDesktopLaunch::cleanupTestCase()
-{
-    qputenv("PATH", m_oldPath);
 }
 
 void TestDesktopLaunch::installXdgOpen(const QByteArray &script, unsigned mode)
@@ -113,12 +110,12 @@ void TestDesktopLaunch::pathIsOneArgument()
     const QString path = platform::decodeFileName(target);
     QVERIFY(textFile ? platform::openFileInTextEditor(path)
                      : platform::openFolderInFileBrowser(path));
-    QTRY_VERIFY(nativePathExists(record("done")));
-    QCOMPARE(readNativeBytes(record("count")), QByteArray("1"));
-    QCOMPARE(readNativeBytes(record("arg1")), target);
+    QTRY_VERIFY(entryExists(record("done")));
+    QCOMPARE(readFileBytes(record("count")), QByteArray("1"));
+    QCOMPARE(readFileBytes(record("arg1")), target);
     // Nothing was run by a shell on the way.
-    QVERIFY(!nativePathExists(m_dir->nativePath("pwned")));
-    QVERIFY(!nativePathExists(m_dir->nativePath("patients/pwned")));
+    QVERIFY(!entryExists(m_dir->nativePath("pwned")));
+    QVERIFY(!entryExists(m_dir->nativePath("patients/pwned")));
 }
 
 void TestDesktopLaunch::relativePathMadeAbsolute()
@@ -126,8 +123,8 @@ void TestDesktopLaunch::relativePathMadeAbsolute()
     installXdgOpen(kRecordingScript, 0755);
     QVERIFY(QDir::setCurrent(m_dir->filePath(u"patients"_qs)));
     QVERIFY(platform::openFolderInFileBrowser(u"-rf"_qs));
-    QTRY_VERIFY(nativePathExists(record("done")));
-    QCOMPARE(readNativeBytes(record("arg1")), m_dir->nativePath("patients/-rf"));
+    QTRY_VERIFY(entryExists(record("done")));
+    QCOMPARE(readFileBytes(record("arg1")), m_dir->nativePath("patients/-rf"));
 }
 
 void TestDesktopLaunch::noXdgOpen()
@@ -157,7 +154,7 @@ void TestDesktopLaunch::xdgOpenThatCannotStart()
     qputenv("PATH", m_dir->nativePath("bin"));
     installXdgOpen(script, mode);
     QVERIFY(!platform::openFolderInFileBrowser(m_dir->filePath(u"patients"_qs)));
-    QVERIFY(!nativePathExists(record("done")));
+    QVERIFY(!entryExists(record("done")));
 }
 
 QTEST_GUILESS_MAIN(TestDesktopLaunch)

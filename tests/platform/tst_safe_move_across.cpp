@@ -7,6 +7,7 @@
 #include "platform/no_replace_rename.h"
 #include "platform/unique_fd.h"
 #include "tests/support/child_process.h"
+#include "tests/support/file_helpers.h"
 #include "tests/support/patient_files.h"
 #include "tests/support/small_tmpfs.h"
 #include "tests/support/tree_snapshot.h"
@@ -29,18 +30,6 @@ using Outcome = MoveResult::Outcome;
 using Reason = MoveResult::Reason;
 
 namespace {
-
-const QString kPatient = QStringLiteral("DUPONT Marie");
-const QString kOther = QStringLiteral("DUPONT Marie 2019");
-
-QString outcomeText(const MoveResult &result)
-{
-    return QStringLiteral("outcome %1, reason %2, error %3, entry \"%4\"")
-        .arg(int(result.outcome))
-        .arg(int(result.reason))
-        .arg(result.error)
-        .arg(result.entry);
-}
 
 // Output of a child run: the numbers of the outcome, the reason and the error on one line
 // each, the entry on the last.
@@ -114,7 +103,7 @@ void TstSafeMoveAcross::movesAcrossFileSystems()
     QVERIFY2(result.outcome == Outcome::Moved, qPrintable(outcomeText(result)));
     QVERIFY2(result.reason == Reason::None && result.error == 0 && result.entry.isEmpty(),
              qPrintable(outcomeText(result)));
-    QVERIFY(!nativeExists(source));
+    QVERIFY(!entryExists(source));
     // Content, permissions and times of files, folders and links, the top folder too.
     QCOMPARE(treeDifference(before, snapshotTree(destination + u'/' + kPatient)), QString());
     // No staging folder left behind.
@@ -226,7 +215,7 @@ void TstSafeMoveAcross::unknownFlagUsesPlaceholder()
              child.standardError.constData());
     const MoveResult result = parseChildResult(child);
     QVERIFY2(result.outcome == Outcome::Moved, qPrintable(outcomeText(result)));
-    QVERIFY(!nativeExists(source));
+    QVERIFY(!entryExists(source));
     QCOMPARE(treeDifference(before, snapshotTree(destination + u'/' + QFileInfo(source).fileName()),
                             false),
              QString());
@@ -287,14 +276,14 @@ void TstSafeMoveAcross::qfileRenameLeavesPartialFile()
     QVERIFY(writeNativeFile(source, content));
     const QString target = disk.path() + QStringLiteral("/scanner.pdf");
     QVERIFY(!QFile::rename(source, target));
-    QVERIFY2(nativeExists(target), "QFile::rename no longer leaves a partial file: this "
-                                   "test has nothing to show");
+    QVERIFY2(entryExists(target), "QFile::rename no longer leaves a partial file: this "
+                                  "test has nothing to show");
     QVERIFY(QFileInfo(target).size() < content.size());
     QVERIFY(QFile::remove(target));
 
     const MoveResult ours = moveFolderInto(source, disk.path());
     QCOMPARE(ours.outcome, Outcome::Failed);
-    QVERIFY(!nativeExists(target));
+    QVERIFY(!entryExists(target));
     QCOMPARE(entriesOf(disk.path()), QStringList());
     QCOMPARE(snapshotTree(source).value(QByteArray()).content, content);
 }
@@ -310,14 +299,8 @@ void TstSafeMoveAcross::unremovableContentRefusedBeforeCopy()
     QCOMPARE(::chmod(encodePath(dir.path()).constData(), 0755), 0);
     const QString source = dir.filePath(kPatient);
     QVERIFY(fillPatientFolder(source));
-    constexpr uid_t nobody = 65534;
-    for (const QString &path :
-         {source, source + QStringLiteral("/radios"), source + QStringLiteral("/radios/thorax.jpg"),
-          source + QStringLiteral("/compte-rendu.txt"), source + QStringLiteral("/vide"),
-          disk.path()})
-        QCOMPARE(::chown(encodePath(path).constData(), nobody, nobody), 0);
-    QCOMPARE(::lchown(encodePath(source + QStringLiteral("/dernier")).constData(), nobody, nobody),
-             0);
+    QVERIFY(giveToNobody(encodePath(source)));
+    QVERIFY(giveToNobody(encodePath(disk.path())));
     // The pictures' folder is read-only: its file could be read, never taken out.
     QCOMPARE(::chmod(encodePath(source + QStringLiteral("/radios")).constData(), 0555), 0);
     const TreeSnapshot before = snapshotTree(source);

@@ -3,6 +3,7 @@
 #include "platform/file_copy.h"
 #include "platform/native_names.h"
 #include "tests/support/child_process.h"
+#include "tests/support/file_helpers.h"
 #include "tests/support/patient_files.h"
 #include "tests/support/small_tmpfs.h"
 #include "tests/support/testdir.h"
@@ -195,7 +196,7 @@ void TstSafeMoveFile::keepsNamesThatAreNotUtf8()
     const QString destination = decodeFileName(folder + "/r\xE9sultats.txt");
     QVERIFY(copyOneFile(source, destination));
     QCOMPARE(entryOf(destination), entryOf(source));
-    QCOMPARE(dir.entryNames("LEF\xC8VRE Zo\xE9"), QList<QByteArray>{"r\xE9sultats.txt"});
+    QCOMPARE(entriesOf(dir.nativePath("LEF\xC8VRE Zo\xE9")), QList<QByteArray>{"r\xE9sultats.txt"});
 }
 
 void TstSafeMoveFile::fullDiskLeavesNothing()
@@ -294,7 +295,7 @@ void TstSafeMoveFile::qfileCopyLosesTimeAndIgnoresSync()
         {QStringLiteral("copy"), source, dir.filePath(QStringLiteral("ours2.pdf"))}, failingDisk);
     QVERIFY(ours.finished);
     QCOMPARE(ours.standardOutput.trimmed(), QStringLiteral("0 %1").arg(EIO).toUtf8());
-    QVERIFY(!nativeExists(dir.filePath(QStringLiteral("ours2.pdf"))));
+    QVERIFY(!entryExists(dir.filePath(QStringLiteral("ours2.pdf"))));
 }
 
 void TstSafeMoveFile::deletesOneFile()
@@ -304,10 +305,10 @@ void TstSafeMoveFile::deletesOneFile()
     QVERIFY(writeNativeFile(file, "bilan"));
     QVERIFY(QDir().mkpath(dir.filePath(QStringLiteral("radios"))));
     QCOMPARE(deleteOneFile(file), 0);
-    QVERIFY(!nativeExists(file));
+    QVERIFY(!entryExists(file));
     QCOMPARE(deleteOneFile(file), ENOENT);
     QCOMPARE(deleteOneFile(dir.filePath(QStringLiteral("radios"))), EISDIR);
-    QVERIFY(nativeExists(dir.filePath(QStringLiteral("radios"))));
+    QVERIFY(entryExists(dir.filePath(QStringLiteral("radios"))));
 }
 
 PALVORIC_TEST_MAIN_WITH_CHILD(TstSafeMoveFile, childMain)

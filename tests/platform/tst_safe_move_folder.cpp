@@ -3,6 +3,7 @@
 // with its reason, on real folders.
 #include "platform/folder_move.h"
 #include "platform/native_names.h"
+#include "tests/support/file_helpers.h"
 #include "tests/support/patient_files.h"
 #include "tests/support/small_tmpfs.h"
 #include "tests/support/testdir.h"
@@ -21,22 +22,6 @@ using Outcome = MoveResult::Outcome;
 using Reason = MoveResult::Reason;
 
 Q_DECLARE_METATYPE(platform::MoveResult::Reason)
-
-namespace {
-
-const QString kPatient = QStringLiteral("DUPONT Marie");
-const QString kOther = QStringLiteral("DUPONT Marie 2019");
-
-QString outcomeText(const MoveResult &result)
-{
-    return QStringLiteral("outcome %1, reason %2, error %3, entry \"%4\"")
-        .arg(int(result.outcome))
-        .arg(int(result.reason))
-        .arg(result.error)
-        .arg(result.entry);
-}
-
-} // namespace
 
 class TstSafeMoveFolder : public QObject
 {
@@ -68,7 +53,7 @@ void TstSafeMoveFolder::movesWithinOneFileSystem()
     QVERIFY2(result.outcome == Outcome::Moved, qPrintable(outcomeText(result)));
     QVERIFY2(result.reason == Reason::None && result.error == 0 && result.entry.isEmpty(),
              qPrintable(outcomeText(result)));
-    QVERIFY(!nativeExists(source));
+    QVERIFY(!entryExists(source));
     const QString moved = destination + u'/' + kPatient;
     QCOMPARE(treeDifference(before, snapshotTree(moved), false), QString());
     // One rename: the same folder, not a copy of it.
@@ -222,7 +207,7 @@ void TstSafeMoveFolder::keepsNamesThatAreNotUtf8()
     QVERIFY2(result.outcome == Outcome::Moved, qPrintable(outcomeText(result)));
     const QByteArray moved = encodePath(destination) + '/' + name;
     QCOMPARE(treeDifference(before, snapshotTree(moved), across), QString());
-    QVERIFY(!nativeExists(source));
+    QVERIFY(!entryExists(source));
 }
 
 QTEST_GUILESS_MAIN(TstSafeMoveFolder)

@@ -3,6 +3,7 @@
 // volume), where the entry must stay where it was.
 #include "platform/native_names.h"
 #include "platform/trash.h"
+#include "tests/support/environment_scope.h"
 #include "tests/support/file_helpers.h"
 #include "tests/support/small_tmpfs.h"
 #include "tests/support/testdir.h"
@@ -13,9 +14,6 @@
 #include <QTest>
 
 #include <cerrno>
-#include <dirent.h>
-#include <fcntl.h>
-#include <ftw.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -24,23 +22,6 @@ using platform::TrashOutcome;
 using Status = TrashOutcome::Status;
 
 namespace {
-
-constexpr uid_t kNobody = 65534;
-
-QList<QByteArray> namesIn(const QByteArray &folder)
-{
-    QList<QByteArray> names;
-    if (DIR *dir = ::opendir(folder.constData())) {
-        while (const dirent *entry = ::readdir(dir)) {
-            const QByteArray name(entry->d_name);
-            if (name != "." && name != "..")
-                names.append(name);
-        }
-        ::closedir(dir);
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 // The lines of a .trashinfo after its header, as key -> value.
 QMap<QByteArray, QByteArray> infoKeys(const QByteArray &text)
@@ -54,44 +35,6 @@ QMap<QByteArray, QByteArray> infoKeys(const QByteArray &text)
     }
     return keys;
 }
-
-int chownOne(const char *path, const struct stat *, int, struct FTW *)
-{
-    return ::lchown(path, kNobody, kNobody);
-}
-
-// Gives a tree to the ordinary user the unprivileged checks run as.
-bool giveToNobody(const QByteArray &path)
-{
-    if (::geteuid() != 0)
-        return true; // already an ordinary user: the tree is ours
-    return ::nftw(path.constData(), chownOne, 16, FTW_PHYS) == 0;
-}
-
-class EnvironmentScope
-{
-public:
-    EnvironmentScope(const char *name, const QByteArray &value)
-        : m_name(name), m_had(qEnvironmentVariableIsSet(name)), m_old(qgetenv(name))
-    {
-        if (value.isNull())
-            qunsetenv(name);
-        else
-            qputenv(name, value);
-    }
-    ~EnvironmentScope()
-    {
-        if (m_had)
-            qputenv(m_name, m_old);
-        else
-            qunsetenv(m_name);
-    }
-
-private:
-    const char *m_name;
-    bool m_had;
-    QByteArray m_old;
-};
 
 } // namespace
 
@@ -227,12 +170,11 @@ void TestTrash::folderGoesToHomeTrash()
     QCOMPARE(result.error, 0);
     QCOMPARE(result.trashFolder, platform::decodeFileName(m_trash));
     QCOMPARE(platform::encodeFileName(result.trashedName), name);
-    QVERIFY(!nativePathExists(original));
-    QCOMPARE(readNativeBytes(m_trash + "/files/" + name + "/compte rendu.txt"),
-             QByteArray("bilan"));
-    QVERIFY(nativePathExists(m_trash + "/files/" + name + "/radios"));
+    QVERIFY(!entryExists(original));
+    QCOMPARE(readFileBytes(m_trash + "/files/" + name + "/compte rendu.txt"), QByteArray("bilan"));
+    QVERIFY(entryExists(m_trash + "/files/" + name + "/radios"));
 
-    const QByteArray info = readNativeBytes(m_trash + "/info/" + name + ".trashinfo");
+    const QByteArray info = readFileBytes(m_trash + "/info/" + name + ".trashinfo");
     QVERIFY2(info.startsWith("[Trash Info]\n"), info.constData());
     QVERIFY(info.endsWith('\n'));
     const auto keys = infoKeys(info);
@@ -279,16 +221,16 @@ void TestTrash::takenNamesGetACounter()
         const QByteArray name = round == 0 ? QByteArray("DUPONT Marie")
                                            : "DUPONT Marie." + QByteArray::number(round + 1);
         QCOMPARE(result.trashedName, QString::fromUtf8(name));
-        QCOMPARE(readNativeBytes(m_trash + "/files/" + name + "/tour"), QByteArray::number(round));
+        QCOMPARE(readFileBytes(m_trash + "/files/" + name + "/tour"), QByteArray::number(round));
         expected.append(name + ".trashinfo");
     }
     m_dir->createDir(u"patients/MARTIN Paul"_qs);
     const TrashOutcome martin = platform::moveToTrash(m_dir->filePath(u"patients/MARTIN Paul"_qs));
     QCOMPARE(martin.trashedName, u"MARTIN Paul.2"_qs);
-    QCOMPARE(readNativeBytes(m_trash + "/files/MARTIN Paul/orphelin"), QByteArray("x"));
+    QCOMPARE(readFileBytes(m_trash + "/files/MARTIN Paul/orphelin"), QByteArray("x"));
     expected.append("MARTIN Paul.2.trashinfo");
     std::sort(expected.begin(), expected.end());
-    QCOMPARE(namesIn(m_trash + "/info"), expected);
+    QCOMPARE(entriesOf(m_trash + "/info"), expected);
 }
 
 void TestTrash::longNameFitsWithItsInfo()
@@ -306,7 +248,7 @@ void TestTrash::longNameFitsWithItsInfo()
     QVERIFY(name.startsWith(trashed));
     QCOMPARE(trashed.size() % 2, 0); // cut between characters
     QVERIFY(QString::fromUtf8(trashed).toUtf8() == trashed);
-    const auto keys = infoKeys(readNativeBytes(m_trash + "/info/" + trashed + ".trashinfo"));
+    const auto keys = infoKeys(readFileBytes(m_trash + "/info/" + trashed + ".trashinfo"));
     QCOMPARE(QByteArray::fromPercentEncoding(keys.value("Path")),
              m_dir->nativePath("patients/" + name));
 }
@@ -320,7 +262,7 @@ void TestTrash::linkTrashedNotItsTarget()
     struct stat status;
     QVERIFY(::lstat((m_trash + "/files/lien").constData(), &status) == 0);
     QVERIFY(S_ISLNK(status.st_mode));
-    QCOMPARE(readNativeBytes(m_dir->nativePath("patients/DUPONT Marie/note")), QByteArray("n"));
+    QCOMPARE(readFileBytes(m_dir->nativePath("patients/DUPONT Marie/note")), QByteArray("n"));
 }
 
 void TestTrash::missingEntryTouchesNothing()
@@ -332,7 +274,7 @@ void TestTrash::missingEntryTouchesNothing()
         QCOMPARE(int(result.status), int(Status::NotFound));
         QCOMPARE(result.error, ENOENT);
     }
-    QVERIFY(!nativePathExists(m_dir->nativePath("data")));
+    QVERIFY(!entryExists(m_dir->nativePath("data")));
 }
 
 void TestTrash::folderHoldingTheTrashIsRefused()
@@ -342,8 +284,8 @@ void TestTrash::folderHoldingTheTrashIsRefused()
     const TrashOutcome result = platform::moveToTrash(m_dir->filePath(u"data"_qs));
     QCOMPARE(int(result.status), int(Status::Failed));
     QCOMPARE(result.error, EINVAL);
-    QCOMPARE(readNativeBytes(m_dir->nativePath("data/notes")), QByteArray("n"));
-    QCOMPARE(namesIn(m_trash + "/info"), QList<QByteArray>());
+    QCOMPARE(readFileBytes(m_dir->nativePath("data/notes")), QByteArray("n"));
+    QCOMPARE(entriesOf(m_trash + "/info"), QList<QByteArray>());
 }
 
 void TestTrash::infoFolderWithoutWritePermission()
@@ -361,9 +303,9 @@ void TestTrash::infoFolderWithoutWritePermission()
     });
     QVERIFY2(refused.has_value(), "could not run as an ordinary user");
     QVERIFY(*refused);
-    QCOMPARE(readNativeBytes(m_dir->nativePath("patients/DUPONT Marie/note")), QByteArray("n"));
-    QCOMPARE(namesIn(m_trash + "/info"), QList<QByteArray>());
-    QCOMPARE(namesIn(m_trash + "/files"), QList<QByteArray>());
+    QCOMPARE(readFileBytes(m_dir->nativePath("patients/DUPONT Marie/note")), QByteArray("n"));
+    QCOMPARE(entriesOf(m_trash + "/info"), QList<QByteArray>());
+    QCOMPARE(entriesOf(m_trash + "/files"), QList<QByteArray>());
 }
 
 void TestTrash::fullDisk()
@@ -378,18 +320,15 @@ void TestTrash::fullDisk()
     QVERIFY(::mkdir(root + "/data/Trash/files", 0700) == 0);
     QVERIFY(::mkdir(root + "/data/Trash/info", 0700) == 0);
     QVERIFY(::mkdir(root + "/DUPONT Marie", 0755) == 0);
-    const int fd = ::open(root + "/DUPONT Marie/note", O_WRONLY | O_CREAT, 0644);
-    QVERIFY(fd >= 0);
-    QCOMPARE(::write(fd, "bilan", 5), ssize_t(5));
-    ::close(fd);
+    QVERIFY(writeFileBytes(disk.path() + u"/DUPONT Marie/note"_qs, "bilan"));
     QVERIFY(disk.fillUpTo(0));
 
     const TrashOutcome result = platform::moveToTrash(disk.path() + u"/DUPONT Marie"_qs);
     QCOMPARE(int(result.status), int(Status::Failed));
     QCOMPARE(result.error, ENOSPC);
-    QCOMPARE(readNativeBytes(root + "/DUPONT Marie/note"), QByteArray("bilan"));
-    QCOMPARE(namesIn(root + "/data/Trash/info"), QList<QByteArray>());
-    QCOMPARE(namesIn(root + "/data/Trash/files"), QList<QByteArray>());
+    QCOMPARE(readFileBytes(root + "/DUPONT Marie/note"), QByteArray("bilan"));
+    QCOMPARE(entriesOf(root + "/data/Trash/info"), QList<QByteArray>());
+    QCOMPARE(entriesOf(root + "/data/Trash/files"), QList<QByteArray>());
 }
 
 void TestTrash::otherVolumeTrash_data()
@@ -426,15 +365,15 @@ void TestTrash::otherVolumeTrash()
     QCOMPARE(int(result.status), int(Status::Trashed));
     const QByteArray trash = top + '/' + expectedTrash;
     QCOMPARE(result.trashFolder, QString::fromUtf8(trash));
-    QVERIFY(nativePathExists(trash + "/files/DUPONT Marie"));
-    QVERIFY(!nativePathExists(top + "/patients/DUPONT Marie"));
+    QVERIFY(entryExists(trash + "/files/DUPONT Marie"));
+    QVERIFY(!entryExists(top + "/patients/DUPONT Marie"));
     // Relative to the top of the volume.
-    const auto keys = infoKeys(readNativeBytes(trash + "/info/DUPONT Marie.trashinfo"));
+    const auto keys = infoKeys(readFileBytes(trash + "/info/DUPONT Marie.trashinfo"));
     QCOMPARE(keys.value("Path"), QByteArray("patients/DUPONT%20Marie"));
     // The home trash is not involved.
-    QVERIFY(!nativePathExists(m_trash));
+    QVERIFY(!entryExists(m_trash));
     if (shared == "link")
-        QCOMPARE(namesIn(top + "/partage"), QList<QByteArray>());
+        QCOMPARE(entriesOf(top + "/partage"), QList<QByteArray>());
 }
 
 void TestTrash::otherVolumeTrashOfAnotherUserRefused()
@@ -450,8 +389,8 @@ void TestTrash::otherVolumeTrashOfAnotherUserRefused()
     QVERIFY(::mkdir(top + "/DUPONT Marie", 0755) == 0);
     const TrashOutcome result = platform::moveToTrash(volume.path() + u"/DUPONT Marie"_qs);
     QCOMPARE(int(result.status), int(Status::NoTrash));
-    QVERIFY(nativePathExists(top + "/DUPONT Marie"));
-    QCOMPARE(namesIn(top + "/.Trash-0"), QList<QByteArray>());
+    QVERIFY(entryExists(top + "/DUPONT Marie"));
+    QCOMPARE(entriesOf(top + "/.Trash-0"), QList<QByteArray>());
 }
 
 void TestTrash::readOnlyVolumeRefused()
@@ -465,8 +404,8 @@ void TestTrash::readOnlyVolumeRefused()
     const TrashOutcome result = platform::moveToTrash(volume.path() + u"/DUPONT Marie"_qs);
     QCOMPARE(int(result.status), int(Status::NoTrash));
     QCOMPARE(result.error, EROFS);
-    QVERIFY(nativePathExists(top + "/DUPONT Marie"));
-    QVERIFY(!nativePathExists(m_trash));
+    QVERIFY(entryExists(top + "/DUPONT Marie"));
+    QVERIFY(!entryExists(m_trash));
 }
 
 void TestTrash::volumeTopNotWritableRefused()
@@ -490,8 +429,8 @@ void TestTrash::volumeTopNotWritableRefused()
     });
     QVERIFY2(refused.has_value(), "could not run as an ordinary user");
     QVERIFY(*refused);
-    QVERIFY(nativePathExists(top + "/patients/DUPONT Marie"));
-    QVERIFY(!nativePathExists(m_trash));
+    QVERIFY(entryExists(top + "/patients/DUPONT Marie"));
+    QVERIFY(!entryExists(m_trash));
 }
 
 void TestTrash::mountPointRefused()
@@ -504,7 +443,7 @@ void TestTrash::mountPointRefused()
     const TrashOutcome result = platform::moveToTrash(volume.path());
     QCOMPARE(int(result.status), int(Status::Failed));
     QCOMPARE(result.error, EBUSY);
-    QVERIFY(nativePathExists(top + "/dedans"));
+    QVERIFY(entryExists(top + "/dedans"));
 }
 
 QTEST_GUILESS_MAIN(TestTrash)

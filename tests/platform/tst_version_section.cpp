@@ -1,7 +1,7 @@
 #include "platform/version_section.h"
+#include "tests/support/file_helpers.h"
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -34,17 +34,11 @@ void TestVersionSection::readsOwnExecutable()
 
 QString TestVersionSection::copyOfSelf(const std::function<void(QByteArray &)> &damage)
 {
-    QFile self(QCoreApplication::applicationFilePath());
-    if (!self.open(QIODevice::ReadOnly))
-        return {};
-    QByteArray bytes = self.readAll();
+    QByteArray bytes = readFileBytes(QCoreApplication::applicationFilePath());
     damage(bytes);
     static int n = 0;
     const QString path = m_dir.filePath(QStringLiteral("copy%1").arg(++n));
-    QFile out(path);
-    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size())
-        return {};
-    return path;
+    return writeFileBytes(path, bytes) ? path : QString();
 }
 
 void TestVersionSection::noVersion_data()
@@ -52,10 +46,8 @@ void TestVersionSection::noVersion_data()
     QTest::addColumn<QString>("path");
     QVERIFY(m_dir.isValid());
     auto write = [this](const char *name, const QByteArray &bytes) {
-        QFile f(m_dir.filePath(QString::fromLatin1(name)));
-        if (f.open(QIODevice::WriteOnly))
-            f.write(bytes);
-        return f.fileName();
+        const QString path = m_dir.filePath(QString::fromLatin1(name));
+        return writeFileBytes(path, bytes) ? path : QString();
     };
     QTest::newRow("missing file") << m_dir.filePath(QStringLiteral("nothing"));
     QTest::newRow("folder") << m_dir.path();

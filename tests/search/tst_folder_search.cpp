@@ -1,13 +1,11 @@
 #include "platform/native_names.h"
 #include "search/folder_search.h"
 #include "search/name_collation.h"
+#include "tests/support/file_helpers.h"
 #include "tests/support/testdir.h"
 #include "tests/support/unprivileged.h"
 
 #include <QTest>
-
-#include <fcntl.h>
-#include <unistd.h>
 
 using search::SearchMode;
 
@@ -18,19 +16,6 @@ const QLocale french(QLocale::French, QLocale::France);
 QStringList find(const QString &folder, const QString &text, SearchMode mode)
 {
     return search::findEntries(folder, text, mode, french);
-}
-
-QByteArray readFile(const QByteArray &path)
-{
-    if (path.isEmpty())
-        return "<no path>";
-    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return "<cannot open>";
-    char buffer[256];
-    const ssize_t length = ::read(fd, buffer, sizeof buffer);
-    ::close(fd);
-    return QByteArray(buffer, length < 0 ? 0 : qsizetype(length));
 }
 
 } // namespace
@@ -195,7 +180,7 @@ void TestFolderSearch::invalidUtf8LineLeadsToItsOwnFile()
     for (const QString &line : lines) {
         const QByteArray path = platform::encodePath(search::entryPath(startFolder, line));
         const QByteArray name = path.mid(path.lastIndexOf('/') + 1);
-        QCOMPARE(readFile(path), "file " + name.toHex());
+        QCOMPARE(readFileBytes(path), "file " + name.toHex());
         reached.append(name);
     }
     std::sort(reached.begin(), reached.end());

@@ -7,7 +7,6 @@
 #include "tests/support/store/fixed_clock.h"
 
 #include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -196,7 +195,7 @@ void TstActivityLog::writeErrors()
     QCOMPARE(userErrorOf([&] { logOpening(QStringLiteral("DUPONT Marie"), full); }),
              QStringLiteral("Impossible d'écrire dans %1").arg(journalLogPath(full)));
     QCOMPARE(readFileBytes(journalLogPath(full)), journal);
-    QVERIFY(!QFile::exists(folderLogPath(full)));
+    QVERIFY(!entryExists(folderLogPath(full)));
 }
 
 QTEST_GUILESS_MAIN(TstActivityLog)

@@ -3,7 +3,6 @@
 #include "tests/support/file_helpers.h"
 #include "tests/support/small_tmpfs.h"
 
-#include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -68,7 +67,7 @@ void TstIniFileFaults::writeErrors()
     });
     QCOMPARE(error, QStringLiteral("Impossible d'écrire dans %1").arg(path));
     QCOMPARE(readFileBytes(disk.path() + QStringLiteral("/Palvoric.INI")), old);
-    const QStringList entries = QDir(disk.path()).entryList(QDir::Files | QDir::Hidden);
+    const QStringList entries = entriesOf(disk.path());
     QVERIFY2(entries.filter(QStringLiteral(".palvoric-tmp")).isEmpty(),
              qPrintable(entries.join(',')));
 }
@@ -90,8 +89,7 @@ void TstIniFileFaults::failedDataSyncRaisesAndKeepsFile()
     QCOMPARE(QString::fromUtf8(result.standardOutput).trimmed(),
              QStringLiteral("Impossible d'écrire dans %1").arg(path));
     QCOMPARE(readFileBytes(path), old);
-    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
-             QStringList{QStringLiteral("_DOSSIERS.LOG")});
+    QCOMPARE(entriesOf(dir.path()), QStringList{QStringLiteral("_DOSSIERS.LOG")});
 }
 
 PALVORIC_TEST_MAIN_WITH_CHILD(TstIniFileFaults, childMain)

@@ -5,7 +5,6 @@
 #include "tests/support/file_helpers.h"
 #include "tests/support/small_tmpfs.h"
 
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -215,7 +214,7 @@ void TstWindowSettings::firstStartGivesDefaults()
     QCOMPARE(settings.geometry, QRect(1920 - 354, 0, 354, 399));
     QCOMPARE(settings.startFolder, QStringLiteral("/opt/palvoric/"));
     QCOMPARE(asList(settings.options), asList(WindowOptions()));
-    QVERIFY(!QFile::exists(path)); // reads create nothing
+    QVERIFY(!entryExists(path)); // reads create nothing
 }
 
 void TstWindowSettings::loadStopsAtBadGeometry()

@@ -39,16 +39,13 @@ bool setNativeTime(const QString &path, qint64 modified)
     return ::utimensat(AT_FDCWD, encodePath(path).constData(), times, AT_SYMLINK_NOFOLLOW) == 0;
 }
 
-bool nativeExists(const QString &path)
+QString outcomeText(const platform::MoveResult &result)
 {
-    struct stat status;
-    return ::lstat(encodePath(path).constData(), &status) == 0;
-}
-
-QStringList entriesOf(const QString &folder)
-{
-    return QDir(folder).entryList(
-        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+    return QStringLiteral("outcome %1, reason %2, error %3, entry \"%4\"")
+        .arg(int(result.outcome))
+        .arg(int(result.reason))
+        .arg(result.error)
+        .arg(result.entry);
 }
 
 bool fillPatientFolder(const QString &folder, int pictureBytes)

@@ -3,12 +3,10 @@
 #include <QDir>
 #include <QTest>
 
-#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <ftw.h>
 #include <sys/stat.h>
@@ -115,21 +113,4 @@ void TestDir::setPermissions(const QString &relative, unsigned mode)
     const QByteArray path = nativePath(relative.toUtf8());
     QVERIFY2(::chmod(path.constData(), mode) == 0, (path + ": " + errnoText()).constData());
     m_lockedPaths.append(path);
-}
-
-QList<QByteArray> TestDir::entryNames(const QByteArray &relative) const
-{
-    QList<QByteArray> names;
-    const QByteArray path = relative.isEmpty() ? m_path.toUtf8() : nativePath(relative);
-    DIR *dir = ::opendir(path.constData());
-    if (!dir)
-        return names;
-    while (const dirent *entry = ::readdir(dir)) {
-        const QByteArray name(entry->d_name);
-        if (name != "." && name != "..")
-            names.append(name);
-    }
-    ::closedir(dir);
-    std::sort(names.begin(), names.end());
-    return names;
 }

@@ -35,10 +35,6 @@ public:
     // before the folder is removed.
     void setPermissions(const QString &relative, unsigned mode);
 
-    // Raw names directly inside a sub-folder ("" for the folder itself), "." and ".."
-    // left out, sorted by bytes.
-    QList<QByteArray> entryNames(const QByteArray &relative = {}) const;
-
 private:
     void makeParents(const QByteArray &nativePath);
 

@@ -1,27 +1,11 @@
 #include "tests/support/tree_snapshot.h"
 
-#include <QFile>
+#include "tests/support/file_helpers.h"
 
-#include <dirent.h>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
-
-QByteArray readWhole(const QByteArray &path)
-{
-    QByteArray content;
-    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
-    if (fd < 0)
-        return QByteArrayLiteral("<unreadable>");
-    char buffer[65536];
-    ssize_t got;
-    while ((got = ::read(fd, buffer, sizeof buffer)) > 0)
-        content.append(buffer, got);
-    ::close(fd);
-    return content;
-}
 
 void walk(const QByteArray &top, const QByteArray &relative, TreeSnapshot &snapshot)
 {
@@ -34,7 +18,7 @@ void walk(const QByteArray &top, const QByteArray &relative, TreeSnapshot &snaps
     entry.modifiedNs = qint64(status.st_mtim.tv_sec) * 1000000000 + status.st_mtim.tv_nsec;
     if (S_ISREG(status.st_mode)) {
         entry.kind = 'f';
-        entry.content = readWhole(path);
+        entry.content = readFileBytes(path);
     } else if (S_ISLNK(status.st_mode)) {
         entry.kind = 'l';
         QByteArray target(status.st_size + 1, '\0');
@@ -46,17 +30,7 @@ void walk(const QByteArray &top, const QByteArray &relative, TreeSnapshot &snaps
     snapshot.insert(relative, entry);
     if (entry.kind != 'd')
         return;
-    DIR *listing = ::opendir(path.constData());
-    if (!listing)
-        return;
-    QList<QByteArray> names;
-    while (const dirent *child = ::readdir(listing)) {
-        const QByteArray name(child->d_name);
-        if (name != "." && name != "..")
-            names.append(name);
-    }
-    ::closedir(listing);
-    for (const QByteArray &name : std::as_const(names))
+    for (const QByteArray &name : entriesOf(path))
         walk(top, relative.isEmpty() ? name : relative + '/' + name, snapshot);
 }
 

@@ -2,9 +2,20 @@
 
 #include <cerrno>
 
+#include <ftw.h>
 #include <grp.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+namespace {
+
+int chownOne(const char *path, const struct stat *, int, struct FTW *)
+{
+    return ::lchown(path, kNobody, kNobody);
+}
+
+} // namespace
 
 std::optional<bool> runUnprivileged(const std::function<bool()> &check)
 {
@@ -16,9 +27,8 @@ std::optional<bool> runUnprivileged(const std::function<bool()> &check)
     if (child < 0)
         return std::nullopt;
     if (child == 0) {
-        constexpr uid_t nobody = 65534;
-        if (::setgroups(0, nullptr) != 0 || ::setresgid(nobody, nobody, nobody) != 0 ||
-            ::setresuid(nobody, nobody, nobody) != 0)
+        if (::setgroups(0, nullptr) != 0 || ::setresgid(kNobody, kNobody, kNobody) != 0 ||
+            ::setresuid(kNobody, kNobody, kNobody) != 0)
             ::_exit(cannotDrop);
         ::_exit(check() ? answerYes : answerNo);
     }
@@ -30,4 +40,9 @@ std::optional<bool> runUnprivileged(const std::function<bool()> &check)
     if (!WIFEXITED(status) || WEXITSTATUS(status) == cannotDrop)
         return std::nullopt;
     return WEXITSTATUS(status) == answerYes;
+}
+
+bool giveToNobody(const QByteArray &nativePath)
+{
+    return ::geteuid() != 0 || ::nftw(nativePath.constData(), chownOne, 16, FTW_PHYS) == 0;
 }
