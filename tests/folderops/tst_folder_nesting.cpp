@@ -21,7 +21,6 @@ using Reason = MoveResult::Reason;
 Q_DECLARE_METATYPE(platform::MoveResult::Outcome)
 Q_DECLARE_METATYPE(platform::MoveResult::Reason)
 
-
 class TstFolderNesting : public QObject
 {
     Q_OBJECT
