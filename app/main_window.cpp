@@ -15,9 +15,11 @@
 #include "errors/user_error.h"
 #include "platform/command_line.h"
 #include "platform/exe_identity.h"
+#include "platform/program_files_lock.h"
 #include "search/folder_search.h"
 #include "search/search_history.h"
 #include "store/activity_log.h"
+#include "store/ini_file.h"
 #include "store/window_settings.h"
 
 #include <QAction>
@@ -189,6 +191,12 @@ void MainWindow::loadSettings()
 
 void MainWindow::saveSettings()
 {
+    // The whole sequence at once: another copy of the program closing at the same moment
+    // saves before or after it, never in between.
+    const QString settingsFile = store::settingsFilePath();
+    const platform::ProgramFilesLock lock(store::programFilesLockPath(settingsFile));
+    if (!lock.isHeld())
+        throw palvoric::UserError(QStringLiteral("Impossible d'écrire dans %1").arg(settingsFile));
     store::WindowSettings settings;
     settings.geometry = frameGeometry();
     settings.options = options();

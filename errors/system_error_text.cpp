@@ -43,6 +43,8 @@ QString systemErrorText(int error)
         return QStringLiteral("opération non prise en charge par ce système de fichiers");
     case EINVAL:
         return QStringLiteral("opération impossible sur cet élément");
+    case ETIMEDOUT:
+        return QStringLiteral("un autre poste le modifie en ce moment");
     case ECANCELED:
         return QStringLiteral("opération annulée");
     default:

@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
 
@@ -79,9 +80,18 @@ ProgramFilesLock::ProgramFilesLock(const QString &lockFilePath, std::chrono::mil
         return;
     }
     // Never through a link: another account could point it at one of the user's files.
-    const int fd = ::open(m_path.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0666);
+    int fd = ::open(m_path.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+    if (fd >= 0) {
+        // Every account that shares the folder must be able to take the lock, whatever the
+        // creator's umask.
+        (void)fchmod(fd, 0666);
+    } else if (errno == EEXIST) {
+        fd = ::open(m_path.constData(), O_RDWR | O_CLOEXEC | O_NOFOLLOW);
+    }
     if (fd < 0) {
         m_error = errno;
+        // Nothing can change on a read-only file system: the write says so itself.
+        m_held = m_error == EROFS;
         return;
     }
     const int result = lockUntil(fd, deadline);

@@ -30,7 +30,7 @@ public:
     ProgramFilesLock &operator=(const ProgramFilesLock &) = delete;
 
     // True when this holder has the lock, or the file system keeps no locks at all (a
-    // local-only mount): the write then goes on as it always could.
+    // local-only mount) or is read-only: the write then goes on and meets what it meets.
     bool isHeld() const { return m_held; }
     // Why the lock was not taken: ETIMEDOUT when another process kept it, or the errno
     // of opening the lock file (ELOOP for a symbolic link in its place).

@@ -1,8 +1,11 @@
 #include "search/search_history.h"
 
+#include "errors/system_error_text.h"
 #include "errors/user_error.h"
 #include "platform/atomic_file.h"
 #include "platform/file_contents.h"
+#include "platform/program_files_lock.h"
+#include "store/ini_file.h"
 #include "store/stored_names.h"
 #include "text/line_escape.h"
 #include "text/text_lines.h"
@@ -95,6 +98,7 @@ void loadHistory(const QString &path, QStringList &entries, HistoryFileState &st
         break;
     }
     entries = decodeHistory(bytes, &state.encoding);
+    state.loaded = entries;
 }
 
 void trimHistory(QStringList &entries)
@@ -103,21 +107,46 @@ void trimHistory(QStringList &entries)
         entries.resize(kKeptWhenLonger);
 }
 
+QStringList mergeHistory(const QStringList &additions, const QStringList &onDisk)
+{
+    QStringList merged;
+    for (const QString &entry : additions) {
+        if (!holds(merged, entry))
+            merged.append(entry);
+    }
+    for (const QString &entry : onDisk) {
+        if (!holds(merged, entry))
+            merged.append(entry);
+    }
+    trimHistory(merged);
+    return merged;
+}
+
 void saveHistory(const QString &path, const QStringList &entries, const HistoryFileState &state)
 {
+    const platform::ProgramFilesLock lock(store::programFilesLockPath(path));
+    if (!lock.isHeld())
+        throw palvoric::UserError(QStringLiteral("Impossible de créer le fichier \"%1\". %2")
+                                      .arg(path, errors::systemErrorText(lock.error())));
     QStringList written = entries;
-    if (state.unreadable) {
-        QByteArray bytes;
-        if (platform::readFileContents(path, &bytes) == platform::ReadStatus::Ok) {
-            for (const QString &old : decodeHistory(bytes)) {
-                if (!holds(written, old))
-                    written.append(old);
-            }
-            trimHistory(written);
+    text::TextEncoding encoding = state.encoding;
+    QByteArray bytes;
+    switch (platform::readFileContents(path, &bytes)) {
+    case platform::ReadStatus::Ok: {
+        QStringList additions;
+        for (const QString &entry : entries) {
+            if (!holds(state.loaded, entry))
+                additions.append(entry);
         }
+        written = mergeHistory(additions, decodeHistory(bytes, &encoding));
+        break;
+    }
+    case platform::ReadStatus::Missing:
+    case platform::ReadStatus::Failed:
+        break;
     }
     QString cause;
-    if (!platform::writeFileAtomically(path, encodeHistory(written, state.encoding), &cause))
+    if (!platform::writeFileAtomically(path, encodeHistory(written, encoding), &cause))
         throw palvoric::UserError(
             QStringLiteral("Impossible de créer le fichier \"%1\". %2").arg(path, cause));
 }

@@ -18,8 +18,10 @@ namespace search {
 struct HistoryFileState
 {
     text::TextEncoding encoding = text::TextEncoding::Ansi;
-    // The file was there but could not be read: the save then keeps its entries.
+    // The file was there but could not be read.
     bool unreadable = false;
+    // The entries the load found: what the window holds beyond them are its own additions.
+    QStringList loaded;
 };
 
 QString historyFilePath(const QString &exeFolder);
@@ -47,9 +49,15 @@ void loadHistory(const QString &path, QStringList &entries, HistoryFileState &st
 // Cuts the history before it is saved: more than 20 entries leave the first 19.
 void trimHistory(QStringList &entries);
 
-// Saves the history when the window closes, after trimHistory: replaces the file with the
-// entries in the encoding found at load. When the load could not read the file, the
-// entries it holds now are kept below the new ones (trimmed again), rather than lost.
+// Other running copies of the program save the same file: what this one adds goes on top
+// of what the file holds now, in its order (most recent first), an entry the file holds
+// already (letters a to z in either case) once only, then trimmed.
+QStringList mergeHistory(const QStringList &additions, const QStringList &onDisk);
+
+// Saves the history when the window closes: under the program files' lock, reads the file
+// again and replaces it with this window's additions (the entries not in state.loaded)
+// merged over what it holds now, in the encoding it has (the one found at load when it is
+// gone). When it cannot be read, the window's entries are written as they are.
 // Raises "Impossible de créer le fichier \"<path>\". <cause>" when it cannot be
 // written; the file then keeps its former content.
 void saveHistory(const QString &path, const QStringList &entries, const HistoryFileState &state);

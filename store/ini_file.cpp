@@ -6,6 +6,7 @@
 #include "platform/atomic_file.h"
 #include "platform/exe_identity.h"
 #include "platform/file_contents.h"
+#include "platform/program_files_lock.h"
 #include "store/ini_document.h"
 #include "store/int_conversion.h"
 
@@ -37,6 +38,12 @@ QString iniFilePath(const QString &file)
     return file.isEmpty() ? settingsFilePath() : file;
 }
 
+QString programFilesLockPath(const QString &file)
+{
+    const qsizetype slash = file.lastIndexOf(u'/');
+    return file.left(slash + 1) + kLockFileName;
+}
+
 QString settingsFilePath()
 {
     return platform::replaceExtension(platform::executablePath(), kSettingsExtension);
@@ -47,6 +54,10 @@ void iniWriteString(const QString &section, const QString &key, const QString &v
 {
     const QString path = iniFilePath(file);
     if (path.isEmpty())
+        cannotWrite(path);
+    // Another process's change between the read and the replacement would be lost.
+    const platform::ProgramFilesLock lock(programFilesLockPath(path));
+    if (!lock.isHeld())
         cannotWrite(path);
     QByteArray bytes;
     IniDocument document;

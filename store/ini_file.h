@@ -11,6 +11,9 @@ namespace store {
 QString iniFilePath(const QString &file);
 // The settings file: the executable's path with its extension replaced by ".INI".
 QString settingsFilePath();
+// The lock file of the folder that holds file (platform/program_files_lock.h): every
+// change of one of the program's files is made under it.
+QString programFilesLockPath(const QString &file);
 
 // Longest value a read gives; a longer stored value (or default) is cut.
 constexpr qsizetype kIniReadLimit = 2047;

@@ -31,6 +31,9 @@ inline const QString kSettingsExtension = QStringLiteral(".INI");
 inline const QString kHistoryFileName = QStringLiteral("liste.txt");
 inline const QString kJournalFileName = QStringLiteral("_JOURNAL.LOG");
 inline const QString kFolderLogFileName = QStringLiteral("_DOSSIERS.LOG");
+// The lock file every process takes before it changes one of the files above; it holds
+// nothing.
+inline const QString kLockFileName = QStringLiteral(".palvoric.lock");
 // Opened, never written; the trailing space is part of the name the program passes on.
 inline const QString kRevisionNotesFileName = QStringLiteral("_REVISIONS.TXT ");
 

@@ -1,8 +1,10 @@
 #include "store/tidy_ini_file.h"
 
+#include "errors/system_error_text.h"
 #include "errors/user_error.h"
 #include "platform/atomic_file.h"
 #include "platform/file_contents.h"
+#include "platform/program_files_lock.h"
 #include "store/ini_file.h"
 #include "text/code_page.h"
 #include "text/text_lines.h"
@@ -92,6 +94,10 @@ QStringList tidyLines(const QString &text)
 void tidyIniFile(const QString &file)
 {
     const QString path = iniFilePath(file);
+    const platform::ProgramFilesLock lock(programFilesLockPath(path));
+    if (!lock.isHeld())
+        throw palvoric::UserError(QStringLiteral("Impossible de créer le fichier \"%1\". %2")
+                                      .arg(path, errors::systemErrorText(lock.error())));
     QByteArray bytes;
     QString cause;
     switch (platform::readFileContents(path, &bytes, &cause)) {

@@ -1,5 +1,7 @@
 #include "store/window_settings.h"
 
+#include "errors/user_error.h"
+#include "platform/program_files_lock.h"
 #include "store/form_geometry.h"
 #include "store/ini_file.h"
 #include "store/stored_names.h"
@@ -38,6 +40,11 @@ void loadWindowSettings(WindowSettings &settings, const QString &section, const 
 
 void saveWindowSettings(const WindowSettings &settings, const QString &section, const QString &file)
 {
+    // One whole set of values, never a mix with another process's save.
+    const QString path = iniFilePath(file);
+    const platform::ProgramFilesLock lock(programFilesLockPath(path));
+    if (!lock.isHeld())
+        throw palvoric::UserError(QStringLiteral("Impossible d'écrire dans %1").arg(path));
     saveWindowGeometry(section, kGeometryKey, settings.geometry, file);
     for (const OptionKey &option : kOptionKeys)
         iniWriteBool(kOptionsSection, option.key, settings.options.*option.value, file);

@@ -47,6 +47,8 @@ class TstSearchHistory : public QObject
 private slots:
     void addToHistoryKeepsOneOfEach();
     void addEmptyTextTakesTheBoxText();
+    void mergeKeepsOtherCopiesEntries_data();
+    void mergeKeepsOtherCopiesEntries();
     void decode_data();
     void decode();
     void saveRoundTrip_data();
@@ -310,6 +312,35 @@ void TstSearchHistory::saveErrorsKeepOldFile()
     QCOMPARE(error, expected);
     QCOMPARE(readFileBytes(path), old);
     QVERIFY(entriesOf(disk.path()).filter(QStringLiteral(".palvoric-tmp")).isEmpty());
+}
+
+void TstSearchHistory::mergeKeepsOtherCopiesEntries_data()
+{
+    QTest::addColumn<QStringList>("additions");
+    QTest::addColumn<QStringList>("onDisk");
+    QTest::addColumn<QStringList>("merged");
+    const QStringList disk{QStringLiteral("DUPONT Jean"), QStringLiteral("MARTIN Paul")};
+    QTest::newRow("additions on top, in their order")
+        << QStringList{QStringLiteral("B"), QStringLiteral("A")} << disk
+        << QStringList{QStringLiteral("B"), QStringLiteral("A"), QStringLiteral("DUPONT Jean"),
+                       QStringLiteral("MARTIN Paul")};
+    QTest::newRow("an entry the file holds in another case is kept once, on top")
+        << QStringList{QStringLiteral("martin paul")} << disk
+        << QStringList{QStringLiteral("martin paul"), QStringLiteral("DUPONT Jean")};
+    QTest::newRow("nothing added: the file as it is") << QStringList() << disk << disk;
+    QTest::newRow("trimmed like any history")
+        << numbered(15)
+        << numbered(10).replaceInStrings(QStringLiteral("DOSSIER"), QStringLiteral("PATIENT"))
+        << numbered(15) +
+               numbered(4).replaceInStrings(QStringLiteral("DOSSIER"), QStringLiteral("PATIENT"));
+}
+
+void TstSearchHistory::mergeKeepsOtherCopiesEntries()
+{
+    QFETCH(QStringList, additions);
+    QFETCH(QStringList, onDisk);
+    QFETCH(QStringList, merged);
+    QCOMPARE(mergeHistory(additions, onDisk), merged);
 }
 
 QTEST_GUILESS_MAIN(TstSearchHistory)

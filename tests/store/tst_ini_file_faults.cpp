@@ -89,7 +89,9 @@ void TstIniFileFaults::failedDataSyncRaisesAndKeepsFile()
     QCOMPARE(QString::fromUtf8(result.standardOutput).trimmed(),
              QStringLiteral("Impossible d'écrire dans %1").arg(path));
     QCOMPARE(readFileBytes(path), old);
-    QCOMPARE(entriesOf(dir.path()), QStringList{QStringLiteral("_DOSSIERS.LOG")});
+    // No temporary file left beside the log and the lock file.
+    QCOMPARE(entriesOf(dir.path()),
+             (QStringList{QStringLiteral(".palvoric.lock"), QStringLiteral("_DOSSIERS.LOG")}));
 }
 
 PALVORIC_TEST_MAIN_WITH_CHILD(TstIniFileFaults, childMain)

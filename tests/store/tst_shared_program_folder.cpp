@@ -1,0 +1,257 @@
+// Several workstations run the program from one shared folder at the same time: real
+// processes write the same logs, settings and history, and nothing any of them wrote may
+// be lost.
+#include "search/search_history.h"
+#include "store/activity_log.h"
+#include "store/clock.h"
+#include "store/ini_file.h"
+#include "store/window_settings.h"
+#include "tests/support/child_process.h"
+#include "tests/support/file_helpers.h"
+#include "tests/support/store/fixed_clock.h"
+
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+using namespace store;
+
+namespace {
+
+constexpr int kWorkstations = 8;
+constexpr int kOpenings = 200;
+
+// Waits for the parent's word on standard input (one line).
+void waitForGo()
+{
+    std::fputs("ready\n", stdout);
+    std::fflush(stdout);
+    char line[16];
+    (void)std::fgets(line, sizeof line, stdin);
+}
+
+// "open FOLDER STATION": kOpenings openings, each at its own second of the day.
+int openMany(const QString &folder, int station)
+{
+    QList<QDateTime> times;
+    const QDateTime base(QDate(2022, 2, 3), QTime(8, 0, 0));
+    for (int i = 0; i < kOpenings; ++i) {
+        const QDateTime at = base.addSecs(station * kOpenings + i);
+        times << at << at; // the journal's write, then the folder log's
+    }
+    const FixedClock clock(times);
+    setClock(&clock);
+    waitForGo();
+    for (int i = 0; i < kOpenings; ++i)
+        logOpening(QStringLiteral("POSTE%1 Patient%2").arg(station).arg(i), folder);
+    setClock(nullptr);
+    return 0;
+}
+
+// "keys FILE STATION": 50 keys of its own in one section.
+int writeKeys(const QString &file, int station)
+{
+    waitForGo();
+    for (int i = 0; i < 50; ++i)
+        iniWriteString(QStringLiteral("POSTES"), QStringLiteral("poste%1_%2").arg(station).arg(i),
+                       QStringLiteral("%1").arg(i), file);
+    return 0;
+}
+
+// "settings FILE STATION": 20 whole saves of this station's own set.
+int saveSettingsMany(const QString &file, int station)
+{
+    WindowSettings settings;
+    settings.geometry = QRect(station, station, 300 + station, 400 + station);
+    settings.options.beginsWith = station % 2 == 0;
+    settings.options.stayOnTop = station % 2 == 1;
+    settings.options.showStartFolder = station % 2 == 0;
+    settings.options.tidyLogs = station % 2 == 1;
+    settings.startFolder = QStringLiteral("/srv/poste%1").arg(station);
+    waitForGo();
+    for (int i = 0; i < 20; ++i)
+        saveWindowSettings(settings, QStringLiteral("Palvoric"), file);
+    return 0;
+}
+
+// "history FILE STATION": loads, waits until every station has loaded, adds five
+// entries of its own and saves.
+int addHistory(const QString &file, int station)
+{
+    QStringList entries;
+    search::HistoryFileState state;
+    search::loadHistory(file, entries, state);
+    waitForGo();
+    for (int i = 0; i < 5; ++i)
+        search::addToHistory(entries, QStringLiteral("POSTE%1 Entrée%2").arg(station).arg(i));
+    search::trimHistory(entries);
+    search::saveHistory(file, entries, state);
+    return 0;
+}
+
+int childMain(const QStringList &args)
+{
+    if (args.size() != 3)
+        return 2;
+    const int station = args[2].toInt();
+    try {
+        if (args[0] == u"open")
+            return openMany(args[1], station);
+        if (args[0] == u"keys")
+            return writeKeys(args[1], station);
+        if (args[0] == u"settings")
+            return saveSettingsMany(args[1], station);
+        if (args[0] == u"history")
+            return addHistory(args[1], station);
+    } catch (const std::exception &error) {
+        std::fprintf(stderr, "%s\n", error.what());
+        return 1;
+    }
+    return 2;
+}
+
+// Starts one child per station, lets them all go at once and waits for their end.
+bool runStations(const QString &task, const QString &path, int stations)
+{
+    std::vector<std::unique_ptr<QProcess>> children;
+    for (int station = 0; station < stations; ++station) {
+        children.push_back(std::make_unique<QProcess>());
+        startChild(*children.back(), {task, path, QString::number(station)});
+    }
+    for (auto &child : children) {
+        if (!child->waitForReadyRead(30000) || child->readLine() != "ready\n")
+            return false;
+    }
+    // Written through at once, so that all of them start together.
+    for (auto &child : children) {
+        child->write("go\n");
+        if (!child->waitForBytesWritten(30000))
+            return false;
+    }
+    bool allWell = true;
+    for (auto &child : children) {
+        const bool finished = child->waitForFinished(240000);
+        if (!finished || child->exitStatus() != QProcess::NormalExit || child->exitCode() != 0) {
+            qWarning("%s", child->readAllStandardError().constData());
+            allWell = false;
+        }
+    }
+    return allWell;
+}
+
+int count(const QByteArray &bytes, const QRegularExpression &pattern)
+{
+    int found = 0;
+    for (auto it = pattern.globalMatch(QString::fromUtf8(bytes)); it.hasNext(); it.next())
+        ++found;
+    return found;
+}
+
+} // namespace
+
+class TstSharedProgramFolder : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void simultaneousOpeningsLoseNoEntry();
+    void simultaneousKeyWritesLoseNoKey();
+    void simultaneousSavesLeaveOneWholeSet();
+    void simultaneousHistoryAdditionsAreAllKept();
+};
+
+void TstSharedProgramFolder::initTestCase()
+{
+    QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
+}
+
+void TstSharedProgramFolder::simultaneousOpeningsLoseNoEntry()
+{
+    QTemporaryDir dir;
+    const QString folder = dir.path() + u'/';
+    QVERIFY(runStations(QStringLiteral("open"), folder, kWorkstations));
+    const int total = kWorkstations * kOpenings;
+    const QByteArray journal = readFileBytes(journalLogPath(folder));
+    QCOMPARE(count(journal, QRegularExpression(QStringLiteral("^\\[03/02/2022\\]\r$"),
+                                               QRegularExpression::MultilineOption)),
+             1);
+    QCOMPARE(count(journal, QRegularExpression(QStringLiteral("^\\d\\d:\\d\\d:\\d\\d=POSTE\\d "
+                                                              "Patient\\d+\r$"),
+                                               QRegularExpression::MultilineOption)),
+             total);
+    const QByteArray folders = readFileBytes(folderLogPath(folder));
+    QCOMPARE(count(folders, QRegularExpression(QStringLiteral("^\\[POSTE\\d Patient\\d+\\]\r$"),
+                                               QRegularExpression::MultilineOption)),
+             total);
+    QCOMPARE(
+        count(folders, QRegularExpression(QStringLiteral("^03/02/2022=\\d\\d:\\d\\d:\\d\\d\r$"),
+                                          QRegularExpression::MultilineOption)),
+        total);
+}
+
+void TstSharedProgramFolder::simultaneousKeyWritesLoseNoKey()
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("Palvoric.INI"));
+    QVERIFY(runStations(QStringLiteral("keys"), file, 2));
+    for (int station = 0; station < 2; ++station) {
+        for (int i = 0; i < 50; ++i) {
+            QCOMPARE(iniReadString(QStringLiteral("POSTES"),
+                                   QStringLiteral("poste%1_%2").arg(station).arg(i), QString(),
+                                   file),
+                     QString::number(i));
+        }
+    }
+}
+
+void TstSharedProgramFolder::simultaneousSavesLeaveOneWholeSet()
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("Palvoric.INI"));
+    QVERIFY(runStations(QStringLiteral("settings"), file, 2));
+    WindowSettings loaded;
+    loaded.options.beginsWith = !loaded.options.beginsWith; // so that a missing key shows
+    loaded.options.stayOnTop = !loaded.options.stayOnTop;
+    loaded.options.showStartFolder = !loaded.options.showStartFolder;
+    loaded.options.tidyLogs = !loaded.options.tidyLogs;
+    loadWindowSettings(loaded, QStringLiteral("Palvoric"), QRect(0, 0, 1920, 1080),
+                       QStringLiteral("<none>"), file);
+    const int station = loaded.geometry.left();
+    QVERIFY2(station == 0 || station == 1, qPrintable(readFileBytes(file)));
+    QCOMPARE(loaded.geometry, QRect(station, station, 300 + station, 400 + station));
+    QCOMPARE(loaded.options.beginsWith, station % 2 == 0);
+    QCOMPARE(loaded.options.stayOnTop, station % 2 == 1);
+    QCOMPARE(loaded.options.showStartFolder, station % 2 == 0);
+    QCOMPARE(loaded.options.tidyLogs, station % 2 == 1);
+    QCOMPARE(loaded.startFolder, QStringLiteral("/srv/poste%1").arg(station));
+    QCOMPARE(iniReadString(QStringLiteral("AFFICHER"), QStringLiteral("DOSSIER"), QString(), file),
+             station % 2 == 0 ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
+void TstSharedProgramFolder::simultaneousHistoryAdditionsAreAllKept()
+{
+    QTemporaryDir dir;
+    const QString file = search::historyFilePath(dir.path() + u'/');
+    QVERIFY(writeFileBytes(file, "DUPONT Jean\r\nMARTIN Paul\r\n"));
+    QVERIFY(runStations(QStringLiteral("history"), file, 2));
+    QStringList entries;
+    search::HistoryFileState state;
+    search::loadHistory(file, entries, state);
+    QCOMPARE(entries.size(), 12);
+    for (int station = 0; station < 2; ++station) {
+        for (int i = 0; i < 5; ++i)
+            QVERIFY(entries.contains(QStringLiteral("POSTE%1 Entrée%2").arg(station).arg(i)));
+    }
+    // What the file held before stays below the additions.
+    QCOMPARE(entries.mid(10),
+             (QStringList{QStringLiteral("DUPONT Jean"), QStringLiteral("MARTIN Paul")}));
+}
+
+PALVORIC_TEST_MAIN_WITH_CHILD(TstSharedProgramFolder, childMain)
+
+#include "tst_shared_program_folder.moc"
