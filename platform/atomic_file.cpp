@@ -1,6 +1,7 @@
 #include "platform/atomic_file.h"
 
 #include "platform/native_names.h"
+#include "platform/trusted_links.h"
 
 #include <QList>
 #include <QRandomGenerator>
@@ -25,20 +26,6 @@ bool fail(QString *errorText, int error)
     if (errorText)
         *errorText = qt_error_string(error);
     return false;
-}
-
-// The target itself, or the file a symbolic link at the target points to.
-QByteArray resolvedTarget(const QByteArray &target)
-{
-    struct stat status;
-    if (lstat(target.constData(), &status) != 0 || !S_ISLNK(status.st_mode))
-        return target;
-    char *resolved = realpath(target.constData(), nullptr);
-    if (!resolved)
-        return target; // a dangling link is replaced like a file
-    QByteArray result(resolved);
-    free(resolved);
-    return result;
 }
 
 bool writeAll(int fd, QByteArrayView data)
@@ -81,7 +68,11 @@ bool writeFileAtomically(const QString &path, QByteArrayView data, QString *erro
     QByteArray target = encodePath(path);
     if (target.isEmpty())
         return fail(errorText, ENOENT);
-    target = resolvedTarget(target);
+    int linkError = 0;
+    const std::optional<QByteArray> resolved = resolveTrustedLinks(target, &linkError);
+    if (!resolved)
+        return fail(errorText, linkError);
+    target = *resolved;
 
     const qsizetype slash = target.lastIndexOf('/');
     const QByteArray folder = slash < 0    ? QByteArrayLiteral(".")

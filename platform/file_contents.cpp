@@ -1,6 +1,7 @@
 #include "platform/file_contents.h"
 
 #include "platform/native_names.h"
+#include "platform/trusted_links.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -26,8 +27,16 @@ ReadStatus readFileContents(const QString &path, QByteArray *data, QString *erro
     const QByteArray encoded = encodePath(path);
     if (encoded.isEmpty())
         return ReadStatus::Missing;
-    // O_NONBLOCK: opening a pipe must not wait for a writer.
-    const int fd = ::open(encoded.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    int linkError = 0;
+    const std::optional<QByteArray> target = resolveTrustedLinks(encoded, &linkError);
+    if (!target)
+        return failed(errorText, linkError);
+    struct stat linkStatus;
+    if (lstat(target->constData(), &linkStatus) == 0 && S_ISLNK(linkStatus.st_mode))
+        return ReadStatus::Missing; // a link that leads nowhere
+    // O_NONBLOCK: opening a pipe must not wait for a writer. O_NOFOLLOW: a link put there
+    // since the check is not followed.
+    const int fd = ::open(target->constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW);
     if (fd < 0) {
         if (errno == ENOENT || errno == ENOTDIR)
             return ReadStatus::Missing;
