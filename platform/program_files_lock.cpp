@@ -6,10 +6,16 @@
 #include <QMutex>
 
 #include <cerrno>
+#include <csignal>
+#include <ctime>
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <thread>
 #include <unistd.h>
+
+// Older C libraries name the target thread of a timer's signal only by its inner field.
+#ifndef sigev_notify_thread_id
+#define sigev_notify_thread_id _sigev_un._tid
+#endif
 
 namespace platform {
 
@@ -40,25 +46,70 @@ bool lockingUnsupported(int error)
     return error == EINVAL || error == ENOLCK || error == EOPNOTSUPP || error == ENOSYS;
 }
 
-// Tries the lock until it is free or the deadline passes. 0 once held, -1 when the file
-// system keeps no locks, or the errno that stopped it.
+// The signal that ends a wait for the lock when its time is up. Its handler does nothing:
+// the signal only interrupts the blocked fcntl (installed without SA_RESTART).
+int timeoutSignal()
+{
+    static const int signal = [] {
+        const int chosen = SIGRTMIN + 5;
+        struct sigaction current = {};
+        sigaction(chosen, nullptr, &current);
+        if (current.sa_handler == SIG_DFL) {
+            struct sigaction action = {};
+            action.sa_handler = [](int) {
+            };
+            sigemptyset(&action.sa_mask);
+            sigaction(chosen, &action, nullptr);
+        }
+        return chosen;
+    }();
+    return signal;
+}
+
+// Waits in the kernel's queue for the lock until it is free or the deadline passes: a
+// waiter there is woken when the lock is released, so that a process that writes again
+// and again cannot keep the others out. 0 once held, -1 when the file system keeps no
+// locks, or the errno that stopped it.
 int lockUntil(int fd, std::chrono::steady_clock::time_point deadline)
 {
+    struct flock request = {};
+    request.l_type = F_WRLCK;
+    request.l_whence = SEEK_SET;
+    if (fcntl(fd, F_OFD_SETLK, &request) == 0)
+        return 0;
+    if (lockingUnsupported(errno))
+        return -1;
+    struct sigevent event = {};
+    event.sigev_notify = SIGEV_THREAD_ID;
+    event.sigev_signo = timeoutSignal();
+    event.sigev_notify_thread_id = gettid();
+    timer_t timer;
+    if (timer_create(CLOCK_MONOTONIC, &event, &timer) != 0)
+        return errno;
+    int result = ETIMEDOUT;
     for (;;) {
-        struct flock request = {};
+        const auto left = deadline - std::chrono::steady_clock::now();
+        if (left <= std::chrono::steady_clock::duration::zero())
+            break;
+        const auto nanoseconds = std::chrono::duration_cast<std::chrono::nanoseconds>(left).count();
+        struct itimerspec alarm = {};
+        alarm.it_value.tv_sec = time_t(nanoseconds / 1000000000);
+        alarm.it_value.tv_nsec = long(nanoseconds % 1000000000);
+        timer_settime(timer, 0, &alarm, nullptr);
+        request = {};
         request.l_type = F_WRLCK;
         request.l_whence = SEEK_SET;
-        if (fcntl(fd, F_OFD_SETLK, &request) == 0)
-            return 0;
-        const int error = errno;
-        if (lockingUnsupported(error))
-            return -1;
-        if (error != EAGAIN && error != EACCES && error != EINTR)
-            return error;
-        if (std::chrono::steady_clock::now() >= deadline)
-            return ETIMEDOUT;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        if (fcntl(fd, F_OFD_SETLKW, &request) == 0) {
+            result = 0;
+            break;
+        }
+        if (errno != EINTR) {
+            result = lockingUnsupported(errno) ? -1 : errno;
+            break;
+        }
     }
+    timer_delete(timer);
+    return result;
 }
 
 } // namespace

@@ -41,10 +41,13 @@ std::optional<QStringView> headerName(QStringView line)
     return trimmed(line.sliced(start + 1, close - start - 1));
 }
 
+// A name holding a line break is stored with the break's picture: the wanted name is
+// compared in the form it is written and read back in.
 bool sameName(QStringView raw, QStringView wanted)
 {
     const QString name = text::unescapeLine(raw);
-    return QStringView(name).compare(wanted, Qt::CaseInsensitive) == 0;
+    const QString wantedAsStored = text::unescapeLine(text::escapeLine(wanted));
+    return QStringView(name).compare(trimmed(wantedAsStored), Qt::CaseInsensitive) == 0;
 }
 
 } // namespace
@@ -134,7 +137,7 @@ std::optional<QString> IniDocument::value(QStringView section, QStringView key) 
     const qsizetype line = findKey(header, key, &valueStart);
     if (line < 0)
         return std::nullopt;
-    return text::unescapeLine(trimmed(QStringView(m_lines[line].text).mid(valueStart)));
+    return text::iniValueText(trimmed(QStringView(m_lines[line].text).mid(valueStart)));
 }
 
 void IniDocument::insertLine(qsizetype at, const QString &text)
@@ -148,13 +151,10 @@ void IniDocument::insertLine(qsizetype at, const QString &text)
 bool IniDocument::setValue(const QString &section, const QString &key, const QString &value)
 {
     const QString writtenValue = text::escapeLine(value, text::EscapeRole::IniValue);
-    const QString keyLine =
-        text::escapeLine(key, text::EscapeRole::IniKey) + QLatin1Char('=') + writtenValue;
+    const QString keyLine = text::escapeLine(key) + QLatin1Char('=') + writtenValue;
     const qsizetype header = findSection(section);
     if (header < 0) {
-        insertLine(m_lines.size(), QLatin1Char('[') +
-                                       text::escapeLine(section, text::EscapeRole::IniValue) +
-                                       QLatin1Char(']'));
+        insertLine(m_lines.size(), QLatin1Char('[') + text::escapeLine(section) + QLatin1Char(']'));
         insertLine(m_lines.size(), keyLine);
         return true;
     }

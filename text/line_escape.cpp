@@ -4,28 +4,14 @@ namespace text {
 
 namespace {
 
+constexpr char16_t kPictureOfNul = 0x2400;
+constexpr char16_t kPictureOfTab = 0x2409;
+constexpr char16_t kPictureOfLineFeed = 0x240A;
+constexpr char16_t kPictureOfCarriageReturn = 0x240D;
+
 bool isHex(QChar c)
 {
     return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
-}
-
-// A backslash followed by c is read as the start of a sequence.
-bool startsSequence(QChar c)
-{
-    switch (c.unicode()) {
-    case u'n':
-    case u'r':
-    case u'0':
-    case u't':
-    case u's':
-    case u'e':
-    case u'[':
-    case u'u':
-    case u'\\':
-        return true;
-    default:
-        return false;
-    }
 }
 
 bool isLoneSurrogate(QStringView text, qsizetype i)
@@ -38,128 +24,92 @@ bool isLoneSurrogate(QStringView text, qsizetype i)
     return false;
 }
 
-// The sequence for text[i], or an empty text when it is written as it is.
-QString sequenceFor(QStringView text, qsizetype i, EscapeRole role, qsizetype firstKept,
-                    qsizetype lastKept)
+// The surrogates that stand for the bytes 0x80 to 0xFF of a name that is not UTF-8.
+bool isByteSurrogate(char16_t c)
 {
-    const QChar c = text[i];
-    switch (c.unicode()) {
-    case u'\n':
-        return QStringLiteral("\\n");
-    case u'\r':
-        return QStringLiteral("\\r");
-    case u'\0':
-        return QStringLiteral("\\0");
-    default:
-        break;
-    }
-    if (isLoneSurrogate(text, i))
-        return QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
-    if (role == EscapeRole::Line)
-        return {};
-    if (c == u'\t')
-        return QStringLiteral("\\t");
-    if (c == u' ' && (i < firstKept || i > lastKept))
-        return QStringLiteral("\\s");
-    if (role == EscapeRole::IniKey) {
-        if (c == u'=')
-            return QStringLiteral("\\e");
-        if (c == u'[' && i == 0)
-            return QStringLiteral("\\[");
-    }
-    return {};
+    return c >= 0xDC80 && c <= 0xDCFF;
+}
+
+bool isQuote(QChar c)
+{
+    return c == u'"' || c == u'\'';
+}
+
+// What a reader of the value would change: blanks it trims, or quotes it strips.
+bool needsQuotes(QStringView value)
+{
+    if (value.isEmpty())
+        return false;
+    if (value.front() == u' ' || value.back() == u' ')
+        return true;
+    return value.size() >= 2 && isQuote(value.front()) && value.back() == value.front();
 }
 
 } // namespace
 
 QString escapeLine(QStringView text, EscapeRole role)
 {
-    // Spaces before firstKept and after lastKept are the ones a reader would trim.
-    qsizetype firstKept = 0;
-    qsizetype lastKept = text.size() - 1;
-    while (firstKept < text.size() && text[firstKept] == u' ')
-        ++firstKept;
-    while (lastKept >= firstKept && text[lastKept] == u' ')
-        --lastKept;
-
-    // What the character after a backslash becomes decides whether the backslash must be
-    // doubled: every sequence, and a backslash in either form, starts with a backslash.
-    auto writtenStart = [&](qsizetype i) {
-        if (i >= text.size())
-            return QChar();
-        if (text[i] == u'\\' || !sequenceFor(text, i, role, firstKept, lastKept).isEmpty())
-            return QChar(u'\\');
-        return text[i];
-    };
-
     QString out;
-    out.reserve(text.size());
+    out.reserve(text.size() + 2);
     for (qsizetype i = 0; i < text.size(); ++i) {
-        const QString sequence = sequenceFor(text, i, role, firstKept, lastKept);
-        if (!sequence.isEmpty())
-            out += sequence;
-        else if (text[i] == u'\\' && startsSequence(writtenStart(i + 1)))
-            out += QStringLiteral("\\\\");
-        else
-            out += text[i];
+        const QChar c = text[i];
+        switch (c.unicode()) {
+        case u'\n':
+            out += QChar(kPictureOfLineFeed);
+            continue;
+        case u'\r':
+            out += QChar(kPictureOfCarriageReturn);
+            continue;
+        case u'\t':
+            out += QChar(kPictureOfTab);
+            continue;
+        case u'\0':
+            out += QChar(kPictureOfNul);
+            continue;
+        default:
+            break;
+        }
+        if (isLoneSurrogate(text, i)) {
+            if (isByteSurrogate(c.unicode()))
+                out += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
+            else
+                out += QChar(QChar::ReplacementCharacter);
+            continue;
+        }
+        out += c;
     }
+    if (role == EscapeRole::IniValue && needsQuotes(out))
+        return u'"' + out + u'"';
     return out;
 }
 
 QString unescapeLine(QStringView text)
 {
-    if (!text.contains(u'\\'))
+    if (!text.contains(QLatin1StringView("\\u"), Qt::CaseInsensitive))
         return text.toString();
     QString out;
     out.reserve(text.size());
     for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (c != u'\\' || i + 1 >= text.size()) {
-            out += c;
-            continue;
-        }
-        const QChar next = text[i + 1];
-        switch (next.unicode()) {
-        case u'n':
-            out += u'\n';
-            break;
-        case u'r':
-            out += u'\r';
-            break;
-        case u'0':
-            out += QChar(u'\0');
-            break;
-        case u't':
-            out += u'\t';
-            break;
-        case u's':
-            out += u' ';
-            break;
-        case u'e':
-            out += u'=';
-            break;
-        case u'[':
-            out += u'[';
-            break;
-        case u'\\':
-            out += u'\\';
-            break;
-        case u'u':
-            if (i + 5 < text.size() && isHex(text[i + 2]) && isHex(text[i + 3]) &&
-                isHex(text[i + 4]) && isHex(text[i + 5])) {
-                out += QChar(char16_t(text.mid(i + 2, 4).toUShort(nullptr, 16)));
+        if (text[i] == u'\\' && i + 5 < text.size() + 0 && (text[i + 1] == u'u') &&
+            isHex(text[i + 2]) && isHex(text[i + 3]) && isHex(text[i + 4]) && isHex(text[i + 5])) {
+            const char16_t value = char16_t(text.mid(i + 2, 4).toUShort(nullptr, 16));
+            if (isByteSurrogate(value)) {
+                out += QChar(value);
                 i += 5;
                 continue;
             }
-            out += c; // not a sequence: the backslash stands for itself
-            continue;
-        default:
-            out += c;
-            continue;
         }
-        ++i;
+        out += text[i];
     }
     return out;
+}
+
+QString iniValueText(QStringView trimmedValue)
+{
+    QStringView value = trimmedValue;
+    if (value.size() >= 2 && isQuote(value.front()) && value.back() == value.front())
+        value = value.sliced(1, value.size() - 2);
+    return unescapeLine(value);
 }
 
 } // namespace text

@@ -161,13 +161,16 @@ void TstActivityLog::namesWithLineBreaksStayOnOneLine()
     ClockScope scope({at(3, 9, 0, 0)});
     const QString name = QStringLiteral("DUPONT\n[04/02/2022]\r\n10:00:00=faux");
     logOpening(name, exeFolder);
-    QCOMPARE(readFileBytes(journalLogPath(exeFolder)),
-             QByteArray("[03/02/2022]\r\n09:00:00=DUPONT\\n[04/02/2022]\\r\\n10:00:00=faux\r\n"));
-    QCOMPARE(readFileBytes(folderLogPath(exeFolder)),
-             QByteArray("[DUPONT\\n[04/02/2022]\\r\\n10:00:00=faux]\r\n03/02/2022=09:00:00\r\n"));
+    // Each break shows as its picture: one line, readable, never a new section or key.
+    QCOMPARE(
+        readFileBytes(journalLogPath(exeFolder)),
+        QStringLiteral("[03/02/2022]\r\n09:00:00=DUPONT␊[04/02/2022]␍␊10:00:00=faux\r\n").toUtf8());
+    QCOMPARE(
+        readFileBytes(folderLogPath(exeFolder)),
+        QStringLiteral("[DUPONT␊[04/02/2022]␍␊10:00:00=faux]\r\n03/02/2022=09:00:00\r\n").toUtf8());
     QCOMPARE(iniReadString(QStringLiteral("03/02/2022"), QStringLiteral("09:00:00"), QString(),
                            journalLogPath(exeFolder)),
-             name);
+             QStringLiteral("DUPONT␊[04/02/2022]␍␊10:00:00=faux"));
     QCOMPARE(iniReadString(name, QStringLiteral("03/02/2022"), QString(), folderLogPath(exeFolder)),
              QStringLiteral("09:00:00"));
 }

@@ -279,23 +279,34 @@ void TstIniFile::namesWithLineBreaksStayOnOneLine_data()
     QTest::addColumn<QString>("section");
     QTest::addColumn<QString>("key");
     QTest::addColumn<QString>("value");
+    QTest::addColumn<QString>("readBack");
     QTest::newRow("value with a new section") << "DOSSIER"
                                               << "DATA"
-                                              << "/data/x\r\n[CASES_A_COCHER]\r\nchk_LOG=0";
+                                              << "/data/x\r\n[CASES_A_COCHER]\r\nchk_LOG=0"
+                                              << "/data/x␍␊[CASES_A_COCHER]␍␊chk_LOG=0";
     QTest::newRow("section with line feed") << "NOM\nPrénom"
                                             << "03/02/2022"
+                                            << "09:14:27"
                                             << "09:14:27";
-    QTest::newRow("key with equals and bracket") << "S"
-                                                 << "[a]=b"
-                                                 << "v";
+    QTest::newRow("key with a bracket inside") << "S"
+                                               << "a[1]"
+                                               << "v"
+                                               << "v";
     QTest::newRow("NUL and CR") << QStringView(u"A\0B", 3).toString() << "k"
-                                << "a\rb";
+                                << "a\rb"
+                                << "a␍b";
     QTest::newRow("edge spaces and tabs") << " S "
                                           << "\tk"
-                                          << "  v\t";
-    QTest::newRow("backslashes") << "a\\nb"
-                                 << "k\\"
-                                 << "\\\\n";
+                                          << "  v\t"
+                                          << "  v␉";
+    QTest::newRow("backslashes as written") << "a\\nb"
+                                            << "k\\"
+                                            << "C:\\temp\\new"
+                                            << "C:\\temp\\new";
+    QTest::newRow("quotes kept") << "S"
+                                 << "k"
+                                 << "'Dupont'"
+                                 << "'Dupont'";
 }
 
 void TstIniFile::namesWithLineBreaksStayOnOneLine()
@@ -303,6 +314,7 @@ void TstIniFile::namesWithLineBreaksStayOnOneLine()
     QFETCH(QString, section);
     QFETCH(QString, key);
     QFETCH(QString, value);
+    QFETCH(QString, readBack);
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("test.ini"));
     QVERIFY(writeFileBytes(path, "[CASES_A_COCHER]\r\nchk_LOG=1\r\n"));
@@ -313,7 +325,8 @@ void TstIniFile::namesWithLineBreaksStayOnOneLine()
     QCOMPARE(content.count('\n'), 4);
     QCOMPARE(content.count('\r'), 4);
     QVERIFY(!content.contains('\0'));
-    QCOMPARE(iniReadString(section, key, QString(), path), value);
+    QVERIFY(!content.contains('\t'));
+    QCOMPARE(iniReadString(section, key, QString(), path), readBack);
     QCOMPARE(
         iniReadString(QStringLiteral("CASES_A_COCHER"), QStringLiteral("chk_LOG"), QString(), path),
         QStringLiteral("1"));
