@@ -57,13 +57,53 @@ QString longTimeFormatWithoutZone(const QLocale &locale)
     return out.trimmed();
 }
 
+namespace {
+
+// No language set (the C or POSIX locale of services and fresh installs): the logs are
+// dated as in France, like the window's title.
+bool isUnsetLocale(const QLocale &locale)
+{
+    return locale.language() == QLocale::C;
+}
+
+// Every unquoted two-letter year of a format given four letters.
+QString withFourDigitYear(const QString &format)
+{
+    QString out;
+    bool quoted = false;
+    for (qsizetype i = 0; i < format.size(); ++i) {
+        const QChar c = format[i];
+        if (c == u'\'') {
+            quoted = !quoted;
+            out += c;
+            continue;
+        }
+        if (quoted || c != u'y') {
+            out += c;
+            continue;
+        }
+        qsizetype run = 1;
+        while (i + run < format.size() && format[i + run] == u'y')
+            ++run;
+        out += QString(run == 2 ? 4 : run, u'y');
+        i += run - 1;
+    }
+    return out;
+}
+
+} // namespace
+
 QString logDateText(const QDate &date, const QLocale &locale)
 {
-    return locale.toString(date, QLocale::ShortFormat);
+    if (isUnsetLocale(locale))
+        return date.toString(QStringLiteral("dd/MM/yyyy"));
+    return locale.toString(date, withFourDigitYear(locale.dateFormat(QLocale::ShortFormat)));
 }
 
 QString logTimeText(const QTime &time, const QLocale &locale)
 {
+    if (isUnsetLocale(locale))
+        return time.toString(QStringLiteral("HH:mm:ss"));
     return locale.toString(time, longTimeFormatWithoutZone(locale));
 }
 

@@ -13,11 +13,12 @@ namespace store {
 QString journalLogPath(const QString &exeFolder);
 QString folderLogPath(const QString &exeFolder);
 
-// The date in the locale's short date format (03/02/2022 in France). The locale is the
-// default one, the user's unless a test has set another.
+// The date in the locale's short date format with a four-digit year (03/02/2022 in
+// France, 03.02.2022 in Germany); dd/MM/yyyy when no language is set (the C or POSIX
+// locale). The locale is the default one, the user's unless a test has set another.
 QString logDateText(const QDate &date, const QLocale &locale = QLocale());
 // The time in the locale's long time format, seconds included, without the time zone
-// (09:14:27 in France).
+// (09:14:27 in France); HH:mm:ss when no language is set.
 QString logTimeText(const QTime &time, const QLocale &locale = QLocale());
 // The locale's long time format without its time-zone fields.
 QString longTimeFormatWithoutZone(const QLocale &locale);

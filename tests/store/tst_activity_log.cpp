@@ -68,15 +68,17 @@ void TstActivityLog::dateAndTimeTexts_data()
     QTest::newRow("France") << QLocale(QLocale::French, QLocale::France) << "03/02/2022"
                             << "09:14:27"
                             << "HH:mm:ss";
-    QTest::newRow("Germany") << QLocale(QLocale::German, QLocale::Germany) << "03.02.22"
-                             << "09:14:27"
-                             << "HH:mm:ss";
-    QTest::newRow("United States") << QLocale(QLocale::English, QLocale::UnitedStates) << "2/3/22"
-                                   << "9:14:27 AM"
-                                   << "h:mm:ss AP";
-    QTest::newRow("C locale") << QLocale::c() << "3 Feb 2022"
-                              << "09:14:27"
-                              << "HH:mm:ss";
+    QTest::newRow("Germany: four-digit year")
+        << QLocale(QLocale::German, QLocale::Germany) << "03.02.2022"
+        << "09:14:27"
+        << "HH:mm:ss";
+    QTest::newRow("United States: four-digit year")
+        << QLocale(QLocale::English, QLocale::UnitedStates) << "2/3/2022"
+        << "9:14:27 AM"
+        << "h:mm:ss AP";
+    QTest::newRow("C locale: as in France") << QLocale::c() << "03/02/2022"
+                                            << "09:14:27"
+                                            << "HH:mm:ss";
 }
 
 void TstActivityLog::dateAndTimeTexts()
