@@ -129,7 +129,7 @@ void TestRecycleFolder::readOnlyDisk()
     if (!disk.isMounted())
         QSKIP(qPrintable(disk.skipReason()));
     const QByteArray top = platform::encodePath(disk.path());
-    QVERIFY(::mkdir(top + "/DUPONT Marie", 0755) == 0);
+    QVERIFY(::mkdir(QByteArray(top + "/DUPONT Marie").constData(), 0755) == 0);
     QVERIFY(disk.remountReadOnly());
     const RecycleResult result = recycleFolder(disk.path() + u"/DUPONT Marie"_qs);
     QCOMPARE(int(result.outcome), int(Outcome::Refused));
@@ -143,9 +143,9 @@ void TestRecycleFolder::volumeWhereNoTrashCanBeMade()
     if (!disk.isMounted())
         QSKIP(qPrintable(disk.skipReason()));
     const QByteArray top = platform::encodePath(disk.path());
-    QVERIFY(::chmod(top, 0755) == 0);
-    QVERIFY(::mkdir(top + "/patients", 0755) == 0);
-    QVERIFY(::mkdir(top + "/patients/DUPONT Marie", 0755) == 0);
+    QVERIFY(::chmod(top.constData(), 0755) == 0);
+    QVERIFY(::mkdir(QByteArray(top + "/patients").constData(), 0755) == 0);
+    QVERIFY(::mkdir(QByteArray(top + "/patients/DUPONT Marie").constData(), 0755) == 0);
     QVERIFY(giveToNobody(top + "/patients"));
     QVERIFY(giveToNobody(m_dir->nativePath("")));
     m_dir->setPermissions(QString(), 0755);

@@ -302,10 +302,10 @@ void TstSafeMoveAcross::unremovableContentRefusedBeforeCopy()
     const QString source = dir.filePath(kPatient);
     QVERIFY(fillPatientFolder(source));
     constexpr uid_t nobody = 65534;
-    for (const QString &path :
-         {source, source + QStringLiteral("/radios"), source + QStringLiteral("/radios/thorax.jpg"),
-          source + QStringLiteral("/compte-rendu.txt"), source + QStringLiteral("/vide"),
-          disk.path()})
+    for (const QString &path : QStringList{source, source + QStringLiteral("/radios"),
+                                           source + QStringLiteral("/radios/thorax.jpg"),
+                                           source + QStringLiteral("/compte-rendu.txt"),
+                                           source + QStringLiteral("/vide"), disk.path()})
         QCOMPARE(::chown(encodePath(path).constData(), nobody, nobody), 0);
     QCOMPARE(::lchown(encodePath(source + QStringLiteral("/dernier")).constData(), nobody, nobody),
              0);

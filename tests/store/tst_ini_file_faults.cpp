@@ -70,7 +70,7 @@ void TstIniFileFaults::writeErrors()
     QCOMPARE(readFileBytes(disk.path() + QStringLiteral("/Palvoric.INI")), old);
     const QStringList entries = QDir(disk.path()).entryList(QDir::Files | QDir::Hidden);
     QVERIFY2(entries.filter(QStringLiteral(".palvoric-tmp")).isEmpty(),
-             qPrintable(entries.join(',')));
+             qPrintable(entries.join(u',')));
 }
 
 void TstIniFileFaults::failedDataSyncRaisesAndKeepsFile()
