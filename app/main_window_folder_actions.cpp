@@ -112,12 +112,11 @@ void MainWindow::wireFolderActions()
     connect(m_ui.resultList, &QAbstractItemView::clicked, this,
             guarded(&MainWindow::copyCurrentName));
     auto *keyboard = new KeyboardSelection(m_ui.resultList);
-    connect(
-        m_ui.resultList->selectionModel(), &QItemSelectionModel::currentChanged, this,
-        [this, keyboard, copy = guarded(&MainWindow::copyCurrentName)](const QModelIndex &current) {
-            if (keyboard->active() && current.isValid())
-                copy();
-        });
+    connect(m_ui.resultList->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [keyboard, copy = guarded(&MainWindow::copyCurrentName)](const QModelIndex &current) {
+                if (keyboard->active() && current.isValid())
+                    copy();
+            });
 
     connect(m_ui.actionFolderTrash, &QAction::triggered, this,
             guarded(&MainWindow::trashCurrentFolder));

@@ -155,7 +155,7 @@ QMimeData *ResultListView::lineDragData(int line)
 bool ResultListView::isOwnLineDrag(const QMimeData *data)
 {
     return data && data->hasFormat(kLineDragFormat) &&
-           data->data(kLineDragFormat).startsWith(processTag() + ' ');
+           data->data(kLineDragFormat).startsWith(QByteArray(processTag() + ' '));
 }
 
 void ResultListView::mousePressEvent(QMouseEvent *event)

@@ -82,7 +82,9 @@ QByteArray parentOf(const QByteArray &path)
 
 QByteArray joined(const QByteArray &folder, const QByteArray &name)
 {
-    return folder.endsWith('/') ? folder + name : folder + '/' + name;
+    if (folder.endsWith('/'))
+        return folder + name;
+    return folder + '/' + name;
 }
 
 // The device of path, or of its nearest existing ancestor when it is not there yet.

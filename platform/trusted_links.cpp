@@ -39,8 +39,9 @@ std::optional<QByteArray> resolveTrustedLinks(const QByteArray &path, int *error
         if (next.startsWith('/')) {
             current = next;
         } else {
-            const qsizetype slash = current.lastIndexOf('/');
-            current = slash < 0 ? next : current.left(slash + 1) + next;
+            // Relative to the folder that holds the link.
+            current.truncate(current.lastIndexOf('/') + 1);
+            current += next;
         }
     }
     *error = ELOOP;

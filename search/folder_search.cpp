@@ -7,12 +7,16 @@ namespace search {
 
 QString searchPattern(const QString &text, SearchMode mode)
 {
-    return mode == SearchMode::BeginsWith ? text + u'*' : u'*' + text + u'*';
+    if (mode == SearchMode::BeginsWith)
+        return text + u'*';
+    return u'*' + text + u'*';
 }
 
 QString entryPath(const QString &startFolder, const QString &line)
 {
-    return startFolder.endsWith(u'/') ? startFolder + line : startFolder + u'/' + line;
+    if (startFolder.endsWith(u'/'))
+        return startFolder + line;
+    return startFolder + u'/' + line;
 }
 
 QStringList findEntries(const QString &startFolder, const QString &text, SearchMode mode,

@@ -22,16 +22,17 @@ void TstDragDropFiles::droppedFiles_data()
     QTest::addColumn<Desktop::Button>("answer");
     QTest::addColumn<QStringList>("refused"); // items named in a message, in order
     QTest::addColumn<QStringList>("moved");
-    QTest::newRow("confirmed") << QStringList{"scanner.pdf", "radio.jpg"} << Desktop::Button::Ok
-                               << QStringList() << QStringList{"scanner.pdf", "radio.jpg"};
-    QTest::newRow("cancelled") << QStringList{"scanner.pdf", "radio.jpg"} << Desktop::Button::Cancel
-                               << QStringList() << QStringList();
+    QTest::newRow("confirmed") << QStringList{u"scanner.pdf"_qs, u"radio.jpg"_qs}
+                               << Desktop::Button::Ok << QStringList()
+                               << QStringList{u"scanner.pdf"_qs, u"radio.jpg"_qs};
+    QTest::newRow("cancelled") << QStringList{u"scanner.pdf"_qs, u"radio.jpg"_qs}
+                               << Desktop::Button::Cancel << QStringList() << QStringList();
     QTest::newRow("a name that exists")
-        << QStringList{"scanner.pdf", "bilan.pdf", "radio.jpg"} << Desktop::Button::Ok
-        << QStringList{"bilan.pdf"} << QStringList{"scanner.pdf", "radio.jpg"};
+        << QStringList{u"scanner.pdf"_qs, u"bilan.pdf"_qs, u"radio.jpg"_qs} << Desktop::Button::Ok
+        << QStringList{u"bilan.pdf"_qs} << QStringList{u"scanner.pdf"_qs, u"radio.jpg"_qs};
     QTest::newRow("a folder among files")
-        << QStringList{"scanner.pdf", "examens", "radio.jpg"} << Desktop::Button::Ok
-        << QStringList{"examens"} << QStringList{"scanner.pdf", "radio.jpg"};
+        << QStringList{u"scanner.pdf"_qs, u"examens"_qs, u"radio.jpg"_qs} << Desktop::Button::Ok
+        << QStringList{u"examens"_qs} << QStringList{u"scanner.pdf"_qs, u"radio.jpg"_qs};
 }
 
 void TstDragDropFiles::droppedFiles()

@@ -100,7 +100,8 @@ void TstDragDropNesting::nesting()
     QFETCH(QList<int>, selectedAfter);
     QFETCH(bool, multipleAfter);
 
-    if (QTest::currentDataTag() == QLatin1String("destination holds the name already"))
+    if (QLatin1String(QTest::currentDataTag()) ==
+        QLatin1String("destination holds the name already"))
         QVERIFY(QDir().mkpath(patient(kR) + u'/' + kP));
     const TreeSnapshot before = snapshotTree(m_patients);
     list()->setCurrentLine(current);

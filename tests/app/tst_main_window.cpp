@@ -128,10 +128,11 @@ void TestMainWindow::commandLine_data()
     QTest::addColumn<QString>("searchText");
     QTest::addColumn<QStringList>("expected");
     QTest::newRow("two arguments")
-        << QStringList{"DUPONT", "Jean"} << "DUPONT Jean" << QStringList{"DUPONT Jean"};
-    QTest::newRow("surname") << QStringList{"dupont"} << "dupont"
-                             << QStringList{"DUPONT Jean", "dupont Léa", "DUPONT Marie 2019"};
-    QTest::newRow("one character: no search") << QStringList{"D"} << "D" << QStringList();
+        << QStringList{u"DUPONT"_qs, u"Jean"_qs} << "DUPONT Jean" << QStringList{u"DUPONT Jean"_qs};
+    QTest::newRow("surname") << QStringList{u"dupont"_qs} << "dupont"
+                             << QStringList{u"DUPONT Jean"_qs, u"dupont Léa"_qs,
+                                            u"DUPONT Marie 2019"_qs};
+    QTest::newRow("one character: no search") << QStringList{u"D"_qs} << "D" << QStringList();
 }
 
 void TestMainWindow::commandLine()
@@ -154,13 +155,13 @@ void TestMainWindow::typingSearches()
     QCOMPARE(ui.resultList->count(), 0);
     QCOMPARE(ui.resultPanel->caption(), QStringLiteral("Liste des sous-dossiers trouvés :"));
     typeInSearchBox(QStringLiteral("u"));
-    QCOMPARE(lines(), (QStringList{"DUMARTIN Luc", "DUPONT Jean", "dupont Léa", "DUPONT Marie 2019",
-                                   "DURAND Paul"}));
+    QCOMPARE(lines(), (QStringList{u"DUMARTIN Luc"_qs, u"DUPONT Jean"_qs, u"dupont Léa"_qs,
+                                   u"DUPONT Marie 2019"_qs, u"DURAND Paul"_qs}));
     QCOMPARE(ui.resultPanel->caption(),
              QStringLiteral("5 dossier(s) trouvé(s) commençant par \"du\""));
     QCOMPARE(ui.resultList->currentLine(), 0);
     typeInSearchBox(QStringLiteral("p"));
-    QCOMPARE(lines(), (QStringList{"DUPONT Jean", "dupont Léa", "DUPONT Marie 2019"}));
+    QCOMPARE(lines(), (QStringList{u"DUPONT Jean"_qs, u"dupont Léa"_qs, u"DUPONT Marie 2019"_qs}));
     // Deleting runs it too; down to one character, the last list and caption stay.
     QTest::keyClick(ui.searchBox->lineEdit(), Qt::Key_Backspace);
     QCOMPARE(ui.resultList->count(), 5);
@@ -187,13 +188,13 @@ void TestMainWindow::modeSwitch()
     MainWindow &form = makeForm();
     const MainWindowUi &ui = form.ui();
     typeInSearchBox(QStringLiteral("mar"));
-    QCOMPARE(lines(), (QStringList{"MARTIN Paul", "Martinez Ana"}));
+    QCOMPARE(lines(), (QStringList{u"MARTIN Paul"_qs, u"Martinez Ana"_qs}));
     QTest::mouseClick(ui.beginsWithCheck, Qt::LeftButton);
     QVERIFY(!ui.beginsWithCheck->isChecked());
     QCOMPARE(ui.searchPanel->caption(),
              QStringLiteral("Rechercher les sous-dossiers contenants ..."));
-    QCOMPARE(lines(),
-             (QStringList{"DUMARTIN Luc", "DUPONT Marie 2019", "MARTIN Paul", "Martinez Ana"}));
+    QCOMPARE(lines(), (QStringList{u"DUMARTIN Luc"_qs, u"DUPONT Marie 2019"_qs, u"MARTIN Paul"_qs,
+                                   u"Martinez Ana"_qs}));
     QCOMPARE(ui.resultPanel->caption(),
              QStringLiteral("4 dossier(s) trouvé(s) contenants \"mar\""));
     // Set by the program, the box runs its handler too.

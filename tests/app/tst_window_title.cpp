@@ -51,18 +51,18 @@ void TestWindowTitle::title_data()
     QTest::addColumn<QString>("title");
     const QString version =
         QStringLiteral("%1.%2").arg(PALVORIC_VERSION_MAJOR).arg(PALVORIC_VERSION_MINOR);
-    QTest::newRow("French") << "Palvoric"
-                            << "fr_FR"
-                            << "PALVORIC " + version + " | Kestrane ***{:-  | 03/02/2022";
-    QTest::newRow("lower-case name") << "palvoric.exe"
-                                     << "fr_FR"
-                                     << "PALVORIC " + version + " | Kestrane ***{:-  | 03/02/2022";
-    QTest::newRow("German separator") << "PALVORIC"
-                                      << "de_DE"
-                                      << "PALVORIC " + version + " | Kestrane ***{:-  | 03.02.2022";
-    QTest::newRow("accent kept") << "élan"
-                                 << "fr_FR"
-                                 << "éLAN " + version + " | Kestrane ***{:-  | 03/02/2022";
+    QTest::newRow("French")
+        << "Palvoric"
+        << "fr_FR" << QStringLiteral("PALVORIC %1 | Kestrane ***{:-  | 03/02/2022").arg(version);
+    QTest::newRow("lower-case name")
+        << "palvoric.exe"
+        << "fr_FR" << QStringLiteral("PALVORIC %1 | Kestrane ***{:-  | 03/02/2022").arg(version);
+    QTest::newRow("German separator")
+        << "PALVORIC"
+        << "de_DE" << QStringLiteral("PALVORIC %1 | Kestrane ***{:-  | 03.02.2022").arg(version);
+    QTest::newRow("accent kept")
+        << "élan"
+        << "fr_FR" << QStringLiteral("éLAN %1 | Kestrane ***{:-  | 03/02/2022").arg(version);
 }
 
 void TestWindowTitle::title()

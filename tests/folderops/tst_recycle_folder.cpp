@@ -117,7 +117,8 @@ QString TestRecycleFolder::prepare(Setup setup, const QByteArray &name, SmallTmp
                         QDir().mkpath(volume->path() + u"/data/Trash/files"_qs) &&
                         ::mkdir(files.constData(), 0700) == 0;
             for (int number = 2; made && number <= 1000; ++number)
-                made = ::mkdir((files + '.' + QByteArray::number(number)).constData(), 0700) == 0;
+                made = ::mkdir(QByteArray(files + '.' + QByteArray::number(number)).constData(),
+                               0700) == 0;
             return made ? folder : QString();
         }
         case Setup::ReadOnlyVolume:

@@ -212,8 +212,9 @@ void TstAtomicFile::failedDataSyncKeepsOldFile()
     const ChildResult result =
         runChild({QStringLiteral("atomic"), path, QStringLiteral("new")}, faultEnvironment(fault));
     QVERIFY(result.finished);
-    QVERIFY2(result.standardError.contains("palvoric-faults: " + call.toUtf8() + " failed"),
-             result.standardError.constData());
+    QVERIFY2(
+        result.standardError.contains(QByteArray("palvoric-faults: " + call.toUtf8() + " failed")),
+        result.standardError.constData());
     QCOMPARE(result.exitCode, 1);
     QCOMPARE(result.standardOutput.trimmed(), "failed " + qt_error_string(EIO).toUtf8());
     QCOMPARE(readFileBytes(path), old);

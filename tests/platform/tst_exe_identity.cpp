@@ -87,12 +87,12 @@ void TestExeIdentity::commandLine_data()
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QString>("text");
     QTest::newRow("none") << QStringList() << "";
-    QTest::newRow("two words") << QStringList{"DUPONT", "Jean"} << "DUPONT Jean";
-    QTest::newRow("quoted blanks stay") << QStringList{"DUPONT  Jean"} << "DUPONT  Jean";
-    QTest::newRow("leading blank trimmed") << QStringList{" DUPONT"} << "DUPONT";
-    QTest::newRow("one character") << QStringList{"D"} << "D";
-    QTest::newRow("empty argument adds nothing") << QStringList{"", "DU", ""} << "DU";
-    QTest::newRow("control characters trimmed") << QStringList{"\tDU\n"} << "DU";
+    QTest::newRow("two words") << QStringList{u"DUPONT"_qs, u"Jean"_qs} << "DUPONT Jean";
+    QTest::newRow("quoted blanks stay") << QStringList{u"DUPONT  Jean"_qs} << "DUPONT  Jean";
+    QTest::newRow("leading blank trimmed") << QStringList{u" DUPONT"_qs} << "DUPONT";
+    QTest::newRow("one character") << QStringList{u"D"_qs} << "D";
+    QTest::newRow("empty argument adds nothing") << QStringList{u""_qs, u"DU"_qs, u""_qs} << "DU";
+    QTest::newRow("control characters trimmed") << QStringList{u"\tDU\n"_qs} << "DU";
 }
 
 void TestExeIdentity::commandLine()

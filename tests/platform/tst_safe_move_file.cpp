@@ -191,9 +191,9 @@ void TstSafeMoveFile::keepsNamesThatAreNotUtf8()
     const QByteArray root = encodePath(dir.path());
     const QByteArray folder = root + "/LEF\xC8VRE Zo\xE9";
     QCOMPARE(::mkdir(folder.constData(), 0755), 0);
-    const QString source = decodeFileName(root + "/r\xE9sultats.txt");
+    const QString source = decodeFileName(QByteArray(root + "/r\xE9sultats.txt"));
     QVERIFY(writeNativeFile(source, "r\xE9sultats"));
-    const QString destination = decodeFileName(folder + "/r\xE9sultats.txt");
+    const QString destination = decodeFileName(QByteArray(folder + "/r\xE9sultats.txt"));
     QVERIFY(copyOneFile(source, destination));
     QCOMPARE(entryOf(destination), entryOf(source));
     QCOMPARE(entriesOf(dir.nativePath("LEF\xC8VRE Zo\xE9")), QList<QByteArray>{"r\xE9sultats.txt"});

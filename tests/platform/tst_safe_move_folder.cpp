@@ -195,10 +195,10 @@ void TstSafeMoveFolder::keepsNamesThatAreNotUtf8()
     // "LEFÈVRE Zoé" as Windows-1252 bytes, with a file whose name is not UTF-8 either.
     const QByteArray name = "LEF\xC8VRE Zo\xE9";
     const QByteArray root = encodePath(dir.path());
-    QCOMPARE(::mkdir((root + '/' + name).constData(), 0755), 0);
-    const QString source = decodeFileName(root + '/' + name);
-    QVERIFY(
-        writeNativeFile(decodeFileName(root + '/' + name + "/ordonnance \xE9t\xE9.txt"), "Zo\xE9"));
+    QCOMPARE(::mkdir(QByteArray(root + '/' + name).constData(), 0755), 0);
+    const QString source = decodeFileName(QByteArray(root + '/' + name));
+    QVERIFY(writeNativeFile(
+        decodeFileName(QByteArray(root + '/' + name + "/ordonnance \xE9t\xE9.txt")), "Zo\xE9"));
     const QString destination = across ? disk.path() : dir.filePath(kOther);
     QVERIFY(QDir().mkpath(destination));
     const TreeSnapshot before = snapshotTree(root + '/' + name);

@@ -198,13 +198,14 @@ void TestTrash::trashFoldersAreTheUsersOnly()
     m_dir->createDir(u"patients/DUPONT Marie"_qs);
     QCOMPARE(int(platform::moveToTrash(m_dir->filePath(u"patients/DUPONT Marie"_qs)).status),
              int(Status::Trashed));
-    for (const QByteArray &folder : {m_trash, m_trash + "/files", m_trash + "/info"}) {
+    for (const QByteArray &folder :
+         {m_trash, QByteArray(m_trash + "/files"), QByteArray(m_trash + "/info")}) {
         struct stat status;
         QVERIFY(::stat(folder.constData(), &status) == 0);
         QCOMPARE(status.st_mode & 0777, 0700u);
     }
     struct stat info;
-    QVERIFY(::stat((m_trash + "/info/DUPONT Marie.trashinfo").constData(), &info) == 0);
+    QVERIFY(::stat(QByteArray(m_trash + "/info/DUPONT Marie.trashinfo").constData(), &info) == 0);
     QCOMPARE(info.st_mode & 0777, 0600u);
 }
 
@@ -260,7 +261,7 @@ void TestTrash::linkTrashedNotItsTarget()
     const TrashOutcome result = platform::moveToTrash(m_dir->filePath(u"patients/lien"_qs));
     QCOMPARE(int(result.status), int(Status::Trashed));
     struct stat status;
-    QVERIFY(::lstat((m_trash + "/files/lien").constData(), &status) == 0);
+    QVERIFY(::lstat(QByteArray(m_trash + "/files/lien").constData(), &status) == 0);
     QVERIFY(S_ISLNK(status.st_mode));
     QCOMPARE(readFileBytes(m_dir->nativePath("patients/DUPONT Marie/note")), QByteArray("n"));
 }
@@ -315,11 +316,11 @@ void TestTrash::fullDisk()
         QSKIP(qPrintable(disk.skipReason()));
     const QByteArray root = platform::encodePath(disk.path());
     EnvironmentScope data("XDG_DATA_HOME", root + "/data");
-    QVERIFY(::mkdir(root + "/data", 0700) == 0);
-    QVERIFY(::mkdir(root + "/data/Trash", 0700) == 0);
-    QVERIFY(::mkdir(root + "/data/Trash/files", 0700) == 0);
-    QVERIFY(::mkdir(root + "/data/Trash/info", 0700) == 0);
-    QVERIFY(::mkdir(root + "/DUPONT Marie", 0755) == 0);
+    QVERIFY(::mkdir(QByteArray(root + "/data").constData(), 0700) == 0);
+    QVERIFY(::mkdir(QByteArray(root + "/data/Trash").constData(), 0700) == 0);
+    QVERIFY(::mkdir(QByteArray(root + "/data/Trash/files").constData(), 0700) == 0);
+    QVERIFY(::mkdir(QByteArray(root + "/data/Trash/info").constData(), 0700) == 0);
+    QVERIFY(::mkdir(QByteArray(root + "/DUPONT Marie").constData(), 0755) == 0);
     QVERIFY(writeFileBytes(disk.path() + u"/DUPONT Marie/note"_qs, "bilan"));
     QVERIFY(disk.fillUpTo(0));
 
@@ -351,15 +352,16 @@ void TestTrash::otherVolumeTrash()
         QSKIP(qPrintable(volume.skipReason()));
     const QByteArray top = platform::encodePath(volume.path());
     if (shared == "sticky" || shared == "plain") {
-        QVERIFY(::mkdir(top + "/.Trash", 0777) == 0);
-        QVERIFY(::chmod(top + "/.Trash", shared == "sticky" ? 01777 : 0777) == 0);
+        QVERIFY(::mkdir(QByteArray(top + "/.Trash").constData(), 0777) == 0);
+        QVERIFY(::chmod(QByteArray(top + "/.Trash").constData(),
+                        shared == "sticky" ? 01777 : 0777) == 0);
     } else if (shared == "link") {
-        QVERIFY(::mkdir(top + "/partage", 01777) == 0);
-        QVERIFY(::chmod(top + "/partage", 01777) == 0);
-        QVERIFY(::symlink("partage", top + "/.Trash") == 0);
+        QVERIFY(::mkdir(QByteArray(top + "/partage").constData(), 01777) == 0);
+        QVERIFY(::chmod(QByteArray(top + "/partage").constData(), 01777) == 0);
+        QVERIFY(::symlink("partage", QByteArray(top + "/.Trash").constData()) == 0);
     }
-    QVERIFY(::mkdir(top + "/patients", 0755) == 0);
-    QVERIFY(::mkdir(top + "/patients/DUPONT Marie", 0755) == 0);
+    QVERIFY(::mkdir(QByteArray(top + "/patients").constData(), 0755) == 0);
+    QVERIFY(::mkdir(QByteArray(top + "/patients/DUPONT Marie").constData(), 0755) == 0);
 
     const TrashOutcome result = platform::moveToTrash(volume.path() + u"/patients/DUPONT Marie"_qs);
     QCOMPARE(int(result.status), int(Status::Trashed));
@@ -384,9 +386,9 @@ void TestTrash::otherVolumeTrashOfAnotherUserRefused()
     if (!volume.isMounted())
         QSKIP(qPrintable(volume.skipReason()));
     const QByteArray top = platform::encodePath(volume.path());
-    QVERIFY(::mkdir(top + "/.Trash-0", 0777) == 0);
-    QVERIFY(::chown(top + "/.Trash-0", kNobody, kNobody) == 0);
-    QVERIFY(::mkdir(top + "/DUPONT Marie", 0755) == 0);
+    QVERIFY(::mkdir(QByteArray(top + "/.Trash-0").constData(), 0777) == 0);
+    QVERIFY(::chown(QByteArray(top + "/.Trash-0").constData(), kNobody, kNobody) == 0);
+    QVERIFY(::mkdir(QByteArray(top + "/DUPONT Marie").constData(), 0755) == 0);
     const TrashOutcome result = platform::moveToTrash(volume.path() + u"/DUPONT Marie"_qs);
     QCOMPARE(int(result.status), int(Status::NoTrash));
     QVERIFY(entryExists(top + "/DUPONT Marie"));
@@ -399,7 +401,7 @@ void TestTrash::readOnlyVolumeRefused()
     if (!volume.isMounted())
         QSKIP(qPrintable(volume.skipReason()));
     const QByteArray top = platform::encodePath(volume.path());
-    QVERIFY(::mkdir(top + "/DUPONT Marie", 0755) == 0);
+    QVERIFY(::mkdir(QByteArray(top + "/DUPONT Marie").constData(), 0755) == 0);
     QVERIFY(volume.remountReadOnly());
     const TrashOutcome result = platform::moveToTrash(volume.path() + u"/DUPONT Marie"_qs);
     QCOMPARE(int(result.status), int(Status::NoTrash));
@@ -416,9 +418,9 @@ void TestTrash::volumeTopNotWritableRefused()
     if (!volume.isMounted())
         QSKIP(qPrintable(volume.skipReason()));
     const QByteArray top = platform::encodePath(volume.path());
-    QVERIFY(::chmod(top, 0755) == 0);
-    QVERIFY(::mkdir(top + "/patients", 0755) == 0);
-    QVERIFY(::mkdir(top + "/patients/DUPONT Marie", 0755) == 0);
+    QVERIFY(::chmod(top.constData(), 0755) == 0);
+    QVERIFY(::mkdir(QByteArray(top + "/patients").constData(), 0755) == 0);
+    QVERIFY(::mkdir(QByteArray(top + "/patients/DUPONT Marie").constData(), 0755) == 0);
     QVERIFY(giveToNobody(top + "/patients"));
     QVERIFY(giveToNobody(m_dir->nativePath("")));
     m_dir->setPermissions(QString(), 0755);
@@ -439,7 +441,7 @@ void TestTrash::mountPointRefused()
     if (!volume.isMounted())
         QSKIP(qPrintable(volume.skipReason()));
     const QByteArray top = platform::encodePath(volume.path());
-    QVERIFY(::mkdir(top + "/dedans", 0755) == 0);
+    QVERIFY(::mkdir(QByteArray(top + "/dedans").constData(), 0755) == 0);
     const TrashOutcome result = platform::moveToTrash(volume.path());
     QCOMPARE(int(result.status), int(Status::Failed));
     QCOMPARE(result.error, EBUSY);

@@ -97,33 +97,37 @@ void TstSearchHistory::decode_data()
     QTest::addColumn<TextEncoding>("encoding");
 
     QTest::newRow("empty") << QByteArray() << QStringList{} << TextEncoding::Ansi;
-    QTest::newRow("CR LF") << QByteArray("A\r\nB\r\n") << QStringList{"A", "B"}
+    QTest::newRow("CR LF") << QByteArray("A\r\nB\r\n") << QStringList{u"A"_qs, u"B"_qs}
                            << TextEncoding::Ansi;
-    QTest::newRow("LF only") << QByteArray("A\nB\n") << QStringList{"A", "B"} << TextEncoding::Ansi;
-    QTest::newRow("lone CR") << QByteArray("A\rB") << QStringList{"A", "B"} << TextEncoding::Ansi;
+    QTest::newRow("LF only") << QByteArray("A\nB\n") << QStringList{u"A"_qs, u"B"_qs}
+                             << TextEncoding::Ansi;
+    QTest::newRow("lone CR") << QByteArray("A\rB") << QStringList{u"A"_qs, u"B"_qs}
+                             << TextEncoding::Ansi;
     QTest::newRow("last line without break")
-        << QByteArray("A\r\nB") << QStringList{"A", "B"} << TextEncoding::Ansi;
+        << QByteArray("A\r\nB") << QStringList{u"A"_qs, u"B"_qs} << TextEncoding::Ansi;
     QTest::newRow("empty lines are entries")
-        << QByteArray("A\r\n\r\n\nB\r\n") << QStringList{"A", "", "", "B"} << TextEncoding::Ansi;
-    QTest::newRow("only a break") << QByteArray("\r\n") << QStringList{""} << TextEncoding::Ansi;
-    QTest::newRow("NUL ends the text")
-        << QByteArray("A\r\nB\0C\r\nD\r\n", 11) << QStringList{"A", "B"} << TextEncoding::Ansi;
+        << QByteArray("A\r\n\r\n\nB\r\n") << QStringList{u"A"_qs, u""_qs, u""_qs, u"B"_qs}
+        << TextEncoding::Ansi;
+    QTest::newRow("only a break") << QByteArray("\r\n") << QStringList{u""_qs}
+                                  << TextEncoding::Ansi;
+    QTest::newRow("NUL ends the text") << QByteArray("A\r\nB\0C\r\nD\r\n", 11)
+                                       << QStringList{u"A"_qs, u"B"_qs} << TextEncoding::Ansi;
     QTest::newRow("utf-8 mark") << kUtf8Mark + "H\xc3\xa9l\xc3\xa8ne\r\n"
-                                << QStringList{"Hélène"} << TextEncoding::Utf8Bom;
-    QTest::newRow("utf-8 without mark is ansi")
-        << QByteArray("H\xc3\xa9l\xc3\xa8ne\r\n") << QStringList{"Hélène"} << TextEncoding::Ansi;
+                                << QStringList{u"Hélène"_qs} << TextEncoding::Utf8Bom;
+    QTest::newRow("utf-8 without mark is ansi") << QByteArray("H\xc3\xa9l\xc3\xa8ne\r\n")
+                                                << QStringList{u"Hélène"_qs} << TextEncoding::Ansi;
     QTest::newRow("windows-1252 from Windows")
-        << QByteArray("H\xe9l\xe8ne\r\nC\x9cur\r\n") << QStringList{"Hélène", "Cœur"}
+        << QByteArray("H\xe9l\xe8ne\r\nC\x9cur\r\n") << QStringList{u"Hélène"_qs, u"Cœur"_qs}
         << TextEncoding::Windows1252;
     QTest::newRow("utf-16le") << QByteArray("\xff\xfe") + utf16(QStringLiteral("É\r\nB"), false)
-                              << QStringList{"É", "B"} << TextEncoding::Utf16LeBom;
+                              << QStringList{u"É"_qs, u"B"_qs} << TextEncoding::Utf16LeBom;
     QTest::newRow("utf-16be") << QByteArray("\xfe\xff") + utf16(QStringLiteral("É\nB\n"), true)
-                              << QStringList{"É", "B"} << TextEncoding::Utf16BeBom;
+                              << QStringList{u"É"_qs, u"B"_qs} << TextEncoding::Utf16BeBom;
     QTest::newRow("utf-16le odd byte count")
-        << QByteArray("\xff\xfe") + utf16(QStringLiteral("AB"), false) + "C" << QStringList{"AB"}
-        << TextEncoding::Utf16LeBom;
+        << QByteArray("\xff\xfe") + utf16(QStringLiteral("AB"), false) + "C"
+        << QStringList{u"AB"_qs} << TextEncoding::Utf16LeBom;
     QTest::newRow("backslashes read as written")
-        << QByteArray("A\\nB\r\nD:\\new\\set\r\n") << QStringList{"A\\nB", "D:\\new\\set"}
+        << QByteArray("A\\nB\r\nD:\\new\\set\r\n") << QStringList{u"A\\nB"_qs, u"D:\\new\\set"_qs}
         << TextEncoding::Ansi;
 }
 

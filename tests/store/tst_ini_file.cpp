@@ -239,7 +239,7 @@ void TstIniFile::sameValueLeavesFileAlone()
     QVERIFY(QFile::setPermissions(path, QFile::ReadOwner));
     // Nothing to change: no write, so no error for the read-only file.
     iniWriteString(QStringLiteral("a"), QStringLiteral("K"), QStringLiteral("1"), path);
-    QCOMPARE(userErrorOf([&] { iniWriteString("A", "k", "2", path); }),
+    QCOMPARE(userErrorOf([&] { iniWriteString(u"A"_qs, u"k"_qs, u"2"_qs, path); }),
              QStringLiteral("Impossible d'écrire dans %1").arg(path));
     QCOMPARE(readFileBytes(path), QByteArray("[A]\r\nk=1\r\n"));
 }

@@ -69,7 +69,7 @@ void TstIniFileFaults::writeErrors()
     QCOMPARE(readFileBytes(disk.path() + QStringLiteral("/Palvoric.INI")), old);
     const QStringList entries = entriesOf(disk.path());
     QVERIFY2(entries.filter(QStringLiteral(".palvoric-tmp")).isEmpty(),
-             qPrintable(entries.join(',')));
+             qPrintable(entries.join(u',')));
 }
 
 void TstIniFileFaults::failedDataSyncRaisesAndKeepsFile()

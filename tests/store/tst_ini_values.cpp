@@ -78,25 +78,25 @@ void TstIniValues::splitStringCases_data()
     QTest::addColumn<QStringList>("pieces");
 
     QTest::newRow("geometry") << "412:187:354:399"
-                              << ":" << QStringList{"412", "187", "354", "399"};
+                              << ":" << QStringList{u"412"_qs, u"187"_qs, u"354"_qs, u"399"_qs};
     QTest::newRow("two in a row") << "1::2"
-                                  << ":" << QStringList{"1", "", "2"};
+                                  << ":" << QStringList{u"1"_qs, u""_qs, u"2"_qs};
     QTest::newRow("leading") << ":1"
-                             << ":" << QStringList{"", "1"};
+                             << ":" << QStringList{u""_qs, u"1"_qs};
     QTest::newRow("trailing gives no empty piece") << "1:2:"
-                                                   << ":" << QStringList{"1", "2"};
+                                                   << ":" << QStringList{u"1"_qs, u"2"_qs};
     QTest::newRow("only delimiters") << "::"
-                                     << ":" << QStringList{"", ""};
+                                     << ":" << QStringList{u""_qs, u""_qs};
     QTest::newRow("empty text") << ""
                                 << ":" << QStringList{};
     QTest::newRow("no delimiter") << "abc"
-                                  << ":" << QStringList{"abc"};
+                                  << ":" << QStringList{u"abc"_qs};
     QTest::newRow("case-sensitive") << "aXbxc"
-                                    << "x" << QStringList{"aXb", "c"};
+                                    << "x" << QStringList{u"aXb"_qs, u"c"_qs};
     QTest::newRow("longer delimiter") << "a--b---c"
-                                      << "--" << QStringList{"a", "b", "-c"};
+                                      << "--" << QStringList{u"a"_qs, u"b"_qs, u"-c"_qs};
     QTest::newRow("empty delimiter") << "abc"
-                                     << "" << QStringList{"abc"};
+                                     << "" << QStringList{u"abc"_qs};
     QTest::newRow("empty delimiter, empty text") << ""
                                                  << "" << QStringList{};
 }

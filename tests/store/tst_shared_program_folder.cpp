@@ -222,7 +222,7 @@ void TstSharedProgramFolder::simultaneousSavesLeaveOneWholeSet()
     loadWindowSettings(loaded, QStringLiteral("Palvoric"), QRect(0, 0, 1920, 1080),
                        QStringLiteral("<none>"), file);
     const int station = loaded.geometry.left();
-    QVERIFY2(station == 0 || station == 1, qPrintable(readFileBytes(file)));
+    QVERIFY2(station == 0 || station == 1, readFileBytes(file).constData());
     QCOMPARE(loaded.geometry, QRect(station, station, 300 + station, 400 + station));
     QCOMPARE(loaded.options.beginsWith, station % 2 == 0);
     QCOMPARE(loaded.options.stayOnTop, station % 2 == 1);

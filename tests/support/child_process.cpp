@@ -18,7 +18,7 @@ QProcessEnvironment faultEnvironment(const QString &faults)
     // In a sanitizer build the preloaded library comes before the sanitizer's runtime.
     const QString asan = environment.value(QStringLiteral("ASAN_OPTIONS"));
     environment.insert(QStringLiteral("ASAN_OPTIONS"),
-                       asan + (asan.isEmpty() ? "" : ":") +
+                       asan + (asan.isEmpty() ? QString() : QStringLiteral(":")) +
                            QStringLiteral("verify_asan_link_order=0"));
     return environment;
 }

@@ -21,7 +21,8 @@ SmallTmpfs::SmallTmpfs(qint64 sizeBytes)
     const QByteArray options = "size=" + QByteArray::number(sizeBytes);
     if (mount("palvoric-test", QFile::encodeName(m_dir.path()).constData(), "tmpfs", 0,
               options.constData()) != 0) {
-        m_skipReason = QStringLiteral("mount -t tmpfs failed: %1").arg(strerror(errno));
+        m_skipReason =
+            QStringLiteral("mount -t tmpfs failed: %1").arg(QString::fromUtf8(strerror(errno)));
         return;
     }
     m_mounted = true;

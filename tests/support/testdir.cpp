@@ -64,7 +64,7 @@ void TestDir::makeParents(const QByteArray &nativePath)
         return;
     makeParents(parent);
     QVERIFY2(::mkdir(parent.constData(), 0755) == 0 || errno == EEXIST,
-             (parent + ": " + errnoText()).constData());
+             QByteArray(parent + ": " + errnoText()).constData());
 }
 
 void TestDir::createDir(const QString &relative)
@@ -94,7 +94,7 @@ void TestDir::createDirBytes(const QByteArray &relative)
     const QByteArray path = nativePath(relative);
     makeParents(path);
     QVERIFY2(::mkdir(path.constData(), 0755) == 0 || errno == EEXIST,
-             (path + ": " + errnoText()).constData());
+             QByteArray(path + ": " + errnoText()).constData());
 }
 
 void TestDir::createFileBytes(const QByteArray &relative, const QByteArray &content)
@@ -102,15 +102,16 @@ void TestDir::createFileBytes(const QByteArray &relative, const QByteArray &cont
     const QByteArray path = nativePath(relative);
     makeParents(path);
     const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    QVERIFY2(fd >= 0, (path + ": " + errnoText()).constData());
+    QVERIFY2(fd >= 0, QByteArray(path + ": " + errnoText()).constData());
     const bool written = ::write(fd, content.constData(), size_t(content.size())) == content.size();
     ::close(fd);
-    QVERIFY2(written, (path + ": " + errnoText()).constData());
+    QVERIFY2(written, QByteArray(path + ": " + errnoText()).constData());
 }
 
 void TestDir::setPermissions(const QString &relative, unsigned mode)
 {
     const QByteArray path = nativePath(relative.toUtf8());
-    QVERIFY2(::chmod(path.constData(), mode) == 0, (path + ": " + errnoText()).constData());
+    QVERIFY2(::chmod(path.constData(), mode) == 0,
+             QByteArray(path + ": " + errnoText()).constData());
     m_lockedPaths.append(path);
 }
