@@ -13,8 +13,8 @@ namespace platform {
 
 // Replaces (or creates) the file at path with data. A symbolic link of the user's or
 // root's is followed: the file it points to gets the new content; another account's
-// link is refused with EACCES (platform/trusted_links.h). The file keeps its permissions. A file with no
-// write permission at all, or one the user may not write, is refused like Windows refuses
+// link is refused with EACCES (platform/trusted_links.h). The file keeps its permissions. A file
+// with no write permission at all, or one the user may not write, is refused like Windows refuses
 // a read-only file. On failure returns false, sets errorText (when given) to the system's
 // text for the cause, leaves no temporary file and leaves the old file as it was; the one
 // exception is a failure to force the folder to disk after the rename, reported as well,
