@@ -33,7 +33,7 @@ struct Case
     QString findPattern;
 };
 
-const std::vector<Case> cases = {
+const std::vector<Case> kCases = {
     {u"du"_qs, SearchMode::BeginsWith, u"^du"_qs, u"du*"_qs},
     {u"ar"_qs, SearchMode::Contains, u"ar"_qs, u"*ar*"_qs},
     {u"**"_qs, SearchMode::Contains, QString(), u"*"_qs},
@@ -195,7 +195,7 @@ int main(int argc, char *argv[])
         const qsizetype entries = countFolderEntries(platform::encodePath(folder)) - 2;
         const int folderRounds = rounds > 0 ? rounds : entries > 50000 ? 21 : 31;
         KeystrokePath path(folder);
-        for (const Case &c : cases) {
+        for (const Case &c : kCases) {
             const Figures f = measure(folder, c, path, folderRounds);
             rows.push_back({entries, c, f});
             out << u"%1 %2 %3 %4 %5 %6 %7 %8 %9 %10"_qs.arg(entries, -8)

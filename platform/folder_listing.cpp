@@ -18,7 +18,7 @@ namespace {
 
 // One read takes a few hundred entries: the cost of a large folder is then the kernel's
 // own work, not the number of system calls.
-constexpr size_t bufferSize = 64 * 1024;
+constexpr size_t kBufferSize = 64 * 1024;
 
 class FolderHandle
 {
@@ -54,9 +54,9 @@ QStringList listFolder(const QString &folder, const WildcardMatcher &matcher)
     if (handle.fd() < 0)
         return names;
 
-    const std::unique_ptr<char[]> buffer(new char[bufferSize]);
+    const std::unique_ptr<char[]> buffer(new char[kBufferSize]);
     for (;;) {
-        const ssize_t filled = ::getdents64(handle.fd(), buffer.get(), bufferSize);
+        const ssize_t filled = ::getdents64(handle.fd(), buffer.get(), kBufferSize);
         if (filled < 0 && errno == EINTR)
             continue;
         if (filled <= 0)

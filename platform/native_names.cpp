@@ -6,7 +6,7 @@ namespace platform {
 
 namespace {
 
-constexpr char16_t escapeBase = 0xDC00; // bytes 0x80..0xFF become U+DC80..U+DCFF
+constexpr char16_t kEscapeBase = 0xDC00; // bytes 0x80..0xFF become U+DC80..U+DCFF
 
 bool isContinuation(unsigned char byte)
 {
@@ -65,7 +65,7 @@ QString decodeEscaping(QByteArrayView bytes)
             continue;
         }
         text.append(fromUtf8KeepingMark(bytes.sliced(runStart, i - runStart)));
-        text.append(QChar(char16_t(escapeBase + static_cast<unsigned char>(bytes[i]))));
+        text.append(QChar(char16_t(kEscapeBase + static_cast<unsigned char>(bytes[i]))));
         runStart = ++i;
     }
     text.append(fromUtf8KeepingMark(bytes.sliced(runStart)));
@@ -117,8 +117,8 @@ QByteArray encodeFileName(QStringView name)
             return {};
         }
         if (QChar::isLowSurrogate(unit)) {
-            if (unit >= escapeBase + 0x80 && unit <= escapeBase + 0xFF) {
-                out.append(char(unit - escapeBase));
+            if (unit >= kEscapeBase + 0x80 && unit <= kEscapeBase + 0xFF) {
+                out.append(char(unit - kEscapeBase));
                 continue;
             }
             return {};

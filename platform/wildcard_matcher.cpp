@@ -8,8 +8,8 @@ namespace platform {
 
 namespace {
 
-constexpr char16_t anyRun = u'*';
-constexpr char16_t anyUnit = u'?';
+constexpr char16_t kAnyRun = u'*';
+constexpr char16_t kAnyUnit = u'?';
 
 char16_t fold(char16_t unit)
 {
@@ -52,14 +52,14 @@ WildcardMatcher::WildcardMatcher(QStringView pattern)
     bool opaque = true;
     for (QChar c : pattern) {
         const char16_t unit = c.unicode();
-        if (unit == anyRun) {
-            if (m_pattern.empty() || m_pattern.back() != anyRun)
-                m_pattern.push_back(anyRun);
+        if (unit == kAnyRun) {
+            if (m_pattern.empty() || m_pattern.back() != kAnyRun)
+                m_pattern.push_back(kAnyRun);
             continue;
         }
         onlyStars = false;
-        const char16_t folded = unit == anyUnit ? anyUnit : fold(unit);
-        if (folded == anyUnit || folded >= 0x80 || asciiWithForeignPreimage()[folded])
+        const char16_t folded = unit == kAnyUnit ? kAnyUnit : fold(unit);
+        if (folded == kAnyUnit || folded >= 0x80 || asciiWithForeignPreimage()[folded])
             opaque = false;
         m_pattern.push_back(folded);
     }
@@ -77,14 +77,14 @@ bool WildcardMatcher::matches(QStringView name) const
     const qsizetype m = qsizetype(m_pattern.size());
     qsizetype p = 0, s = 0, starP = -1, starS = 0;
     while (s < n) {
-        if (p < m && m_pattern[p] == anyRun) {
+        if (p < m && m_pattern[p] == kAnyRun) {
             if (p == m - 1)
                 return true;
             starP = p++;
             starS = s;
             continue;
         }
-        if (p < m && (m_pattern[p] == anyUnit || m_pattern[p] == fold(name[s].unicode()))) {
+        if (p < m && (m_pattern[p] == kAnyUnit || m_pattern[p] == fold(name[s].unicode()))) {
             ++p;
             ++s;
             continue;
@@ -94,7 +94,7 @@ bool WildcardMatcher::matches(QStringView name) const
         p = starP + 1;
         s = ++starS;
     }
-    while (p < m && m_pattern[p] == anyRun)
+    while (p < m && m_pattern[p] == kAnyRun)
         ++p;
     return p == m;
 }
@@ -109,7 +109,7 @@ WildcardMatcher::ByteAnswer WildcardMatcher::matchesBytes(QByteArrayView name) c
     const qsizetype m = qsizetype(m_pattern.size());
     qsizetype p = 0, s = 0, starP = -1, starS = 0;
     while (s < n) {
-        if (p < m && m_pattern[p] == anyRun) {
+        if (p < m && m_pattern[p] == kAnyRun) {
             if (p == m - 1)
                 return ByteAnswer::Match;
             starP = p++;
@@ -120,7 +120,7 @@ WildcardMatcher::ByteAnswer WildcardMatcher::matchesBytes(QByteArrayView name) c
         // An opaque byte only meets a pattern unit that cannot be it: a mismatch.
         if (byte >= 0x80 && !m_nonAsciiIsOpaque)
             return ByteAnswer::Undecided;
-        if (p < m && byte < 0x80 && (m_pattern[p] == anyUnit || m_pattern[p] == lower[byte])) {
+        if (p < m && byte < 0x80 && (m_pattern[p] == kAnyUnit || m_pattern[p] == lower[byte])) {
             ++p;
             ++s;
             continue;
@@ -130,7 +130,7 @@ WildcardMatcher::ByteAnswer WildcardMatcher::matchesBytes(QByteArrayView name) c
         p = starP + 1;
         s = ++starS;
     }
-    while (p < m && m_pattern[p] == anyRun)
+    while (p < m && m_pattern[p] == kAnyRun)
         ++p;
     return p == m ? ByteAnswer::Match : ByteAnswer::NoMatch;
 }

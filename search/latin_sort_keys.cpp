@@ -13,11 +13,11 @@ namespace {
 
 // Key layout: primary ranks (from 2), then 1, then one accent rank per letter: 2 for
 // none, from 3 for an accent, in the collator's order of accents.
-constexpr std::uint8_t levelSeparator = 1;
-constexpr std::uint8_t firstPrimary = 2;
-constexpr std::uint8_t noAccent = 2;
-constexpr std::uint8_t firstAccent = 3;
-constexpr qsizetype longestName = 255; // one file name, in code units at most
+constexpr std::uint8_t kLevelSeparator = 1;
+constexpr std::uint8_t kFirstPrimary = 2;
+constexpr std::uint8_t kNoAccent = 2;
+constexpr std::uint8_t kFirstAccent = 3;
+constexpr qsizetype kLongestName = 255; // one file name, in code units at most
 
 QString text(char16_t unit)
 {
@@ -61,7 +61,7 @@ bool LatinSortKeys::deriveBaseRanks(const QCollator &collator)
     std::stable_sort(letters.begin(), letters.end(), [&](char16_t a, char16_t b) {
         return collator.compare(text(a), text(b)) < 0;
     });
-    int rank = firstPrimary;
+    int rank = kFirstPrimary;
     for (size_t i = 0; i < letters.size(); ++i) {
         if (i > 0 && collator.compare(text(letters[i - 1]), text(letters[i])) != 0) {
             // A new rank must differ at the first level, not only by an accent or case.
@@ -82,7 +82,7 @@ bool LatinSortKeys::deriveMarkRanks(const QCollator &collator)
     // On "x", which no language joins with an accent into a letter of its own.
     const QString x = u"x"_qs;
     std::vector<char16_t> marks;
-    for (char16_t mark = firstMark; mark < firstMark + markCount; ++mark) {
+    for (char16_t mark = kFirstMark; mark < kFirstMark + kMarkCount; ++mark) {
         const QString accented = x + QChar(mark);
         const bool secondLevelOnly = collator.compare(accented + u'b', u"xc"_qs) < 0 &&
                                      collator.compare(accented + u'c', u"xb"_qs) > 0;
@@ -93,13 +93,13 @@ bool LatinSortKeys::deriveMarkRanks(const QCollator &collator)
     std::stable_sort(marks.begin(), marks.end(), [&](char16_t a, char16_t b) {
         return collator.compare(x + QChar(a), x + QChar(b)) < 0;
     });
-    int rank = firstAccent;
+    int rank = kFirstAccent;
     for (size_t i = 0; i < marks.size(); ++i) {
         if (i > 0 && collator.compare(x + QChar(marks[i - 1]), x + QChar(marks[i])) != 0)
             ++rank;
         if (rank > 250)
             return false;
-        m_markRank[marks[i] - firstMark] = std::uint8_t(rank);
+        m_markRank[marks[i] - kFirstMark] = std::uint8_t(rank);
     }
     return true;
 }
@@ -108,13 +108,13 @@ void LatinSortKeys::deriveAccentedLetters(const QCollator &collator)
 {
     // Letters that decompose into an ASCII letter and one accent, and sort as that.
     std::array<std::vector<char16_t>, 0x80> byBase;
-    for (char16_t unit = 0xA0; unit < tableSize; ++unit) {
+    for (char16_t unit = 0xA0; unit < kTableSize; ++unit) {
         const QString decomposed = text(unit).normalized(QString::NormalizationForm_D);
         if (decomposed.size() != 2)
             continue;
         const char16_t base = decomposed[0].unicode(), mark = decomposed[1].unicode();
-        if (base >= 0x80 || m_kind[base] != Kind::Letter || mark < firstMark ||
-            mark >= firstMark + markCount || m_markRank[mark - firstMark] == 0)
+        if (base >= 0x80 || m_kind[base] != Kind::Letter || mark < kFirstMark ||
+            mark >= kFirstMark + kMarkCount || m_markRank[mark - kFirstMark] == 0)
             continue;
         const QString letter = text(unit), plain = text(base);
         const bool samePrimary = collator.compare(letter + u'a', plain + u'b') < 0 &&
@@ -133,8 +133,8 @@ void LatinSortKeys::deriveAccentedLetters(const QCollator &collator)
         bool consistent = true;
         for (size_t i = 0; i < letters.size() && consistent; ++i) {
             for (size_t j = i + 1; j < letters.size() && consistent; ++j) {
-                const int byRank = int(m_markRank[accentOf(letters[i]) - firstMark]) -
-                                   int(m_markRank[accentOf(letters[j]) - firstMark]);
+                const int byRank = int(m_markRank[accentOf(letters[i]) - kFirstMark]) -
+                                   int(m_markRank[accentOf(letters[j]) - kFirstMark]);
                 consistent =
                     sign(collator.compare(text(letters[i]), text(letters[j]))) == sign(byRank);
             }
@@ -145,29 +145,29 @@ void LatinSortKeys::deriveAccentedLetters(const QCollator &collator)
             const char16_t mark = accentOf(unit);
             m_kind[unit] = Kind::Letter;
             m_primary[unit] = m_primary[base];
-            m_accent[unit] = m_markRank[mark - firstMark];
-            m_markAfter[base].set(mark - firstMark);
+            m_accent[unit] = m_markRank[mark - kFirstMark];
+            m_markAfter[base].set(mark - kFirstMark);
         }
     }
 }
 
 bool LatinSortKeys::appendKey(QStringView name, std::vector<std::uint8_t> &out) const
 {
-    if (name.size() > longestName)
+    if (name.size() > kLongestName)
         return false;
-    std::array<std::uint8_t, 2 * longestName> accents;
+    std::array<std::uint8_t, 2 * kLongestName> accents;
     size_t accentCount = 0;
     const size_t start = out.size();
     char16_t previousPlain = 0xFFFF; // the plain ASCII letter just before, if any
     for (QChar c : name) {
         const char16_t unit = c.unicode();
-        if (unit < tableSize && m_kind[unit] != Kind::Unsupported) {
+        if (unit < kTableSize && m_kind[unit] != Kind::Unsupported) {
             if (m_kind[unit] == Kind::Ignorable) {
                 previousPlain = 0xFFFF;
                 continue;
             }
             out.push_back(m_primary[unit]);
-            accents[accentCount++] = noAccent;
+            accents[accentCount++] = kNoAccent;
             if (m_accent[unit]) {
                 accents[accentCount++] = m_accent[unit];
                 previousPlain = 0xFFFF;
@@ -178,16 +178,16 @@ bool LatinSortKeys::appendKey(QStringView name, std::vector<std::uint8_t> &out) 
         }
         // An accent written after its letter: only one, and only where that letter and
         // accent were checked to sort as the precomposed letter does.
-        if (unit >= firstMark && unit < firstMark + markCount && previousPlain < 0x80 &&
-            m_markAfter[previousPlain].test(unit - firstMark)) {
-            accents[accentCount++] = m_markRank[unit - firstMark];
+        if (unit >= kFirstMark && unit < kFirstMark + kMarkCount && previousPlain < 0x80 &&
+            m_markAfter[previousPlain].test(unit - kFirstMark)) {
+            accents[accentCount++] = m_markRank[unit - kFirstMark];
             previousPlain = 0xFFFF;
             continue;
         }
         out.resize(start);
         return false;
     }
-    out.push_back(levelSeparator);
+    out.push_back(kLevelSeparator);
     out.insert(out.end(), accents.begin(), accents.begin() + qsizetype(accentCount));
     return true;
 }
@@ -198,7 +198,7 @@ bool LatinSortKeys::agreesWithCollator(const QCollator &collator) const
     // give the same key).
     QStringList letters;
     std::vector<std::vector<std::uint8_t>> seen;
-    for (char16_t unit = 0; unit < tableSize; ++unit) {
+    for (char16_t unit = 0; unit < kTableSize; ++unit) {
         std::vector<std::uint8_t> key;
         if (m_kind[unit] != Kind::Letter || !appendKey(text(unit), key))
             continue;
@@ -243,9 +243,9 @@ bool LatinSortKeys::agreesWithCollator(const QCollator &collator) const
     // rules on accents show (Canadian French compares them from the end).
     QStringList pieces = letters;
     for (char16_t base = 0; base < 0x80; ++base) {
-        for (char16_t m = 0; m < markCount; ++m) {
+        for (char16_t m = 0; m < kMarkCount; ++m) {
             if (m_markAfter[base].test(m))
-                pieces.append(text(base) + QChar(char16_t(firstMark + m)));
+                pieces.append(text(base) + QChar(char16_t(kFirstMark + m)));
         }
     }
     pieces.append(text(0x01));

@@ -37,8 +37,8 @@ public:
 
 private:
     enum class Kind : std::uint8_t { Unsupported, Ignorable, Letter };
-    static constexpr char16_t tableSize = 0x180; // ASCII, Latin-1, Latin Extended-A
-    static constexpr char16_t firstMark = 0x300, markCount = 0x70;
+    static constexpr char16_t kTableSize = 0x180; // ASCII, Latin-1, Latin Extended-A
+    static constexpr char16_t kFirstMark = 0x300, kMarkCount = 0x70;
 
     bool deriveBaseRanks(const QCollator &collator);
     bool deriveMarkRanks(const QCollator &collator);
@@ -46,11 +46,11 @@ private:
     bool agreesWithCollator(const QCollator &collator) const;
 
     bool m_usable = false;
-    std::array<Kind, tableSize> m_kind{};
-    std::array<std::uint8_t, tableSize> m_primary{};
-    std::array<std::uint8_t, tableSize> m_accent{};         // accented letters: their accent's rank
-    std::array<std::uint8_t, markCount> m_markRank{};       // 0: not covered
-    std::array<std::bitset<markCount>, 0x80> m_markAfter{}; // decomposed pairs checked
+    std::array<Kind, kTableSize> m_kind{};
+    std::array<std::uint8_t, kTableSize> m_primary{};
+    std::array<std::uint8_t, kTableSize> m_accent{};   // accented letters: their accent's rank
+    std::array<std::uint8_t, kMarkCount> m_markRank{}; // 0: not covered
+    std::array<std::bitset<kMarkCount>, 0x80> m_markAfter{}; // decomposed pairs checked
 };
 
 } // namespace search

@@ -10,8 +10,8 @@ public:
     QDateTime now() const override { return QDateTime::currentDateTime(); }
 };
 
-const SystemClock systemClock;
-const Clock *currentClock = &systemClock;
+const SystemClock kSystemClock;
+const Clock *currentClock = &kSystemClock;
 
 } // namespace
 
@@ -22,7 +22,7 @@ const Clock &activeClock()
 
 void setClock(const Clock *clock)
 {
-    currentClock = clock ? clock : &systemClock;
+    currentClock = clock ? clock : &kSystemClock;
 }
 
 } // namespace store

@@ -11,7 +11,7 @@ namespace {
 
 // Frequent French surnames, a few with particles or apostrophes, and a run of "DU..."
 // so that the search for "du" finds a realistic share.
-const QStringList surnames = {
+const QStringList kSurnames = {
     u"Martin"_qs,     u"Bernard"_qs,     u"Thomas"_qs,     u"Petit"_qs,
     u"Robert"_qs,     u"Richard"_qs,     u"Durand"_qs,     u"Dubois"_qs,
     u"Moreau"_qs,     u"Laurent"_qs,     u"Simon"_qs,      u"Michel"_qs,
@@ -67,7 +67,7 @@ const QStringList surnames = {
     u"Dujardin"_qs,   u"Dumoulin"_qs,    u"Depraz"_qs,     u"Côté"_qs,
     u"Lefèbvre"_qs,   u"Crépin"_qs};
 
-const QStringList firstNames = {
+const QStringList kFirstNames = {
     u"Marie"_qs,     u"Jean"_qs,      u"Pierre"_qs,    u"Michel"_qs,     u"André"_qs,
     u"Philippe"_qs,  u"Nathalie"_qs,  u"Isabelle"_qs,  u"Sylvie"_qs,     u"Catherine"_qs,
     u"Françoise"_qs, u"Léa"_qs,       u"Éloïse"_qs,    u"Chloé"_qs,      u"Zoé"_qs,
@@ -88,9 +88,9 @@ const QStringList firstNames = {
     u"Yves"_qs,      u"Hervé"_qs,     u"Denis"_qs,     u"Rémi"_qs,       u"Margaux"_qs,
     u"Lina"_qs,      u"Rose"_qs,      u"Ambre"_qs,     u"Adèle"_qs,      u"Romane"_qs};
 
-const QStringList fileKinds = {u"facture.pdf"_qs,     u"ordonnance.pdf"_qs, u"radio.jpg"_qs,
-                               u"courrier.docx"_qs,   u"bilan.odt"_qs,      u"scan.pdf"_qs,
-                               u"compte rendu.txt"_qs};
+const QStringList kFileKinds = {u"facture.pdf"_qs,     u"ordonnance.pdf"_qs, u"radio.jpg"_qs,
+                                u"courrier.docx"_qs,   u"bilan.odt"_qs,      u"scan.pdf"_qs,
+                                u"compte rendu.txt"_qs};
 
 QString withoutAccents(const QString &text)
 {
@@ -108,7 +108,7 @@ PatientNames::PatientNames(quint64 seed) : m_random(quint32(seed ^ (seed >> 32))
 
 QString PatientNames::surname()
 {
-    const QString name = surnames[m_random.bounded(surnames.size())];
+    const QString name = kSurnames[m_random.bounded(kSurnames.size())];
     const int style = m_random.bounded(100);
     if (style < 40)
         return name.toUpper(); // LEFÈVRE
@@ -121,10 +121,10 @@ QString PatientNames::surname()
 
 QString PatientNames::firstName()
 {
-    QString name = firstNames[m_random.bounded(firstNames.size())];
+    QString name = kFirstNames[m_random.bounded(kFirstNames.size())];
     if (m_random.bounded(100) < 6)
         name +=
-            (m_random.bounded(2) ? u'-' : u' ') + firstNames[m_random.bounded(firstNames.size())];
+            (m_random.bounded(2) ? u'-' : u' ') + kFirstNames[m_random.bounded(kFirstNames.size())];
     if (m_random.bounded(100) < 3)
         name = name.toLower();
     return name;
@@ -184,7 +184,7 @@ PatientNames::Entry PatientNames::next()
     const int kind = m_random.bounded(1000);
     if (kind < 10) {
         entry.kind = Kind::File;
-        const QString &document = fileKinds[m_random.bounded(fileKinds.size())];
+        const QString &document = kFileKinds[m_random.bounded(kFileKinds.size())];
         const qsizetype dot = document.lastIndexOf(u'.');
         name = unique(surname() + u' ' + document.left(dot), document.mid(dot));
     } else if (kind < 22) {

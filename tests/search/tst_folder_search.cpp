@@ -11,11 +11,11 @@ using search::SearchMode;
 
 namespace {
 
-const QLocale french(QLocale::French, QLocale::France);
+const QLocale kFrench(QLocale::French, QLocale::France);
 
 QStringList find(const QString &folder, const QString &text, SearchMode mode)
 {
-    return search::findEntries(folder, text, mode, french);
+    return search::findEntries(folder, text, mode, kFrench);
 }
 
 } // namespace
@@ -156,7 +156,7 @@ void TestFolderSearch::awkwardNamesListedAndSorted()
     TestDir dir;
     dir.createDirs(names);
     QStringList expected = names;
-    search::sortNames(expected, french);
+    search::sortNames(expected, kFrench);
     QCOMPARE(find(dir.path(), u"du"_qs, SearchMode::BeginsWith), expected);
     QCOMPARE(find(dir.path(), u"**"_qs, SearchMode::Contains), expected);
     // "*" typed is a wildcard, not the character: every name still matches.
