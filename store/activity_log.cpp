@@ -5,6 +5,8 @@
 #include "store/stored_names.h"
 #include "store/tidy_ini_file.h"
 
+#include <algorithm>
+
 namespace store {
 
 QString journalLogPath(const QString &exeFolder)
@@ -17,47 +19,36 @@ QString folderLogPath(const QString &exeFolder)
     return exeFolder + kFolderLogFileName;
 }
 
-QString longTimeFormatWithoutZone(const QLocale &locale)
-{
-    const QString format = locale.timeFormat(QLocale::LongFormat);
-    // Take out every unquoted "t" field with the blanks that separate it from the rest.
-    QString out;
-    bool quoted = false;
-    for (qsizetype i = 0; i < format.size(); ++i) {
-        const QChar c = format[i];
-        if (c == u'\'') {
-            quoted = !quoted;
-            out += c;
-            continue;
-        }
-        if (quoted || c != u't') {
-            out += c;
-            continue;
-        }
-        while (i + 1 < format.size() && format[i + 1] == u't')
-            ++i;
-        while (!out.isEmpty() && out.back().isSpace())
-            out.chop(1);
-        if (out.isEmpty()) {
-            while (i + 1 < format.size() && format[i + 1].isSpace())
-                ++i;
-        }
-    }
-    // A long format always shows the seconds; make sure of it.
-    bool hasSeconds = false;
-    quoted = false;
-    for (QChar c : out) {
-        if (c == u'\'')
-            quoted = !quoted;
-        else if (!quoted && c == u's')
-            hasSeconds = true;
-    }
-    if (!hasSeconds)
-        return QStringLiteral("HH:mm:ss");
-    return out.trimmed();
-}
-
 namespace {
+
+// A run of one letter outside quotes in a date or time format: one field ("yy", "t").
+struct FieldRun
+{
+    QChar letter;
+    qsizetype start = 0;
+    qsizetype length = 0;
+};
+
+QList<FieldRun> fieldRuns(const QString &format)
+{
+    QList<FieldRun> runs;
+    bool quoted = false;
+    for (qsizetype i = 0; i < format.size();) {
+        const QChar c = format[i];
+        if (c == u'\'' || quoted) {
+            quoted = quoted != (c == u'\'');
+            ++i;
+            continue;
+        }
+        qsizetype length = 1;
+        while (i + length < format.size() && format[i + length] == c)
+            ++length;
+        if (c.isLetter())
+            runs.append({c, i, length});
+        i += length;
+    }
+    return runs;
+}
 
 // No language set (the C or POSIX locale of services and fresh installs): the logs are
 // dated as in France, like the window's title.
@@ -66,32 +57,44 @@ bool isUnsetLocale(const QLocale &locale)
     return locale.language() == QLocale::C;
 }
 
-// Every unquoted two-letter year of a format given four letters.
-QString withFourDigitYear(const QString &format)
+// Every two-letter year of a format given four letters.
+QString withFourDigitYear(QString format)
 {
-    QString out;
-    bool quoted = false;
-    for (qsizetype i = 0; i < format.size(); ++i) {
-        const QChar c = format[i];
-        if (c == u'\'') {
-            quoted = !quoted;
-            out += c;
-            continue;
-        }
-        if (quoted || c != u'y') {
-            out += c;
-            continue;
-        }
-        qsizetype run = 1;
-        while (i + run < format.size() && format[i + run] == u'y')
-            ++run;
-        out += QString(run == 2 ? 4 : run, u'y');
-        i += run - 1;
+    const QList<FieldRun> runs = fieldRuns(format);
+    for (auto run = runs.crbegin(); run != runs.crend(); ++run) {
+        if (run->letter == u'y' && run->length == 2)
+            format.insert(run->start, QStringLiteral("yy"));
     }
-    return out;
+    return format;
 }
 
 } // namespace
+
+QString longTimeFormatWithoutZone(const QLocale &locale)
+{
+    QString format = locale.timeFormat(QLocale::LongFormat);
+    const QList<FieldRun> runs = fieldRuns(format);
+    // A long format always shows the seconds; make sure of it.
+    if (std::none_of(runs.cbegin(), runs.cend(),
+                     [](const FieldRun &run) { return run.letter == u's'; }))
+        return QStringLiteral("HH:mm:ss");
+    // Take out every "t" field with the blanks that separate it from the rest: those
+    // before it, or those after it when it opens the format.
+    for (auto run = runs.crbegin(); run != runs.crend(); ++run) {
+        if (run->letter != u't')
+            continue;
+        qsizetype from = run->start;
+        qsizetype to = run->start + run->length;
+        while (from > 0 && format[from - 1].isSpace())
+            --from;
+        if (from == 0) {
+            while (to < format.size() && format[to].isSpace())
+                ++to;
+        }
+        format.remove(from, to - from);
+    }
+    return format.trimmed();
+}
 
 QString logDateText(const QDate &date, const QLocale &locale)
 {
