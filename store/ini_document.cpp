@@ -41,13 +41,16 @@ std::optional<QStringView> headerName(QStringView line)
     return trimmed(line.sliced(start + 1, close - start - 1));
 }
 
-// A name holding a line break is stored with the break's picture: the wanted name is
-// compared in the form it is written and read back in.
-bool sameName(QStringView raw, QStringView wanted)
+// A name holding a line break is stored with the break's picture: a wanted name is
+// looked for in the form it is written and read back in.
+QString storedName(QStringView wanted)
 {
-    const QString name = text::unescapeLine(raw);
-    const QString wantedAsStored = text::unescapeLine(text::escapeLine(wanted));
-    return QStringView(name).compare(trimmed(wantedAsStored), Qt::CaseInsensitive) == 0;
+    return trimmed(text::unescapeLine(text::escapeLine(wanted))).toString();
+}
+
+bool sameName(QStringView raw, QStringView stored)
+{
+    return QStringView(text::unescapeLine(raw)).compare(stored, Qt::CaseInsensitive) == 0;
 }
 
 } // namespace
@@ -96,9 +99,10 @@ QByteArray IniDocument::toBytes() const
 
 qsizetype IniDocument::findSection(QStringView section) const
 {
+    const QString stored = storedName(section);
     for (qsizetype i = 0; i < m_lines.size(); ++i) {
         const auto name = headerName(m_lines[i].text);
-        if (name && sameName(*name, section))
+        if (name && sameName(*name, stored))
             return i;
     }
     return -1;
@@ -114,13 +118,14 @@ qsizetype IniDocument::sectionEnd(qsizetype header) const
 
 qsizetype IniDocument::findKey(qsizetype header, QStringView key, qsizetype *valueStart) const
 {
+    const QString stored = storedName(key);
     const qsizetype end = sectionEnd(header);
     for (qsizetype i = header + 1; i < end; ++i) {
         const QString &text = m_lines[i].text;
         const qsizetype equals = text.indexOf(u'=');
         if (equals < 0)
             continue;
-        if (sameName(trimmed(QStringView(text).left(equals)), key)) {
+        if (sameName(trimmed(QStringView(text).left(equals)), stored)) {
             *valueStart = equals + 1;
             return i;
         }
