@@ -3,6 +3,9 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
+#include <QtEndian>
+
+#include <bit>
 #include <langinfo.h>
 
 namespace text {
@@ -109,6 +112,33 @@ qsizetype utf8SequenceLength(const unsigned char *p, qsizetype n)
     return 0;
 }
 
+// Whether the n bytes at p (n < the length the lead byte announces) begin a valid
+// sequence.
+bool isCutUtf8Sequence(const unsigned char *p, qsizetype n)
+{
+    const unsigned char lead = p[0];
+    qsizetype length = 0;
+    unsigned char low = 0x80, high = 0xBF;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        low = lead == 0xE0 ? 0xA0 : 0x80;
+        high = lead == 0xED ? 0x9F : 0xBF;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        low = lead == 0xF0 ? 0x90 : 0x80;
+        high = lead == 0xF4 ? 0x8F : 0xBF;
+    }
+    if (n >= length)
+        return false;
+    for (qsizetype k = 1; k < n; ++k) {
+        if (p[k] < (k == 1 ? low : 0x80) || p[k] > (k == 1 ? high : 0xBF))
+            return false;
+    }
+    return true;
+}
+
 const QByteArray kUtf8Mark("\xEF\xBB\xBF", 3);
 const QByteArray kUtf16LeMark("\xFF\xFE", 2);
 const QByteArray kUtf16BeMark("\xFE\xFF", 2);
@@ -153,6 +183,34 @@ bool encodeWindows1252(QStringView text, QByteArray *out)
     return true;
 }
 
+Utf8Validity checkUtf8(QByteArrayView bytes)
+{
+    const auto *data = reinterpret_cast<const unsigned char *>(bytes.data());
+    const qsizetype size = bytes.size();
+    qsizetype i = 0;
+    constexpr quint64 kHighBits = 0x8080808080808080ULL;
+    while (i < size) {
+        // Eight bytes at a time up to the first byte that is not ASCII.
+        if (i + 8 <= size) {
+            const quint64 high = qFromLittleEndian<quint64>(data + i) & kHighBits;
+            if (high == 0) {
+                i += 8;
+                continue;
+            }
+            i += std::countr_zero(high) / 8;
+        } else if (data[i] < 0x80) {
+            ++i;
+            continue;
+        }
+        const qsizetype length = utf8SequenceLength(data + i, size - i);
+        if (length == 0)
+            return isCutUtf8Sequence(data + i, size - i) ? Utf8Validity::CutAtEnd
+                                                         : Utf8Validity::Invalid;
+        i += length;
+    }
+    return Utf8Validity::Valid;
+}
+
 QString decodeAnsi(QByteArrayView bytes, TextEncoding *found)
 {
     if (found)
@@ -167,6 +225,8 @@ QString decodeAnsi(QByteArrayView bytes, TextEncoding *found)
     QString text;
     if (decodeStrictUtf8(bytes, &text))
         return text;
+    if (checkUtf8(bytes) == Utf8Validity::CutAtEnd)
+        return decodeUtf8Lenient(bytes);
     if (found)
         *found = TextEncoding::Windows1252;
     return decodeWindows1252(bytes);
@@ -218,6 +278,27 @@ DecodedText decodeText(QByteArrayView bytes)
     DecodedText decoded;
     decoded.text = decodeAnsi(bytes, &decoded.encoding);
     return decoded;
+}
+
+std::optional<QByteArray> encodeWithoutMark(QStringView text, TextEncoding encoding)
+{
+    switch (encoding) {
+    case TextEncoding::Utf8Bom:
+        return encodeUtf8(text);
+    case TextEncoding::Utf16LeBom:
+        return encodeUtf16(text, false);
+    case TextEncoding::Utf16BeBom:
+        return encodeUtf16(text, true);
+    case TextEncoding::Windows1252: {
+        QByteArray bytes;
+        if (encodeWindows1252(text, &bytes))
+            return bytes;
+        return std::nullopt;
+    }
+    case TextEncoding::Ansi:
+        break;
+    }
+    return encodeAnsi(text);
 }
 
 QByteArray encodeText(QStringView text, TextEncoding encoding)

@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringView>
 
+#include <optional>
+
 // The program's text files are read and written the way Windows programs do: a
 // byte-order mark names the encoding, and a file without one is in the "ANSI code
 // page", which on Linux is the character set of the user's locale (UTF-8 on any current
@@ -39,8 +41,18 @@ QString decodeWindows1252(QByteArrayView bytes);
 // False when text holds a character Windows-1252 lacks; out is then left unspecified.
 bool encodeWindows1252(QStringView text, QByteArray *out);
 
+enum class Utf8Validity {
+    Valid,
+    CutAtEnd, // valid but for a last character cut short, as a write stopped midway leaves
+    Invalid,
+};
+// Checks bytes as UTF-8 without decoding them, at memory speed over ASCII.
+Utf8Validity checkUtf8(QByteArrayView bytes);
+
 // Decodes text without a mark: the locale's set, or Windows-1252 when the locale's set
 // is UTF-8 and the bytes are not valid UTF-8. found receives which of the two it was.
+// UTF-8 whose last character was cut short (a log line whose append was interrupted)
+// stays UTF-8, the cut bytes read as their Windows-1252 characters.
 QString decodeAnsi(QByteArrayView bytes, TextEncoding *found = nullptr);
 // Encodes in the locale's set; characters it lacks become its substitution character.
 QByteArray encodeAnsi(QStringView text);
@@ -48,6 +60,10 @@ QByteArray encodeAnsi(QStringView text);
 // UTF-8 that never yields U+FFFD: each byte of an invalid sequence is read as its
 // Windows-1252 character. Used for text that claims UTF-8 with a mark but is damaged.
 QString decodeUtf8Lenient(QByteArrayView bytes);
+
+// The bytes of text in encoding, without the mark: what is added at the end of a file
+// in that encoding. Nothing when Windows-1252 lacks one of the characters.
+std::optional<QByteArray> encodeWithoutMark(QStringView text, TextEncoding encoding);
 
 // The mark decides, tested in the order EF BB BF, FF FE, FE FF; otherwise decodeAnsi.
 // The mark is not part of the text. A UTF-16 text with an odd number of bytes loses

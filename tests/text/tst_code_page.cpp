@@ -1,5 +1,7 @@
 #include "text/code_page.h"
 
+#include <QRandomGenerator>
+#include <QStringDecoder>
 #include <QTest>
 
 using namespace text;
@@ -22,6 +24,7 @@ private slots:
     void windows1252RefusesMissingCharacters();
     void rewriteEncoding_data();
     void rewriteEncoding();
+    void utf8CheckAgreesWithQt();
 };
 
 void TstCodePage::codeSetNames_data()
@@ -64,7 +67,15 @@ void TstCodePage::decodeText_data()
         << QByteArray("H\xe9l\xe8ne \x80 \x9c\x8c") << QStringLiteral("Hélène € œŒ")
         << TextEncoding::Windows1252;
     QTest::newRow("one bad byte makes the whole file windows-1252")
-        << QByteArray("\xc3\xa9 \xe9") << QStringLiteral("Ã© é") << TextEncoding::Windows1252;
+        << QByteArray("\xc3\xa9 \xe9 ") << QStringLiteral("Ã© é ") << TextEncoding::Windows1252;
+    // An append cut short leaves part of a character at the very end: the file stays UTF-8.
+    QTest::newRow("utf-8 whose last character is cut")
+        << QByteArray("DUPONT\r\nH\xc3\xa9l\xc3") << QStringLiteral("DUPONT\r\nHélÃ")
+        << TextEncoding::Ansi;
+    QTest::newRow("cut three-byte character")
+        << QByteArray("\xe2\x82\xac \xe2\x82") << QStringLiteral("€ â‚") << TextEncoding::Ansi;
+    QTest::newRow("a cut that is no valid start is windows-1252")
+        << QByteArray("\xc3\xa9 \xe0\x80") << QStringLiteral("Ã© à€") << TextEncoding::Windows1252;
     QTest::newRow("undefined windows-1252 bytes")
         << QByteArray("\x81\x8d\x8f\x90\x9d") << QStringLiteral("\u0081\u008d\u008f\u0090\u009d")
         << TextEncoding::Windows1252;
@@ -172,6 +183,66 @@ void TstCodePage::rewriteEncoding()
     QFETCH(TextEncoding, found);
     QFETCH(TextEncoding, written);
     QCOMPARE(ansiRewriteEncoding(found), written);
+}
+
+namespace {
+
+bool qtDecodesWithoutError(const QByteArray &bytes)
+{
+    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+    const QString text = decoder.decode(bytes); // decoding happens when the text is made
+    Q_UNUSED(text);
+    return !decoder.hasError();
+}
+
+} // namespace
+
+// The quick check must say "valid" exactly when Qt decodes without error, and "cut at the
+// end" exactly when some bytes added at the end would make it valid: checked on byte
+// strings built from the bytes where UTF-8 has its limits, at every alignment.
+void TstCodePage::utf8CheckAgreesWithQt()
+{
+    static const QByteArray pieces[] = {
+        "a",
+        "abcdefgh",
+        "\x7f",
+        "\x80",
+        "\xbf",
+        "\xc0\x80",
+        "\xc2\x80",
+        "\xdf\xbf",
+        "\xe0\xa0\x80",
+        "\xe0\x9f\x80",
+        "\xed\x9f\xbf",
+        "\xed\xa0\x80",
+        "\xef\xbf\xbf",
+        "\xf0\x90\x80\x80",
+        "\xf0\x8f\xbf\xbf",
+        "\xf4\x8f\xbf\xbf",
+        "\xf4\x90\x80\x80",
+        "\xf5\x80\x80\x80",
+        "\xff",
+        "\xc3",
+        "\xe2\x82",
+        "\xf0\x9f\x98",
+    };
+    QRandomGenerator random(1210);
+    for (int round = 0; round < 20000; ++round) {
+        QByteArray bytes;
+        const int count = int(random.bounded(8));
+        for (int i = 0; i < count; ++i)
+            bytes += pieces[random.bounded(int(std::size(pieces)))];
+        const Utf8Validity validity = checkUtf8(bytes);
+        QVERIFY2((validity == Utf8Validity::Valid) == qtDecodesWithoutError(bytes),
+                 bytes.toHex().constData());
+        bool completes = false;
+        for (const QByteArray &end :
+             {QByteArray("\x80"), QByteArray("\x80\x80"), QByteArray("\x80\x80\x80"),
+              QByteArray("\xa0\x80"), QByteArray("\x90\x80\x80"), QByteArray("\x80")}) {
+            completes = completes || qtDecodesWithoutError(bytes + end);
+        }
+        QCOMPARE(validity == Utf8Validity::CutAtEnd, validity != Utf8Validity::Valid && completes);
+    }
 }
 
 QTEST_GUILESS_MAIN(TstCodePage)
