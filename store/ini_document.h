@@ -40,21 +40,33 @@ public:
     // Returns false when the file already held exactly this value.
     bool setValue(const QString &section, const QString &key, const QString &value);
 
+    // Gives the last line the file's line end when it has none; false when it had one.
+    bool endLastLine();
+
 private:
+    // A line of m_text: its text, then its line end ("\r\n", "\n", "\r", or nothing for
+    // a last line without one). The whole text stays one string, so that a file of years
+    // of log entries is read and written without one allocation per line.
     struct Line
     {
-        QString text;
-        QString end; // "\r\n", "\n", "\r", or "" for a last line without one
+        qsizetype start = 0;
+        qsizetype length = 0;
+        qsizetype endLength = 0;
     };
 
+    QStringView lineText(qsizetype line) const;
     qsizetype findSection(QStringView section) const;
     qsizetype findKey(qsizetype header, QStringView key, qsizetype *valueStart) const;
     qsizetype sectionEnd(qsizetype header) const;
     void insertLine(qsizetype at, const QString &text);
+    // Puts text in place of length characters at position, inside line or at its end,
+    // and moves the lines after it.
+    void replaceText(qsizetype line, qsizetype position, qsizetype length, QStringView text);
 
+    QString m_text;
     QList<Line> m_lines;
     text::TextEncoding m_encoding = text::TextEncoding::Ansi;
-    QString m_newline = QStringLiteral("\r\n");
+    QLatin1StringView m_newline = QLatin1StringView("\r\n");
 };
 
 } // namespace store
