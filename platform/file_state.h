@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QtGlobal>
+
+struct stat;
+
+namespace platform {
+
+// Which file an entry is and in what state: the same values mean the same object, not
+// written, grown, replaced or renamed over since (the change time moves with any of it).
+struct FileState
+{
+    quint64 device = 0;
+    quint64 inode = 0;
+    qint64 size = 0;
+    qint64 modifiedNs = 0;
+    qint64 changedNs = 0;
+
+    friend bool operator==(const FileState &, const FileState &) = default;
+};
+
+FileState fileStateOf(const struct stat &status);
+
+} // namespace platform
