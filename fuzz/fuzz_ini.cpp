@@ -6,6 +6,7 @@
 #include "fuzz_check.h"
 #include "store/form_geometry.h"
 #include "store/ini_document.h"
+#include "store/log_index.h"
 #include "store/split_string.h"
 #include "text/code_page.h"
 #include "text/line_escape.h"
@@ -121,6 +122,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (storable) {
         FUZZ_CHECK(document.value(section, key) == stored);
         FUZZ_CHECK(reread.value(section, key) == stored);
+    }
+
+    // A log entry added in place must give the same file as the rewrite.
+    store::LogIndex index;
+    index.reset(bytes, {});
+    if (const auto lines = index.appendedLines(section, key, value)) {
+        FUZZ_CHECK(changed);
+        FUZZ_CHECK(QByteArray(bytes.toByteArray() + *lines) == written);
     }
 
     const QString afterText = text::decodeText(written).text;

@@ -113,11 +113,11 @@ QString logTimeText(const QTime &time, const QLocale &locale)
 void logOpening(const QString &entry, const QString &exeFolder)
 {
     const QDateTime journalTime = activeClock().now();
-    iniWriteString(logDateText(journalTime.date()), logTimeText(journalTime.time()), entry,
-                   journalLogPath(exeFolder));
+    iniAppendString(logDateText(journalTime.date()), logTimeText(journalTime.time()), entry,
+                    journalLogPath(exeFolder));
     const QDateTime folderTime = activeClock().now();
-    iniWriteString(entry, logDateText(folderTime.date()), logTimeText(folderTime.time()),
-                   folderLogPath(exeFolder));
+    iniAppendString(entry, logDateText(folderTime.date()), logTimeText(folderTime.time()),
+                    folderLogPath(exeFolder));
 }
 
 void tidyActivityLogs(const QString &exeFolder)

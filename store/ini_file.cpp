@@ -6,9 +6,14 @@
 #include "platform/atomic_file.h"
 #include "platform/exe_identity.h"
 #include "platform/file_contents.h"
+#include "platform/growing_file.h"
 #include "platform/program_files_lock.h"
 #include "store/ini_document.h"
 #include "store/int_conversion.h"
+#include "store/log_index.h"
+
+#include <QHash>
+#include <QMutex>
 
 namespace store {
 
@@ -49,8 +54,95 @@ QString settingsFilePath()
     return platform::replaceExtension(platform::executablePath(), kSettingsExtension);
 }
 
-void iniWriteString(const QString &section, const QString &key, const QString &value,
-                    const QString &file)
+namespace {
+
+enum class Growth { ReplaceFile, AppendAtEnd };
+
+// One index per log file for the life of the process, guarded by its mutex.
+QMutex logIndexesMutex;
+QHash<QString, LogIndex> &logIndexes()
+{
+    static QHash<QString, LogIndex> indexes;
+    return indexes;
+}
+
+// Brings the index up to date with the file: reads only what was added since the index
+// last saw it, when the file is the same one and still holds what it held; else reads it
+// whole. False when the file cannot be read.
+bool followFile(LogIndex &index, const platform::GrowingFile &file)
+{
+    const platform::FileState &now = file.state();
+    const platform::FileState &known = index.state();
+    if (!index.isEmpty() && now.device == known.device && now.inode == known.inode &&
+        now.size >= known.size) {
+        // The last bytes read must still be there: a change in place within the clock's
+        // tick leaves the times as they were. Then only what another instance appended
+        // since is read.
+        const QByteArrayView tail = index.tail();
+        const std::optional<QByteArray> added = file.readFrom(known.size - tail.size());
+        if (!added)
+            return false;
+        if (added->startsWith(tail) && index.extend(added->sliced(tail.size()), now))
+            return true;
+    }
+    const std::optional<QByteArray> whole = file.readFrom(0);
+    if (!whole)
+        return false;
+    index.reset(*whole, now);
+    return true;
+}
+
+enum class AppendOutcome {
+    Appended,
+    Rewrite,             // the change goes elsewhere; the index reads the new file after
+    RewriteKeepingIndex, // the change goes into an earlier section; the index follows
+};
+
+// Adds the entry's lines at the end of the file when they go there; otherwise the file
+// is to be rewritten (or cannot be opened for it, which the rewrite reports).
+AppendOutcome appendInPlace(const QString &path, const QString &section, const QString &key,
+                            const QString &value)
+{
+    std::optional<platform::GrowingFile> file = platform::GrowingFile::open(path);
+    if (!file)
+        return AppendOutcome::Rewrite;
+    const QMutexLocker locker(&logIndexesMutex);
+    LogIndex &index = logIndexes()[path];
+    if (!followFile(index, *file)) {
+        index.clear();
+        return AppendOutcome::Rewrite;
+    }
+    const std::optional<QByteArray> lines = index.appendedLines(section, key, value);
+    if (!lines) {
+        return index.changeLeavesIndexValid(section) ? AppendOutcome::RewriteKeepingIndex
+                                                     : AppendOutcome::Rewrite;
+    }
+    if (!file->append(*lines)) {
+        index.clear();
+        cannotWrite(path);
+    }
+    if (!index.extend(*lines, file->state()))
+        index.clear();
+    return AppendOutcome::Appended;
+}
+
+// After a rewrite of a log, the index learns the new content, so that the next entry is
+// appended without reading the file again.
+void followRewrittenLog(const QString &path, const QByteArray &bytes, AppendOutcome outcome)
+{
+    const std::optional<platform::GrowingFile> file = platform::GrowingFile::open(path);
+    const QMutexLocker locker(&logIndexesMutex);
+    LogIndex &index = logIndexes()[path];
+    if (!file || file->state().size != bytes.size())
+        index.clear();
+    else if (outcome == AppendOutcome::RewriteKeepingIndex)
+        index.rebase(bytes, file->state());
+    else
+        index.reset(bytes, file->state());
+}
+
+void writeValue(const QString &section, const QString &key, const QString &value,
+                const QString &file, Growth growth)
 {
     const QString path = iniFilePath(file);
     if (path.isEmpty())
@@ -59,6 +151,12 @@ void iniWriteString(const QString &section, const QString &key, const QString &v
     const platform::ProgramFilesLock lock(programFilesLockPath(path));
     if (!lock.isHeld())
         cannotWrite(path);
+    AppendOutcome outcome = AppendOutcome::Rewrite;
+    if (growth == Growth::AppendAtEnd) {
+        outcome = appendInPlace(path, section, key, value);
+        if (outcome == AppendOutcome::Appended)
+            return;
+    }
     QByteArray bytes;
     IniDocument document;
     switch (platform::readFileContents(path, &bytes)) {
@@ -71,10 +169,30 @@ void iniWriteString(const QString &section, const QString &key, const QString &v
         // Writing without the old content would lose it.
         cannotWrite(path);
     }
-    if (!document.setValue(section, key, value))
+    bool changed = document.setValue(section, key, value);
+    if (growth == Growth::AppendAtEnd)
+        changed = document.endLastLine() || changed; // a torn append's partial line
+    if (!changed)
         return;
-    if (!platform::writeFileAtomically(path, document.toBytes()))
+    const QByteArray written = document.toBytes();
+    if (!platform::writeFileAtomically(path, written))
         cannotWrite(path);
+    if (growth == Growth::AppendAtEnd)
+        followRewrittenLog(path, written, outcome);
+}
+
+} // namespace
+
+void iniWriteString(const QString &section, const QString &key, const QString &value,
+                    const QString &file)
+{
+    writeValue(section, key, value, file, Growth::ReplaceFile);
+}
+
+void iniAppendString(const QString &section, const QString &key, const QString &value,
+                     const QString &file)
+{
+    writeValue(section, key, value, file, Growth::AppendAtEnd);
 }
 
 QString iniReadString(const QString &section, const QString &key, const QString &defaultValue,

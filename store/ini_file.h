@@ -24,6 +24,14 @@ constexpr qsizetype kIniReadLimit = 2047;
 void iniWriteString(const QString &section, const QString &key, const QString &value,
                     const QString &file = QString());
 
+// As iniWriteString, for a file that grows by its end (the activity logs): when the key
+// goes at the very end of the file (its section is the last one, or a new one), its lines
+// are added in place, in time that does not depend on the file's size; any other change
+// replaces the file as iniWriteString does. An append cut short by a crash can leave only
+// a partial last line: a read takes it as it is, and the next write gives it its line end.
+void iniAppendString(const QString &section, const QString &key, const QString &value,
+                     const QString &file);
+
 // The stored value, or defaultValue when the file, the section or the key is missing (or
 // the file cannot be read); a present key with an empty value gives the empty text.
 // Never raises.

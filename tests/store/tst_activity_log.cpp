@@ -1,6 +1,7 @@
 #include "errors/user_error.h"
 #include "store/activity_log.h"
 #include "store/clock.h"
+#include "store/ini_document.h"
 #include "store/ini_file.h"
 #include "tests/support/file_helpers.h"
 #include "tests/support/small_tmpfs.h"
@@ -10,6 +11,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+
 using namespace store;
 
 namespace {
@@ -17,6 +20,29 @@ namespace {
 QDateTime at(int day, int hour, int minute, int second)
 {
     return QDateTime(QDate(2022, 2, day), QTime(hour, minute, second));
+}
+
+quint64 inodeOf(const QString &path)
+{
+    struct stat status;
+    return ::stat(QFile::encodeName(path).constData(), &status) == 0 ? status.st_ino : 0;
+}
+
+// The file a whole rewrite gives: what every write of a log must give, in place or not.
+QByteArray rewritten(const QByteArray &bytes, const QString &section, const QString &key,
+                     const QString &value)
+{
+    IniDocument document = IniDocument::fromBytes(bytes);
+    document.setValue(section, key, value);
+    document.endLastLine();
+    return document.toBytes();
+}
+
+void appendBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::Append));
+    QCOMPARE(file.write(bytes), bytes.size());
 }
 
 // Sets a clock for the life of the object.
@@ -47,6 +73,9 @@ private slots:
     void caseOnlyDifferencesShareASection();
     void namesWithLineBreaksStayOnOneLine();
     void writeErrors();
+    void entriesAtTheEndAreAppendedInPlace();
+    void tornAppendIsReadAndRepaired();
+    void followsWhatOtherProgramsWrite();
 };
 
 void TstActivityLog::initTestCase()
@@ -189,18 +218,125 @@ void TstActivityLog::writeErrors()
     QCOMPARE(readFileBytes(journalLogPath(exeFolder)),
              QByteArray("[03/02/2022]\r\n09:00:00=DUPONT Marie\r\n"));
 
-    // A full disk stops at the journal; both logs keep their content.
+    // A full disk stops at the journal; both logs keep their content. The journal ends
+    // 10 bytes short of a page: the new entry's first bytes fit there, the rest finds no
+    // room, and the file is cut back to what it held.
     SmallTmpfs disk;
     if (!disk.isMounted())
         QSKIP(qPrintable(disk.skipReason()));
     const QString full = disk.path() + u'/';
-    const QByteArray journal = "[01/02/2022]\r\n" + QByteArray(200 * 1024, 'j') + "=x\r\n";
+    const QByteArray header = "[01/02/2022]\r\n";
+    const QByteArray journal =
+        header + QByteArray(200 * 1024 - 10 - header.size() - 4, 'j') + "=x\r\n";
     QVERIFY(writeFileBytes(journalLogPath(full), journal));
     QVERIFY(disk.fillUpTo(0));
     QCOMPARE(userErrorOf([&] { logOpening(QStringLiteral("DUPONT Marie"), full); }),
              QStringLiteral("Impossible d'écrire dans %1").arg(journalLogPath(full)));
     QCOMPARE(readFileBytes(journalLogPath(full)), journal);
     QVERIFY(!entryExists(folderLogPath(full)));
+}
+
+void TstActivityLog::entriesAtTheEndAreAppendedInPlace()
+{
+    QTemporaryDir dir;
+    const QString exeFolder = dir.path() + u'/';
+    const QString journal = journalLogPath(exeFolder);
+    const QString folderLog = folderLogPath(exeFolder);
+    ClockScope scope({at(3, 9, 0, 0), at(3, 9, 0, 1), at(3, 9, 5, 0), at(3, 9, 5, 1),
+                      at(4, 8, 0, 0), at(4, 8, 0, 1)});
+    logOpening(QStringLiteral("DUPONT Marie"), exeFolder);
+    const quint64 journalInode = inodeOf(journal);
+    const quint64 folderLogInode = inodeOf(folderLog);
+
+    // Today's section is the journal's last one; a folder opened for the first time gets
+    // a new section at the end of the folder log: both grow in place.
+    logOpening(QStringLiteral("MARTIN Luc"), exeFolder);
+    QCOMPARE(readFileBytes(journal),
+             QByteArray("[03/02/2022]\r\n09:00:00=DUPONT Marie\r\n09:05:00=MARTIN Luc\r\n"));
+    QCOMPARE(readFileBytes(folderLog), QByteArray("[DUPONT Marie]\r\n03/02/2022=09:00:01\r\n"
+                                                  "[MARTIN Luc]\r\n03/02/2022=09:05:01\r\n"));
+    QCOMPARE(inodeOf(journal), journalInode);
+    QCOMPARE(inodeOf(folderLog), folderLogInode);
+
+    // A folder logged before gets its line in its own section: the folder log is
+    // replaced, the journal still grows in place.
+    logOpening(QStringLiteral("DUPONT Marie"), exeFolder);
+    QCOMPARE(readFileBytes(journal),
+             QByteArray("[03/02/2022]\r\n09:00:00=DUPONT Marie\r\n09:05:00=MARTIN Luc\r\n"
+                        "[04/02/2022]\r\n08:00:00=DUPONT Marie\r\n"));
+    QCOMPARE(readFileBytes(folderLog),
+             QByteArray("[DUPONT Marie]\r\n03/02/2022=09:00:01\r\n04/02/2022=08:00:01\r\n"
+                        "[MARTIN Luc]\r\n03/02/2022=09:05:01\r\n"));
+    QCOMPARE(inodeOf(journal), journalInode);
+    QVERIFY(inodeOf(folderLog) != folderLogInode);
+}
+
+void TstActivityLog::tornAppendIsReadAndRepaired()
+{
+    QTemporaryDir dir;
+    const QString exeFolder = dir.path() + u'/';
+    const QString journal = journalLogPath(exeFolder);
+    // A crash cut the last entry in the middle of its "É".
+    QVERIFY(writeFileBytes(journal, "[03/02/2022]\r\n09:00:00=HÉLÈNE Marie\r\n09:01:00=H\xc3"));
+    QCOMPARE(iniReadString(u"03/02/2022"_qs, u"09:00:00"_qs, QString(), journal),
+             u"HÉLÈNE Marie"_qs);
+
+    // In the folder log, a new section was cut short; the next entry goes elsewhere.
+    const QString folderLog = folderLogPath(exeFolder);
+    QVERIFY(writeFileBytes(folderLog,
+                           "[ÉLODIE Roy]\r\n02/02/2022=08:00:00\r\n[MARTIN Luc]\r\n02/02/20"));
+
+    ClockScope scope({at(3, 9, 2, 0), at(3, 9, 2, 1)});
+    logOpening(QStringLiteral("ÉLODIE Roy"), exeFolder);
+    QCOMPARE(readFileBytes(folderLog),
+             QByteArray("[ÉLODIE Roy]\r\n02/02/2022=08:00:00\r\n03/02/2022=09:02:01\r\n"
+                        "[MARTIN Luc]\r\n02/02/20\r\n"));
+    // The cut line gets its line end (its cut byte read as the character it stands for in
+    // Windows-1252), the new entry follows, and the whole file is UTF-8.
+    QCOMPARE(readFileBytes(journal),
+             u"[03/02/2022]\r\n09:00:00=HÉLÈNE Marie\r\n09:01:00=HÃ\r\n09:02:00=ÉLODIE Roy\r\n"_qs
+                 .toUtf8());
+}
+
+void TstActivityLog::followsWhatOtherProgramsWrite()
+{
+    QTemporaryDir dir;
+    const QString exeFolder = dir.path() + u'/';
+    const QString journal = journalLogPath(exeFolder);
+    ClockScope scope({at(3, 9, 0, 0), at(3, 9, 0, 1), at(3, 9, 40, 0), at(3, 9, 40, 1),
+                      at(4, 8, 10, 0), at(4, 8, 10, 1), at(4, 8, 20, 0), at(4, 8, 20, 1),
+                      at(4, 8, 30, 0), at(4, 8, 30, 1)});
+    const auto opening = [&](const QString &name, const QDateTime &when) {
+        const QByteArray before = readFileBytes(journal);
+        logOpening(name, exeFolder);
+        QCOMPARE(readFileBytes(journal),
+                 rewritten(before, logDateText(when.date()), logTimeText(when.time()), name));
+    };
+    logOpening(QStringLiteral("DUPONT Marie"), exeFolder);
+
+    // Another instance appends an entry, then starts the next day.
+    appendBytes(journal, "09:30:00=MARTIN Luc\r\n");
+    opening(u"PETIT Jean"_qs, at(3, 9, 40, 0));
+    appendBytes(journal, "[04/02/2022]\r\n08:00:00=MARTIN Luc\r\n");
+    opening(u"PETIT Jean"_qs, at(4, 8, 10, 0));
+    QCOMPARE(readFileBytes(journal).count("[04/02/2022]"), 1);
+
+    // An editor changes the last day in place, the size unchanged.
+    QByteArray edited = readFileBytes(journal);
+    edited.replace("[04/02/2022]", "[05/02/2022]");
+    {
+        QFile file(journal);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QCOMPARE(file.write(edited), edited.size());
+    }
+    opening(u"ROY Léa"_qs, at(4, 8, 20, 0));
+
+    // Another program replaces the file.
+    QVERIFY(writeFileBytes(journal + u".new"_qs, "[04/02/2022]\r\n"));
+    QVERIFY(QFile::remove(journal));
+    QVERIFY(QFile::rename(journal + u".new"_qs, journal));
+    opening(u"ROY Léa"_qs, at(4, 8, 30, 0));
+    QCOMPARE(readFileBytes(journal), QByteArray("[04/02/2022]\r\n08:30:00=ROY Léa\r\n"));
 }
 
 QTEST_GUILESS_MAIN(TstActivityLog)

@@ -13,11 +13,13 @@ using namespace store;
 
 namespace {
 
-// Child step: "write PATH SECTION KEY VALUE" prints the error, or "ok".
+// Child step: "write PATH SECTION KEY VALUE" (or "append", as a log entry is written)
+// prints the error, or "ok".
 int childMain(const QStringList &args)
 {
-    const QString error = userErrorOf(
-        [&] { iniWriteString(args.value(2), args.value(3), args.value(4), args.value(1)); });
+    const auto write = args.value(0) == u"append" ? iniAppendString : iniWriteString;
+    const QString error =
+        userErrorOf([&] { write(args.value(2), args.value(3), args.value(4), args.value(1)); });
     printf("%s\n", error.isEmpty() ? "ok" : error.toUtf8().constData());
     return error.isEmpty() ? 0 : 1;
 }
@@ -31,6 +33,7 @@ class TstIniFileFaults : public QObject
 private slots:
     void writeErrors_data();
     void writeErrors();
+    void failedDataSyncRaisesAndKeepsFile_data();
     void failedDataSyncRaisesAndKeepsFile();
 };
 
@@ -72,18 +75,26 @@ void TstIniFileFaults::writeErrors()
              qPrintable(entries.join(u',')));
 }
 
+void TstIniFileFaults::failedDataSyncRaisesAndKeepsFile_data()
+{
+    QTest::addColumn<QString>("step");
+    QTest::newRow("file replaced") << QStringLiteral("write");
+    // A new section goes at the end of the log: added in place, then cut back.
+    QTest::newRow("entry appended") << QStringLiteral("append");
+}
+
 void TstIniFileFaults::failedDataSyncRaisesAndKeepsFile()
 {
+    QFETCH(QString, step);
     if (faultLibraryPath().isEmpty())
         QFAIL("the fault library (tests/support/faults) was not built with the tests");
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("_DOSSIERS.LOG"));
     const QByteArray old("[EXEMPLE Anne 1975]\r\n03/02/2022=09:14:27\r\n");
     QVERIFY(writeFileBytes(path, old));
-    const ChildResult result =
-        runChild({QStringLiteral("write"), path, QStringLiteral("MODELE Claire"),
-                  QStringLiteral("03/02/2022"), QStringLiteral("09:20:03")},
-                 faultEnvironment(QStringLiteral("fdatasync")));
+    const ChildResult result = runChild({step, path, QStringLiteral("MODELE Claire"),
+                                         QStringLiteral("03/02/2022"), QStringLiteral("09:20:03")},
+                                        faultEnvironment(QStringLiteral("fdatasync")));
     QVERIFY(result.finished);
     QVERIFY(result.standardError.contains("palvoric-faults: fdatasync failed"));
     QCOMPARE(QString::fromUtf8(result.standardOutput).trimmed(),
