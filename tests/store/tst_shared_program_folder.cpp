@@ -8,8 +8,10 @@
 #include "store/window_settings.h"
 #include "tests/support/child_process.h"
 #include "tests/support/file_helpers.h"
+#include "tests/support/samba_share.h"
 #include "tests/support/store/fixed_clock.h"
 
+#include <QDir>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -154,26 +156,66 @@ int count(const QByteArray &bytes, const QRegularExpression &pattern)
 
 } // namespace
 
+// Each test runs in a local folder, then on a real SMB share (where the machine allows).
 class TstSharedProgramFolder : public QObject
 {
     Q_OBJECT
 private slots:
     void initTestCase();
+    void cleanupTestCase();
+    void simultaneousOpeningsLoseNoEntry_data() { addPlaces(); }
     void simultaneousOpeningsLoseNoEntry();
+    void simultaneousKeyWritesLoseNoKey_data() { addPlaces(); }
     void simultaneousKeyWritesLoseNoKey();
+    void simultaneousSavesLeaveOneWholeSet_data() { addPlaces(); }
     void simultaneousSavesLeaveOneWholeSet();
+    void simultaneousHistoryAdditionsAreAllKept_data() { addPlaces(); }
     void simultaneousHistoryAdditionsAreAllKept();
+
+private:
+    static void addPlaces();
+    std::unique_ptr<QTemporaryDir> newFolder(bool onShare) const;
+
+    std::unique_ptr<SambaShare> m_share;
 };
 
 void TstSharedProgramFolder::initTestCase()
 {
     QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
+    m_share = std::make_unique<SambaShare>();
 }
+
+void TstSharedProgramFolder::cleanupTestCase()
+{
+    m_share.reset();
+}
+
+void TstSharedProgramFolder::addPlaces()
+{
+    QTest::addColumn<bool>("onShare");
+    QTest::newRow("local folder") << false;
+    QTest::newRow("SMB share through smbnetfs") << true;
+}
+
+std::unique_ptr<QTemporaryDir> TstSharedProgramFolder::newFolder(bool onShare) const
+{
+    return std::make_unique<QTemporaryDir>(
+        onShare ? m_share->path() + QStringLiteral("/programme-XXXXXX")
+                : QDir::tempPath() + QStringLiteral("/tst_shared_program_folder-XXXXXX"));
+}
+
+// The folder a test works in, or a skip that says why the share cannot be had.
+#define PROGRAM_FOLDER(dir)                                                                        \
+    QFETCH(bool, onShare);                                                                         \
+    if (onShare && !m_share->isMounted())                                                          \
+        QSKIP(qPrintable(m_share->skipReason()));                                                  \
+    const std::unique_ptr<QTemporaryDir> dir = newFolder(onShare);                                 \
+    QVERIFY(dir->isValid())
 
 void TstSharedProgramFolder::simultaneousOpeningsLoseNoEntry()
 {
-    QTemporaryDir dir;
-    const QString folder = dir.path() + u'/';
+    PROGRAM_FOLDER(dir);
+    const QString folder = dir->path() + u'/';
     QVERIFY(runStations(QStringLiteral("open"), folder, kWorkstations));
     const int total = kWorkstations * kOpenings;
     const QByteArray journal = readFileBytes(journalLogPath(folder));
@@ -196,8 +238,8 @@ void TstSharedProgramFolder::simultaneousOpeningsLoseNoEntry()
 
 void TstSharedProgramFolder::simultaneousKeyWritesLoseNoKey()
 {
-    QTemporaryDir dir;
-    const QString file = dir.filePath(QStringLiteral("Palvoric.INI"));
+    PROGRAM_FOLDER(dir);
+    const QString file = dir->filePath(QStringLiteral("Palvoric.INI"));
     QVERIFY(runStations(QStringLiteral("keys"), file, 2));
     for (int station = 0; station < 2; ++station) {
         for (int i = 0; i < 50; ++i) {
@@ -211,8 +253,8 @@ void TstSharedProgramFolder::simultaneousKeyWritesLoseNoKey()
 
 void TstSharedProgramFolder::simultaneousSavesLeaveOneWholeSet()
 {
-    QTemporaryDir dir;
-    const QString file = dir.filePath(QStringLiteral("Palvoric.INI"));
+    PROGRAM_FOLDER(dir);
+    const QString file = dir->filePath(QStringLiteral("Palvoric.INI"));
     QVERIFY(runStations(QStringLiteral("settings"), file, 2));
     WindowSettings loaded;
     loaded.options.beginsWith = !loaded.options.beginsWith; // so that a missing key shows
@@ -235,8 +277,8 @@ void TstSharedProgramFolder::simultaneousSavesLeaveOneWholeSet()
 
 void TstSharedProgramFolder::simultaneousHistoryAdditionsAreAllKept()
 {
-    QTemporaryDir dir;
-    const QString file = search::historyFilePath(dir.path() + u'/');
+    PROGRAM_FOLDER(dir);
+    const QString file = search::historyFilePath(dir->path() + u'/');
     QVERIFY(writeFileBytes(file, "DUPONT Jean\r\nMARTIN Paul\r\n"));
     QVERIFY(runStations(QStringLiteral("history"), file, 2));
     QStringList entries;
