@@ -5,8 +5,8 @@
 #include "app/main_window.h"
 #include "app/qt_desktop.h"
 #include "app/theme.h"
-#include "platform/atomic_file.h"
 #include "platform/exe_identity.h"
+#include "store/ini_file.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -20,7 +20,7 @@ int runApplication(int argc, char **argv)
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/pictures/palvoric.svg")));
 
     // What a run killed in the middle of a save left behind; the files themselves are whole.
-    platform::removeStaleTemporaries(platform::exeFolder());
+    store::removeLeftoverSaves(platform::exeFolder());
 
     QtDesktop desktop;
     const QString theme = QString::fromLatin1(kThemeName);

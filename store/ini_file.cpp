@@ -183,6 +183,15 @@ void writeValue(const QString &section, const QString &key, const QString &value
 
 } // namespace
 
+int removeLeftoverSaves(const QString &folder, std::chrono::milliseconds timeout)
+{
+    const QString path = folder.endsWith(u'/') ? folder : folder + u'/';
+    const platform::ProgramFilesLock lock(programFilesLockPath(path), timeout);
+    if (!lock.isHeld())
+        return 0;
+    return platform::removeStaleTemporaries(folder);
+}
+
 void iniWriteString(const QString &section, const QString &key, const QString &value,
                     const QString &file)
 {

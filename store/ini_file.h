@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <chrono>
+
 // The one-call INI operations of the whole program. Each one reads the file afresh and,
 // for a write, replaces it in one step (platform/atomic_file.h): nothing is kept open or
 // cached between calls. An empty file path means the settings file (settingsFilePath()).
@@ -14,6 +16,14 @@ QString settingsFilePath();
 // The lock file of the folder that holds file (platform/program_files_lock.h): every
 // change of one of the program's files is made under it.
 QString programFilesLockPath(const QString &file);
+
+// Removes from folder the temporary files of saves that a killed run left behind
+// (platform/atomic_file.h), under the lock of folder's program files: a save that
+// another workstation sharing the folder is making right now holds the lock, and its
+// temporary file is not taken for a leftover. Does nothing when the lock cannot be had
+// within timeout. Returns how many files were removed.
+int removeLeftoverSaves(const QString &folder,
+                        std::chrono::milliseconds timeout = std::chrono::seconds(5));
 
 // Longest value a read gives; a longer stored value (or default) is cut.
 constexpr qsizetype kIniReadLimit = 2047;

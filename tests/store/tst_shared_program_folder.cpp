@@ -1,6 +1,7 @@
 // Several workstations run the program from one shared folder at the same time: real
 // processes write the same logs, settings and history, and nothing any of them wrote may
 // be lost.
+#include "platform/program_files_lock.h"
 #include "search/search_history.h"
 #include "store/activity_log.h"
 #include "store/clock.h"
@@ -96,6 +97,17 @@ int addHistory(const QString &file, int station)
     return 0;
 }
 
+// "hold FOLDER 0": holds the lock of the folder's program files until the parent's word,
+// as a workstation does while it saves.
+int holdLock(const QString &folder)
+{
+    const platform::ProgramFilesLock lock(programFilesLockPath(folder + u'/'));
+    if (!lock.isHeld())
+        return 1;
+    waitForGo();
+    return 0;
+}
+
 int childMain(const QStringList &args)
 {
     if (args.size() != 3)
@@ -110,6 +122,8 @@ int childMain(const QStringList &args)
             return saveSettingsMany(args[1], station);
         if (args[0] == u"history")
             return addHistory(args[1], station);
+        if (args[0] == u"hold")
+            return holdLock(args[1]);
     } catch (const std::exception &error) {
         std::fprintf(stderr, "%s\n", error.what());
         return 1;
@@ -171,6 +185,7 @@ private slots:
     void simultaneousSavesLeaveOneWholeSet();
     void simultaneousHistoryAdditionsAreAllKept_data() { addPlaces(); }
     void simultaneousHistoryAdditionsAreAllKept();
+    void anotherWorkstationsSaveIsNoLeftover();
 
 private:
     static void addPlaces();
@@ -292,6 +307,29 @@ void TstSharedProgramFolder::simultaneousHistoryAdditionsAreAllKept()
     // What the file held before stays below the additions.
     QCOMPARE(entries.mid(10),
              (QStringList{QStringLiteral("DUPONT Jean"), QStringLiteral("MARTIN Paul")}));
+}
+
+void TstSharedProgramFolder::anotherWorkstationsSaveIsNoLeftover()
+{
+    QTemporaryDir dir;
+    // The temporary file of a save in progress, by a process this machine does not know
+    // (another workstation's).
+    const QString temporary = dir.filePath(QStringLiteral(".palvoric-tmp-999999999-1a2b"));
+    QVERIFY(writeFileBytes(temporary, "[DOSSIER]\r\n"));
+    QProcess holder;
+    startChild(holder, {QStringLiteral("hold"), dir.path(), QStringLiteral("0")});
+    QVERIFY(holder.waitForReadyRead(30000));
+    QCOMPARE(holder.readLine(), QByteArray("ready\n"));
+
+    QCOMPARE(removeLeftoverSaves(dir.path(), std::chrono::milliseconds(200)), 0);
+    QVERIFY(entryExists(temporary));
+
+    // Once the save is over, what it left is a leftover.
+    holder.write("go\n");
+    QVERIFY(holder.waitForFinished(30000));
+    QCOMPARE(holder.exitCode(), 0);
+    QCOMPARE(removeLeftoverSaves(dir.path()), 1);
+    QVERIFY(!entryExists(temporary));
 }
 
 PALVORIC_TEST_MAIN_WITH_CHILD(TstSharedProgramFolder, childMain)
