@@ -44,6 +44,9 @@ bool keptByteForByte(QByteArrayView bytes, text::TextEncoding encoding)
         return bytes.size() % 2 == 0; // an odd last byte cannot be read
     case text::TextEncoding::Utf8Bom:
         return isValidUtf8(bytes.sliced(3));
+    case text::TextEncoding::Ansi:
+        // A last character cut short (a torn append) is written whole again.
+        return text::checkUtf8(bytes) != text::Utf8Validity::CutAtEnd;
     default:
         return true;
     }
