@@ -1,6 +1,7 @@
 #include "folderops/dropped_files.h"
 
 #include "errors/system_error_text.h"
+#include "folderops/folder_nesting.h"
 #include "platform/file_copy.h"
 
 #include <cerrno>
@@ -33,13 +34,18 @@ QString moveDroppedFile(const QString &source, const QString &target)
     const QString name = droppedItemName(source);
     const QString destination = target + u'/' + name;
     int error = 0;
-    if (platform::copyOneFile(source, destination, &error)) {
+    platform::CopiedFile copied;
+    if (platform::copyOneFile(source, destination, &error, &copied)) {
         // The copy is whole and on the disk; a failed deletion leaves the file in both
-        // places, which loses nothing.
-        platform::deleteOneFile(source);
+        // places, which loses nothing. An original written or replaced during the copy
+        // holds what the copy lacks: it stays.
+        if (platform::deleteCopiedFile(source, copied) == ESTALE)
+            return QStringLiteral("\"%1\" a été copié, mais l'original a changé pendant la "
+                                  "copie : \"%1\" conservé à son emplacement.")
+                .arg(shortenedPath(name));
         return QString();
     }
-    const QString message = QStringLiteral("Erreur en copie : le fichier ") + name +
+    const QString message = QStringLiteral("Erreur en copie : le fichier ") + shortenedPath(name) +
                             QStringLiteral(" existe peut être déjà sur la cible !");
     // An existing name and a folder are what the message says; any other cause is named.
     if (error == EEXIST || error == EISDIR)

@@ -18,8 +18,8 @@ QString dropConfirmationText(qsizetype count, const QString &target);
 QString droppedItemName(const QString &path);
 
 // Moves one dropped item into target under its own name. Returns the empty text when it
-// moved, else the message for the user; the item then stays where it was. A folder is
-// not moved.
+// moved, else the message for the user; the item then stays where it was, also when it
+// was copied but changed during the copy. A folder is not moved.
 QString moveDroppedFile(const QString &source, const QString &target);
 
 } // namespace folderops

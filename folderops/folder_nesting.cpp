@@ -8,18 +8,31 @@ namespace {
 
 using Reason = platform::MoveResult::Reason;
 
-// The name a message shows: the last part of the path.
+// The name a message shows: the last part of the path, shortened.
 QString lastPart(QString path)
 {
     while (path.size() > 1 && path.endsWith(u'/'))
         path.chop(1);
-    return path.mid(path.lastIndexOf(u'/') + 1);
+    return shortenedPath(path.mid(path.lastIndexOf(u'/') + 1));
 }
 
 // The entry concerned, after the cause: ` ("DUPONT Marie/radios")`.
 QString where(const QString &entry)
 {
-    return entry.isEmpty() ? QString() : QStringLiteral(" (\"%1\")").arg(entry);
+    return entry.isEmpty() ? QString() : QStringLiteral(" (\"%1\")").arg(shortenedPath(entry));
+}
+
+// What stayed in the source: the first few entries, then how many more.
+QString keptList(const QStringList &kept)
+{
+    constexpr qsizetype kShown = 3;
+    QStringList shown;
+    for (qsizetype i = 0; i < qMin(kShown, kept.size()); ++i)
+        shown.append(u'"' + shortenedPath(kept[i]) + u'"');
+    QString text = shown.join(QStringLiteral(", "));
+    if (kept.size() > kShown)
+        text += QStringLiteral(" et %1 autre(s)").arg(kept.size() - kShown);
+    return text;
 }
 
 // The end of a refusal for a name the destination holds already, by what holds it.
@@ -42,6 +55,16 @@ QString takenNameText(Reason reason)
 }
 
 } // namespace
+
+QString shortenedPath(const QString &path)
+{
+    constexpr qsizetype kLongest = 120;
+    if (path.size() <= kLongest)
+        return path;
+    // The beginning and the end, which name the patient and the entry.
+    constexpr qsizetype kHalf = kLongest / 2 - 1;
+    return path.left(kHalf) + QStringLiteral("…") + path.right(kHalf);
+}
 
 NestingResult nestFolder(const QString &sourcePath, const QString &destinationFolder,
                          const platform::MoveProgress &progress)
@@ -91,7 +114,7 @@ QString nestingMessage(const platform::MoveResult &move, const QString &sourcePa
     case Reason::UnsupportedEntry:
         return QStringLiteral("Impossible de déplacer \"%1\" dans \"%2\" : \"%3\" n'est ni un "
                               "dossier, ni un fichier, ni un lien. Rien n'a été déplacé.")
-            .arg(source, destination, move.entry);
+            .arg(source, destination, shortenedPath(move.entry));
     case Reason::SourceNotMovable:
     case Reason::SystemError:
         return QStringLiteral("Impossible de déplacer \"%1\" dans \"%2\" : %3%4. Rien n'a été "
@@ -105,10 +128,15 @@ QString nestingMessage(const platform::MoveResult &move, const QString &sourcePa
         return QStringLiteral("\"%1\" a été copié dans \"%2\", mais le disque n'a pas confirmé "
                               "l'écriture (%3) : l'original a été laissé à son emplacement.")
             .arg(source, destination, errors::systemErrorText(move.error));
-    case Reason::SourceReplaced:
-        return QStringLiteral("\"%1\" a été copié dans \"%2\", mais l'original a été remplacé "
-                              "pendant la copie : il a été laissé à son emplacement.")
-            .arg(source, destination);
+    case Reason::SourceChanged:
+        return QStringLiteral("\"%1\" a été copié dans \"%2\", mais l'original a changé pendant "
+                              "la copie : %3 conservé à son emplacement, le reste de l'original "
+                              "a été retiré.")
+            .arg(source, destination, keptList(move.kept));
+    case Reason::MountInside:
+        return QStringLiteral("Impossible de déplacer \"%1\" dans \"%2\" : \"%3\" est un autre "
+                              "volume monté dans le dossier. Rien n'a été déplacé.")
+            .arg(source, destination, shortenedPath(move.entry));
     case Reason::SourceNotRemoved:
         return QStringLiteral("\"%1\" a été copié dans \"%2\", mais l'original n'a pas pu être "
                               "retiré entièrement : %3%4. Ce qui en reste est toujours à son "

@@ -20,6 +20,9 @@ struct NestingResult
 NestingResult nestFolder(const QString &sourcePath, const QString &destinationFolder,
                          const platform::MoveProgress &progress = {});
 
+// A path or name as a message shows it: at most 120 characters, its middle left out.
+QString shortenedPath(const QString &path);
+
 // The message for move, the result of moving sourcePath into destinationFolder; empty for
 // a clean move and for a cancel.
 QString nestingMessage(const platform::MoveResult &move, const QString &sourcePath,

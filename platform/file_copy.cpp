@@ -61,7 +61,8 @@ int linkUnnamed(int fd, int dir, const QByteArray &name)
 
 } // namespace
 
-bool copyOneFile(const QString &source, const QString &destination, int *error)
+bool copyOneFile(const QString &source, const QString &destination, int *error, CopiedFile *copied,
+                 const CopyProgress &progress)
 {
     const QByteArray from = encodePath(source);
     const QByteArray to = encodePath(destination);
@@ -71,6 +72,9 @@ bool copyOneFile(const QString &source, const QString &destination, int *error)
     if (target.name.isEmpty() || target.name == "." || target.name == "..")
         return fail(error, EINVAL);
 
+    struct stat entry;
+    if (lstat(from.constData(), &entry) != 0)
+        return fail(error, errno);
     // Non-blocking, so that a named pipe cannot hold the window; the copy itself blocks.
     UniqueFd in(::open(from.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
     if (!in.isValid())
@@ -78,6 +82,8 @@ bool copyOneFile(const QString &source, const QString &destination, int *error)
     struct stat status;
     if (fstat(in.get(), &status) != 0)
         return fail(error, errno);
+    if (copied)
+        *copied = {fileStateOf(entry), fileStateOf(status)};
     if (S_ISDIR(status.st_mode))
         return fail(error, EISDIR);
     if (!S_ISREG(status.st_mode))
@@ -117,7 +123,7 @@ bool copyOneFile(const QString &source, const QString &destination, int *error)
         return fail(error, cause);
     };
 
-    if (const int cause = copyFileContent(in.get(), out.get(), status))
+    if (const int cause = copyFileContent(in.get(), out.get(), status, progress))
         return abandon(cause);
     if (temporaryName.isEmpty()) {
         if (const int cause = linkUnnamed(out.get(), dir.get(), target.name))
@@ -137,11 +143,17 @@ bool copyOneFile(const QString &source, const QString &destination, int *error)
     return true;
 }
 
-int deleteOneFile(const QString &path)
+int deleteCopiedFile(const QString &path, const CopiedFile &copied)
 {
     const QByteArray native = encodePath(path);
     if (native.isEmpty())
         return ENOENT;
+    struct stat entry;
+    struct stat content;
+    if (lstat(native.constData(), &entry) != 0 || stat(native.constData(), &content) != 0)
+        return errno == ENOENT ? ESTALE : errno;
+    if (fileStateOf(entry) != copied.entry || fileStateOf(content) != copied.content)
+        return ESTALE;
     return ::unlink(native.constData()) == 0 ? 0 : errno;
 }
 

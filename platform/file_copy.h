@@ -1,5 +1,8 @@
 #pragma once
 
+#include "platform/file_content_copy.h"
+#include "platform/file_state.h"
+
 #include <QString>
 
 // Copy of one dropped file into a folder, and the removal of the original after it. A copy
@@ -13,6 +16,14 @@ namespace platform {
 // Hidden names of the temporary files of a copy in progress begin with this.
 inline constexpr char kCopyTemporaryPrefix[] = ".palvoric-copy-";
 
+// What a copy read: the entry at the source's path (a link, when the source is one) and
+// the file whose content it copied, each as it was just before the copy read it.
+struct CopiedFile
+{
+    FileState entry;
+    FileState content;
+};
+
 // Copies the regular file at source (a symbolic link is followed) to destination.
 // True when the copy is complete, synced and published. On failure error (when given)
 // says why: EEXIST when destination exists, whatever it is, EISDIR when the source is a
@@ -20,9 +31,13 @@ inline constexpr char kCopyTemporaryPrefix[] = ".palvoric-copy-";
 // failed sync, EACCES...), and nothing new remains, with one exception: when the folder
 // cannot be synced after the file got its name, the complete copy stays but the failure
 // is reported, so that the caller keeps the original.
-bool copyOneFile(const QString &source, const QString &destination, int *error = nullptr);
+// copied, when given, receives what was read; progress is told the bytes copied.
+bool copyOneFile(const QString &source, const QString &destination, int *error = nullptr,
+                 CopiedFile *copied = nullptr, const CopyProgress &progress = {});
 
-// Removes one file (not a folder). Returns 0 or the error.
-int deleteOneFile(const QString &path);
+// Removes the original of a copy, only when the path still names what the copy read, in
+// the same state: ESTALE, with nothing removed, when it was written, replaced or renamed
+// since (an editor's save during the copy). Returns 0, ESTALE or the error.
+int deleteCopiedFile(const QString &path, const CopiedFile &copied);
 
 } // namespace platform

@@ -26,8 +26,8 @@ constexpr int kOpenFolder = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
 MoveResult result(Outcome outcome, Reason reason = Reason::None, int error = 0,
                   const QByteArray &relative = {})
 {
-    return MoveResult{outcome, reason, error,
-                      relative.isEmpty() ? QString() : decodeFileName(relative)};
+    return MoveResult{
+        outcome, reason, error, relative.isEmpty() ? QString() : decodeFileName(relative), {}};
 }
 
 bool sameEntry(const struct stat &a, const struct stat &b)
@@ -50,6 +50,25 @@ bool liesWithin(int dir, const struct stat &entry)
         struct stat above;
         if (!parent.isValid() || fstat(parent.get(), &above) != 0 || sameEntry(above, here))
             return false; // the root, or a folder we may not look above
+        current = std::move(parent);
+    }
+    return false;
+}
+
+// True when the folder dir, or one above it, is one of folders (device, inode).
+bool reachesFolderOf(int dir, const QSet<std::pair<quint64, quint64>> &folders)
+{
+    UniqueFd current(::dup(dir));
+    for (int depth = 0; current.isValid() && depth < 4096; ++depth) {
+        struct stat here;
+        if (fstat(current.get(), &here) != 0)
+            return false;
+        if (folders.contains({quint64(here.st_dev), quint64(here.st_ino)}))
+            return true;
+        UniqueFd parent(openat(current.get(), "..", kOpenFolder));
+        struct stat above;
+        if (!parent.isValid() || fstat(parent.get(), &above) != 0 || sameEntry(above, here))
+            return false;
         current = std::move(parent);
     }
     return false;
@@ -131,10 +150,15 @@ MoveResult moveAcross(const Place &place, const MoveProgress &progress)
     if (const int error = measureTree(sourceParent, place.sourceName, size, failedPath)) {
         if (error == ENOENT && failedPath == place.sourceName)
             return sourceVanished();
+        if (error == EXDEV)
+            return result(Outcome::Refused, Reason::MountInside, 0, failedPath);
         if (error != EINVAL)
             return result(Outcome::Refused, Reason::SourceNotMovable, error, failedPath);
         return result(Outcome::Refused, Reason::UnsupportedEntry, 0, failedPath);
     }
+    // Reached through another mount, the destination may still lie inside the tree.
+    if (reachesFolderOf(destination, size.folders))
+        return result(Outcome::Refused, Reason::IntoItself);
     qint64 done = 0;
     const CopyProgress step = [&](qint64 bytes) {
         done += bytes;
@@ -152,8 +176,9 @@ MoveResult moveAcross(const Place &place, const MoveProgress &progress)
             return result(Outcome::Cancelled);
         return result(Outcome::Failed, Reason::CopyFailed, error, relative);
     };
-    if (const int error =
-            copyTree(sourceParent, place.sourceName, destination, staging, step, failedPath))
+    CopiedStates copied;
+    if (const int error = copyTree(sourceParent, place.sourceName, destination, staging, step,
+                                   failedPath, &copied))
         return undo(error, failedPath);
     if (const int error = syncFolder(destination))
         return undo(error, {});
@@ -168,14 +193,18 @@ MoveResult moveAcross(const Place &place, const MoveProgress &progress)
     }
     if (const int error = syncFolder(destination))
         return result(Outcome::Copied, Reason::CopyNotSynced, error);
-    // Only what was copied goes: the same entry, still in its place.
-    struct stat now;
-    if (fstatat(sourceParent, place.sourceName.constData(), &now, AT_SYMLINK_NOFOLLOW) != 0 ||
-        !sameEntry(now, place.source))
-        return result(Outcome::Copied, Reason::SourceReplaced);
+    // Only what was copied goes, each entry still the one the copy read.
     failedPath.clear();
-    const int removeError = removeTree(sourceParent, place.sourceName, false, failedPath);
+    QList<QByteArray> kept;
+    const int removeError =
+        removeCopiedTree(sourceParent, place.sourceName, copied, kept, failedPath);
     syncFolder(sourceParent);
+    if (!kept.isEmpty()) {
+        MoveResult changed = result(Outcome::Copied, Reason::SourceChanged, 0, kept.first());
+        for (const QByteArray &entry : std::as_const(kept))
+            changed.kept.append(decodeFileName(entry));
+        return changed;
+    }
     if (removeError)
         return result(Outcome::Copied, Reason::SourceNotRemoved, removeError, failedPath);
     return result(Outcome::Moved);

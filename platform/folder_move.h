@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -34,7 +35,9 @@ struct MoveResult
         SourceMissing,          // Refused: the source, or its folder, no longer exists
         DestinationMissing,     // Refused: the destination folder does not exist
         DestinationNotFolder,   // Refused: the destination is not a folder
-        IntoItself,             // Refused: a folder into itself or one of its sub-folders
+        IntoItself,             // Refused: a folder into itself or one of its sub-folders,
+                                // however the destination is reached (bind mounts too)
+        MountInside,            // Refused: another volume is mounted inside the tree: entry
         AlreadyInDestination,   // Refused: the source already lies in the destination
         NameTakenByFile,        // Refused: the destination holds the name already: a file,
         NameTakenByEmptyFolder, //   an empty folder,
@@ -47,7 +50,9 @@ struct MoveResult
         CopyFailed,             // Failed: the copy across file systems failed and has been
                                 // removed: error, and entry when one was concerned
         CopyNotSynced,          // Copied: the disk did not confirm the copy: error
-        SourceReplaced,         // Copied: the original was replaced while it was copied
+        SourceChanged,          // Copied: parts of the original were created, changed,
+                                // replaced or renamed while it was copied; they stay where
+                                // they were, all else was removed: kept, entry (the first)
         SourceNotRemoved,       // Copied: the original could not all be removed: error, entry
         MoveNotSynced,          // Moved: the disk did not confirm the rename: error
     };
@@ -57,6 +62,8 @@ struct MoveResult
     // The entry concerned, as a path relative to the source's folder (the source's own
     // name first), where the reason names one; empty otherwise.
     QString entry;
+    // With SourceChanged: every entry left in the source, as entry is given.
+    QStringList kept;
 
     bool moved() const { return outcome == Outcome::Moved; }
 };
@@ -68,8 +75,10 @@ inline constexpr char kMoveStagingPrefix[] = ".palvoric-move-";
 // Refused, with nothing touched: a source that no longer exists, a destination that does
 // not exist or is not a folder, a folder into itself or one of its own sub-folders, a
 // destination already holding the name (a file, an empty folder or a full one), a tree
-// holding something other than folders, files and links, or a folder whose content this
-// process could copy but not take out afterwards.
+// holding something other than folders, files and links, a tree with another volume
+// mounted inside it, or a folder whose content this process could copy but not take out
+// afterwards. Across file systems only what was copied is removed from the source, each
+// entry checked to be still the one the copy read.
 MoveResult moveFolderInto(const QString &sourcePath, const QString &destinationFolder,
                           const MoveProgress &progress = {});
 

@@ -1,5 +1,6 @@
 // The French messages of a folder nested into another: the text for every reason a move
 // gives, and the messages of the refusals and failures met on real folders.
+#include "errors/system_error_text.h"
 #include "folderops/folder_nesting.h"
 #include "tests/support/patient_files.h"
 #include "tests/support/small_tmpfs.h"
@@ -104,10 +105,29 @@ void TstFolderNesting::messages_data()
         << u"\"DUPONT Marie\" a été copié dans \"DUPONT Marie 2019\", mais le disque n'a pas "
            "confirmé l'écriture (erreur d'entrée-sortie sur le disque) : l'original a été laissé "
            "à son emplacement."_qs;
-    QTest::newRow("source replaced during the copy")
-        << Outcome::Copied << Reason::SourceReplaced << 0 << QString()
-        << u"\"DUPONT Marie\" a été copié dans \"DUPONT Marie 2019\", mais l'original a été "
-           "remplacé pendant la copie : il a été laissé à son emplacement."_qs;
+    // entry: what stayed in the source, separated by "|".
+    QTest::newRow("source changed during the copy")
+        << Outcome::Copied << Reason::SourceChanged << 0 << u"DUPONT Marie/compte-rendu.odt"_qs
+        << u"\"DUPONT Marie\" a été copié dans \"DUPONT Marie 2019\", mais l'original a changé "
+           "pendant la copie : \"DUPONT Marie/compte-rendu.odt\" conservé à son emplacement, le "
+           "reste de l'original a été retiré."_qs;
+    QTest::newRow("many entries changed")
+        << Outcome::Copied << Reason::SourceChanged << 0 << u"D/a|D/b|D/c|D/d|D/e"_qs
+        << u"\"DUPONT Marie\" a été copié dans \"DUPONT Marie 2019\", mais l'original a changé "
+           "pendant la copie : \"D/a\", \"D/b\", \"D/c\" et 2 autre(s) conservé à son "
+           "emplacement, le reste de l'original a été retiré."_qs;
+    QTest::newRow("a volume mounted inside")
+        << Outcome::Refused << Reason::MountInside << 0 << u"DUPONT Marie/cle-usb"_qs
+        << into + u"\"DUPONT Marie/cle-usb\" est un autre volume monté dans le dossier"_qs +
+               notMoved;
+    // A runaway path is shortened in its middle: a message stays readable.
+    const QString deep = u"DUPONT Marie"_qs + u"/sous-dossier"_qs.repeated(30);
+    QTest::newRow("long path shortened")
+        << Outcome::Failed << Reason::CopyFailed << EMFILE << deep
+        << u"Le déplacement de \"DUPONT Marie\" vers \"DUPONT Marie 2019\" a échoué : "_qs +
+               errors::systemErrorText(EMFILE) + u" (\""_qs + deep.left(59) + u"…"_qs +
+               deep.right(59) +
+               u"\"). L'original est resté intact et la copie partielle a été retirée."_qs;
     QTest::newRow("source not all removed")
         << Outcome::Copied << Reason::SourceNotRemoved << EACCES << u"DUPONT Marie/radios"_qs
         << u"\"DUPONT Marie\" a été copié dans \"DUPONT Marie 2019\", mais l'original n'a pas "
@@ -127,7 +147,11 @@ void TstFolderNesting::messages()
     QFETCH(int, error);
     QFETCH(QString, entry);
     QFETCH(QString, expected);
-    const MoveResult move{outcome, reason, error, entry};
+    MoveResult move{outcome, reason, error, entry, {}};
+    if (reason == Reason::SourceChanged) {
+        move.kept = entry.split(u'|');
+        move.entry = move.kept.first();
+    }
     QCOMPARE(folderops::nestingMessage(move, u"/srv/cabinet/DUPONT Marie/"_qs,
                                        u"/srv/cabinet/DUPONT Marie 2019"_qs),
              expected);

@@ -14,6 +14,7 @@
 #include "tests/support/unprivileged.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -22,6 +23,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -37,9 +39,12 @@ MoveResult parseChildResult(const ChildResult &child)
 {
     const QStringList lines = QString::fromUtf8(child.standardOutput).split(u'\n');
     if (lines.size() < 4)
-        return MoveResult{Outcome::Failed, Reason::None, -1, QStringLiteral("<no output>")};
-    return MoveResult{Outcome(lines.at(0).toInt()), Reason(lines.at(1).toInt()),
-                      lines.at(2).toInt(), lines.at(3)};
+        return MoveResult{Outcome::Failed, Reason::None, -1, QStringLiteral("<no output>"), {}};
+    return MoveResult{Outcome(lines.at(0).toInt()),
+                      Reason(lines.at(1).toInt()),
+                      lines.at(2).toInt(),
+                      lines.at(3),
+                      {}};
 }
 
 int childMain(const QStringList &args)
@@ -80,6 +85,11 @@ private Q_SLOTS:
     void placeholderNeverReplaces();
     void qfileRenameLeavesPartialFile();
     void unremovableContentRefusedBeforeCopy();
+    void changesDuringTheCopyStay_data();
+    void changesDuringTheCopyStay();
+    void volumeMountedInsideRefused_data();
+    void volumeMountedInsideRefused();
+    void bindMountOfOwnSubFolderRefused();
 };
 
 void TstSafeMoveAcross::movesAcrossFileSystems()
@@ -317,6 +327,161 @@ void TstSafeMoveAcross::unremovableContentRefusedBeforeCopy()
     after[QByteArrayLiteral("radios")].mode = 0555;
     QCOMPARE(treeDifference(before, after), QString());
     QCOMPARE(entriesOf(disk.path()), QStringList());
+}
+
+// A mount made by the test, undone when the scope ends.
+class ScopedMount
+{
+public:
+    ScopedMount(const QString &source, const QString &target, const char *type, unsigned long flags)
+        : m_target(encodePath(target))
+    {
+        m_mounted = ::mount(encodePath(source).constData(), m_target.constData(), type, flags,
+                            nullptr) == 0;
+    }
+    ~ScopedMount()
+    {
+        if (m_mounted)
+            umount2(m_target.constData(), MNT_DETACH);
+    }
+    bool isMounted() const { return m_mounted; }
+
+private:
+    QByteArray m_target;
+    bool m_mounted = false;
+};
+
+void TstSafeMoveAcross::changesDuringTheCopyStay_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<QStringList>("kept"); // what must stay in the source
+    QTest::newRow("file created in a sub-folder")
+        << QStringLiteral("create") << QStringList{kPatient + QStringLiteral("/radios/genou.jpg")};
+    QTest::newRow("copied file grown")
+        << QStringLiteral("append") << QStringList{kPatient + QStringLiteral("/compte-rendu.txt")};
+    QTest::newRow("copied file replaced")
+        << QStringLiteral("replace") << QStringList{kPatient + QStringLiteral("/compte-rendu.txt")};
+    QTest::newRow("copied file renamed")
+        << QStringLiteral("rename") << QStringList{kPatient + QStringLiteral("/radios/face.jpg")};
+}
+
+// A writer changes the source once every byte has been copied, before the original is
+// removed: what changed stays, with the folders that hold it; the rest goes; nothing is
+// lost between the source and the destination.
+void TstSafeMoveAcross::changesDuringTheCopyStay()
+{
+    QFETCH(QString, change);
+    QFETCH(QStringList, kept);
+    SmallTmpfs disk(8 * 1024 * 1024);
+    if (!disk.isMounted())
+        QSKIP(qPrintable(disk.skipReason()));
+    QTemporaryDir dir;
+    const QString source = dir.filePath(kPatient);
+    QVERIFY(fillPatientFolder(source));
+    const QString report = source + QStringLiteral("/compte-rendu.txt");
+    const QString thorax = source + QStringLiteral("/radios/thorax.jpg");
+    const QByteArray thoraxBytes = readFileBytes(thorax);
+    bool changed = false;
+    const MoveResult result = moveFolderInto(source, disk.path(), [&](qint64 done, qint64 total) {
+        if (done < total || changed)
+            return true;
+        changed = true;
+        if (change == u"create")
+            return writeNativeFile(source + QStringLiteral("/radios/genou.jpg"), "genou");
+        if (change == u"append") {
+            QFile file(report);
+            return file.open(QIODevice::Append) && file.write("+9 octets") == 9;
+        }
+        if (change == u"replace") {
+            return writeNativeFile(report + QStringLiteral(".new"), "version enregistrée") &&
+                   ::rename(encodePath(report + QStringLiteral(".new")).constData(),
+                            encodePath(report).constData()) == 0;
+        }
+        return ::rename(encodePath(thorax).constData(),
+                        encodePath(source + QStringLiteral("/radios/face.jpg")).constData()) == 0;
+    });
+    QVERIFY(changed);
+    QVERIFY2(result.outcome == Outcome::Copied && result.reason == Reason::SourceChanged,
+             qPrintable(outcomeText(result)));
+    QCOMPARE(result.kept, kept);
+    QCOMPARE(result.entry, kept.first());
+
+    // In the source: exactly what changed, in the folders that hold it.
+    QStringList left;
+    QDirIterator it(dir.path(), QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        if (!QFileInfo(path).isDir())
+            left.append(QDir(dir.path()).relativeFilePath(path));
+    }
+    QCOMPARE(left, kept);
+    // In the destination: the whole tree as the copy read it.
+    const QString copy = disk.path() + u'/' + kPatient;
+    QCOMPARE(readFileBytes(copy + QStringLiteral("/compte-rendu.txt")),
+             QByteArray("Consultation du 03/02/2022\r\n"));
+    QCOMPARE(readFileBytes(copy + QStringLiteral("/radios/thorax.jpg")), thoraxBytes);
+    if (change == u"append")
+        QCOMPARE(readFileBytes(report), QByteArray("Consultation du 03/02/2022\r\n+9 octets"));
+    if (change == u"replace")
+        QCOMPARE(readFileBytes(report), QByteArray("version enregistrée"));
+    // The destination has no staging folder left.
+    QCOMPARE(entriesOf(disk.path()), QStringList{kPatient});
+}
+
+void TstSafeMoveAcross::volumeMountedInsideRefused_data()
+{
+    QTest::addColumn<bool>("bind");
+    QTest::newRow("another file system") << false;
+    QTest::newRow("a bind mount of the same one") << true;
+}
+
+// A volume mounted inside the patient folder is never copied nor emptied.
+void TstSafeMoveAcross::volumeMountedInsideRefused()
+{
+    QFETCH(bool, bind);
+    SmallTmpfs disk(4 * 1024 * 1024);
+    if (!disk.isMounted())
+        QSKIP(qPrintable(disk.skipReason()));
+    QTemporaryDir dir;
+    const QString source = dir.filePath(kPatient);
+    QVERIFY(fillPatientFolder(source));
+    const QString key = source + QStringLiteral("/cle-usb");
+    QVERIFY(QDir().mkpath(key));
+    QTemporaryDir volume;
+    QVERIFY(writeNativeFile(volume.filePath(QStringLiteral("sauvegarde.zip")), "sauvegarde"));
+    const ScopedMount mounted(volume.path(), key, bind ? nullptr : "tmpfs", bind ? MS_BIND : 0);
+    QVERIFY(mounted.isMounted());
+    if (!bind)
+        QVERIFY(writeNativeFile(key + QStringLiteral("/sauvegarde.zip"), "sauvegarde"));
+    const TreeSnapshot before = snapshotTree(source);
+
+    const MoveResult result = moveFolderInto(source, disk.path());
+    QVERIFY2(result.outcome == Outcome::Refused && result.reason == Reason::MountInside,
+             qPrintable(outcomeText(result)));
+    QCOMPARE(result.entry, kPatient + QStringLiteral("/cle-usb"));
+    QCOMPARE(treeDifference(before, snapshotTree(source)), QString());
+    QCOMPARE(readFileBytes(key + QStringLiteral("/sauvegarde.zip")), QByteArray("sauvegarde"));
+    QCOMPARE(entriesOf(disk.path()), QStringList());
+}
+
+// The destination is the source's own sub-folder reached through a bind mount: the
+// move would copy the folder into itself for ever.
+void TstSafeMoveAcross::bindMountOfOwnSubFolderRefused()
+{
+    QTemporaryDir dir;
+    const QString source = dir.filePath(kPatient);
+    QVERIFY(fillPatientFolder(source));
+    QTemporaryDir elsewhere;
+    const ScopedMount mounted(source + QStringLiteral("/radios"), elsewhere.path(), nullptr,
+                              MS_BIND);
+    if (!mounted.isMounted())
+        QSKIP("a bind mount needs root");
+    const TreeSnapshot before = snapshotTree(source);
+    const MoveResult result = moveFolderInto(source, elsewhere.path());
+    QVERIFY2(result.outcome == Outcome::Refused && result.reason == Reason::IntoItself,
+             qPrintable(outcomeText(result)));
+    QCOMPARE(treeDifference(before, snapshotTree(source)), QString());
 }
 
 PALVORIC_TEST_MAIN_WITH_CHILD(TstSafeMoveAcross, childMain)

@@ -64,7 +64,8 @@ private Q_SLOTS:
     void failingSyncLeavesNothing();
     void worksWithoutUnnamedFiles();
     void qfileCopyLosesTimeAndIgnoresSync();
-    void deletesOneFile();
+    void deletesOnlyWhatWasCopied_data();
+    void deletesOnlyWhatWasCopied();
 };
 
 void TstSafeMoveFile::keepsContentModeAndTime_data()
@@ -298,17 +299,65 @@ void TstSafeMoveFile::qfileCopyLosesTimeAndIgnoresSync()
     QVERIFY(!entryExists(dir.filePath(QStringLiteral("ours2.pdf"))));
 }
 
-void TstSafeMoveFile::deletesOneFile()
+void TstSafeMoveFile::deletesOnlyWhatWasCopied_data()
 {
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<bool>("deleted");
+    QTest::newRow("unchanged") << QString() << true;
+    QTest::newRow("written during the copy") << QStringLiteral("append") << false;
+    // An editor's save: the new version renamed over the one being copied.
+    QTest::newRow("replaced during the copy") << QStringLiteral("replace") << false;
+    QTest::newRow("removed during the copy") << QStringLiteral("remove") << false;
+    QTest::newRow("a link, unchanged") << QStringLiteral("link") << true;
+}
+
+void TstSafeMoveFile::deletesOnlyWhatWasCopied()
+{
+    QFETCH(QString, change);
+    QFETCH(bool, deleted);
     QTemporaryDir dir;
-    const QString file = dir.filePath(QStringLiteral("bilan.pdf"));
-    QVERIFY(writeNativeFile(file, "bilan"));
-    QVERIFY(QDir().mkpath(dir.filePath(QStringLiteral("radios"))));
-    QCOMPARE(deleteOneFile(file), 0);
-    QVERIFY(!entryExists(file));
-    QCOMPARE(deleteOneFile(file), ENOENT);
-    QCOMPARE(deleteOneFile(dir.filePath(QStringLiteral("radios"))), EISDIR);
-    QVERIFY(entryExists(dir.filePath(QStringLiteral("radios"))));
+    const QString real = dir.filePath(QStringLiteral("bilan.pdf"));
+    const QByteArray content(3 * 1024 * 1024 + 5, 'b'); // several chunks of the copy
+    QVERIFY(writeNativeFile(real, content));
+    QString source = real;
+    if (change == u"link") {
+        source = dir.filePath(QStringLiteral("raccourci.pdf"));
+        QVERIFY(QFile::link(real, source));
+    }
+    const QString copy = dir.filePath(QStringLiteral("copie.pdf"));
+    // The change happens while the copy is under way, after its first chunk.
+    bool changed = false;
+    const auto duringCopy = [&](qint64 bytes) {
+        if (bytes == 0 || changed)
+            return true;
+        changed = true;
+        if (change == u"append") {
+            QFile file(source);
+            return file.open(QIODevice::Append) && file.write("+9 octets") == 9;
+        }
+        if (change == u"replace") {
+            return writeNativeFile(source + QStringLiteral(".new"), "nouvelle version") &&
+                   ::rename(encodePath(source + QStringLiteral(".new")).constData(),
+                            encodePath(source).constData()) == 0;
+        }
+        if (change == u"remove")
+            return ::unlink(encodePath(source).constData()) == 0;
+        return true;
+    };
+    int error = 0;
+    CopiedFile copied;
+    QVERIFY(copyOneFile(source, copy, &error, &copied, duringCopy));
+    QVERIFY(changed);
+    const QByteArray sourceAfterCopy = entryExists(source) ? readFileBytes(source) : QByteArray();
+    QCOMPARE(deleteCopiedFile(source, copied), deleted ? 0 : ESTALE);
+    QCOMPARE(entryExists(source), !deleted && change != u"remove");
+    // Nothing lost: what the source held at the end is still there, or was copied whole.
+    if (!deleted && change != u"remove")
+        QCOMPARE(readFileBytes(source), sourceAfterCopy);
+    if (deleted)
+        QCOMPARE(readFileBytes(copy), content);
+    if (change == u"link")
+        QCOMPARE(readFileBytes(real), content); // the link went, not what it named
 }
 
 PALVORIC_TEST_MAIN_WITH_CHILD(TstSafeMoveFile, childMain)
