@@ -71,7 +71,8 @@ private Q_SLOTS:
     // Nesting a folder into another by drag, files dropped from the desktop
     // (app/main_window_drag_drop.cpp).
     void nestDraggedFolder(const QPoint &dropPoint);
-    void moveDroppedFiles(const QPoint &position, const QStringList &paths);
+    void moveDroppedFiles(const QPoint &position, const QStringList &paths,
+                          const QStringList &refused);
 
 private:
     // Derives the new search text from the current line's text; no value: nothing to do.

@@ -111,7 +111,8 @@ void MainWindow::nestDraggedFolder(const QPoint &dropPoint)
     reselectAfterNesting(m_desktop, list, reselect);
 }
 
-void MainWindow::moveDroppedFiles(const QPoint &position, const QStringList &paths)
+void MainWindow::moveDroppedFiles(const QPoint &position, const QStringList &paths,
+                                  const QStringList &refused)
 {
     Q_UNUSED(position); // the line under the drop point plays no part
     if (m_ui.resultList->currentLine() < 0) {
@@ -119,6 +120,9 @@ void MainWindow::moveDroppedFiles(const QPoint &position, const QStringList &pat
         return;
     }
     const QString target = search::entryPath(startFolder(), m_ui.resultList->currentLineText());
+    // Said before the confirmation, which counts only what can be moved.
+    if (!refused.isEmpty())
+        alertBox(m_desktop, folderops::refusedLinksText(refused), Desktop::DialogKind::Warning);
     if (!confirmBox(m_desktop, folderops::dropConfirmationText(paths.size(), target),
                     Desktop::DialogKind::Confirmation))
         return;

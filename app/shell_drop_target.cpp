@@ -1,10 +1,9 @@
 #include "app/shell_drop_target.h"
 
-#include "platform/native_names.h"
-
 #include <QApplication>
 #include <QDropEvent>
 #include <QMimeData>
+#include <QSysInfo>
 #include <QUrl>
 #include <QWidget>
 
@@ -16,21 +15,11 @@ ShellDropTarget::ShellDropTarget(QWidget *window) : QObject(window), m_window(wi
     qApp->installEventFilter(this);
 }
 
-QStringList ShellDropTarget::localPaths(const QMimeData *data)
+folderops::DroppedLinks ShellDropTarget::droppedLinks(const QMimeData *data)
 {
-    QStringList paths;
     if (!data || !data->hasUrls())
-        return paths;
-    for (const QUrl &url : data->urls()) {
-        if (!url.isLocalFile())
-            continue;
-        // The path's bytes, percent-decoded, name the file even when they are not UTF-8.
-        const QByteArray bytes =
-            QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
-        if (!bytes.isEmpty())
-            paths.append(platform::decodeFileName(bytes));
-    }
-    return paths;
+        return {};
+    return folderops::sortDroppedLinks(data->urls(), QSysInfo::machineHostName());
 }
 
 bool ShellDropTarget::isOverWindow(QObject *object) const
@@ -50,8 +39,8 @@ bool ShellDropTarget::eventFilter(QObject *watched, QEvent *event)
     if (drop->source() && isOverWindow(drop->source()))
         return false; // a drag within the window belongs to its element
     const QMimeData *data = drop->mimeData();
-    const QStringList paths = localPaths(data);
-    if (paths.isEmpty()) {
+    const folderops::DroppedLinks links = droppedLinks(data);
+    if (links.paths.isEmpty()) {
         // Links and text are refused everywhere, so that no path lands in a text field;
         // any other drag (a line of the result list) is the element's own business.
         if (data && (data->hasUrls() || data->hasText())) {
@@ -65,7 +54,7 @@ bool ShellDropTarget::eventFilter(QObject *watched, QEvent *event)
     if (type == QEvent::Drop) {
         auto *target = static_cast<QWidget *>(watched);
         const QPoint position = target->mapTo(m_window, drop->position().toPoint());
-        Q_EMIT filesDropped(position, paths);
+        Q_EMIT filesDropped(position, links.paths, links.refused);
     }
     return true;
 }

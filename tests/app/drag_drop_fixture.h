@@ -136,13 +136,13 @@ protected:
 
     // Files from the file browser, dropped over the search box: the line under the drop
     // point plays no part.
-    void dropFiles(const QStringList &paths)
+    void dropFiles(const QStringList &paths, const QList<QUrl> &otherLinks = {})
     {
         QMimeData data;
         QList<QUrl> urls;
         for (const QString &path : paths)
             urls.append(QUrl::fromLocalFile(path));
-        data.setUrls(urls);
+        data.setUrls(urls + otherLinks);
         QWidget *target = m_form->ui().searchBox->lineEdit();
         QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, {});
         QApplication::sendEvent(target, &enter);

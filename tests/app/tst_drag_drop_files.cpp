@@ -22,17 +22,24 @@ void TstDragDropFiles::droppedFiles_data()
     QTest::addColumn<Desktop::Button>("answer");
     QTest::addColumn<QStringList>("refused"); // items named in a message, in order
     QTest::addColumn<QStringList>("moved");
+    // Also dropped: the desk's radio.jpg as another machine names it, and a web link.
+    QTest::addColumn<bool>("otherLinks");
     QTest::newRow("confirmed") << QStringList{u"scanner.pdf"_qs, u"radio.jpg"_qs}
                                << Desktop::Button::Ok << QStringList()
-                               << QStringList{u"scanner.pdf"_qs, u"radio.jpg"_qs};
+                               << QStringList{u"scanner.pdf"_qs, u"radio.jpg"_qs} << false;
     QTest::newRow("cancelled") << QStringList{u"scanner.pdf"_qs, u"radio.jpg"_qs}
-                               << Desktop::Button::Cancel << QStringList() << QStringList();
+                               << Desktop::Button::Cancel << QStringList() << QStringList()
+                               << false;
     QTest::newRow("a name that exists")
         << QStringList{u"scanner.pdf"_qs, u"bilan.pdf"_qs, u"radio.jpg"_qs} << Desktop::Button::Ok
-        << QStringList{u"bilan.pdf"_qs} << QStringList{u"scanner.pdf"_qs, u"radio.jpg"_qs};
+        << QStringList{u"bilan.pdf"_qs} << QStringList{u"scanner.pdf"_qs, u"radio.jpg"_qs} << false;
     QTest::newRow("a folder among files")
         << QStringList{u"scanner.pdf"_qs, u"examens"_qs, u"radio.jpg"_qs} << Desktop::Button::Ok
-        << QStringList{u"examens"_qs} << QStringList{u"scanner.pdf"_qs, u"radio.jpg"_qs};
+        << QStringList{u"examens"_qs} << QStringList{u"scanner.pdf"_qs, u"radio.jpg"_qs} << false;
+    // The same path on another machine: not the local file of that name, which stays.
+    QTest::newRow("another machine's file among them")
+        << QStringList{u"scanner.pdf"_qs} << Desktop::Button::Ok << QStringList()
+        << QStringList{u"scanner.pdf"_qs} << true;
 }
 
 void TstDragDropFiles::droppedFiles()
@@ -41,7 +48,12 @@ void TstDragDropFiles::droppedFiles()
     QFETCH(Desktop::Button, answer);
     QFETCH(QStringList, refused);
     QFETCH(QStringList, moved);
+    QFETCH(bool, otherLinks);
     const QString desk = m_dir->filePath(QStringLiteral("bureau"));
+    QList<QUrl> others;
+    if (otherLinks)
+        others = {QUrl(u"file://serveur"_qs + desk + u"/radio.jpg"_qs),
+                  QUrl(u"https://example.org/radio.jpg"_qs)};
     QVERIFY(QDir().mkpath(desk + QStringLiteral("/examens")));
     QVERIFY(writeFileBytes(desk + QStringLiteral("/examens/sang.pdf"), "sang"));
     QVERIFY(writeFileBytes(desk + QStringLiteral("/scanner.pdf"), "scanner"));
@@ -54,15 +66,26 @@ void TstDragDropFiles::droppedFiles()
     QStringList paths;
     for (const QString &name : dropped)
         paths.append(desk + u'/' + name);
+    QList<ExpectedDialog> dialogs;
+    QStringList otherTexts;
+    for (const QUrl &link : others)
+        otherTexts.append(link.toDisplayString());
+    if (!others.isEmpty()) {
+        m_desktop->setNextAnswer(Desktop::Button::Ok);
+        dialogs.append({Desktop::DialogKind::Warning,
+                        u"Ces éléments ne sont pas des fichiers de cet ordinateur : ils ne seront "
+                        "pas déplacés.\r\n\r\n"_qs +
+                            otherTexts.join(u"\r\n"_qs)});
+    }
     m_desktop->setNextAnswer(answer);
     for (qsizetype i = 0; i < refused.size(); ++i)
         m_desktop->setNextAnswer(Desktop::Button::Ok);
-    dropFiles(paths);
+    dropFiles(paths, others);
 
-    QList<ExpectedDialog> dialogs{{Desktop::DialogKind::Confirmation,
-                                   QStringLiteral("Déplacer %1 fichier(s)\r\n\r\nvers\r\n\r\n%2")
-                                       .arg(dropped.size())
-                                       .arg(patient(kQ))}};
+    dialogs.append({Desktop::DialogKind::Confirmation,
+                    QStringLiteral("Déplacer %1 fichier(s)\r\n\r\nvers\r\n\r\n%2")
+                        .arg(dropped.size())
+                        .arg(patient(kQ))});
     for (const QString &name : refused)
         dialogs.append({Desktop::DialogKind::Information,
                         QStringLiteral("Erreur en copie : le fichier ") + name +

@@ -292,6 +292,10 @@ void TestMainWindowUi::drops_data()
     QTest::newRow("web link left out")
         << "list" << QList<QUrl>{QUrl(QStringLiteral("https://example.org/x")), both.at(0)}
         << QString() << QStringList{a};
+    // Another machine's file is no local path, whatever its path spells.
+    QTest::newRow("only another host's file")
+        << "list" << QList<QUrl>{QUrl(QStringLiteral("file://serveur") + a)} << QString()
+        << QStringList();
     QTest::newRow("only web links")
         << "search" << QList<QUrl>{QUrl(QStringLiteral("https://example.org/x"))} << QString()
         << QStringList();

@@ -1,5 +1,6 @@
 // Files dropped from the file browser, moved one by one into a patient folder.
 #include "folderops/dropped_files.h"
+#include "folderops/dropped_links.h"
 #include "platform/native_names.h"
 #include "tests/support/file_helpers.h"
 #include "tests/support/small_tmpfs.h"
@@ -35,6 +36,8 @@ private Q_SLOTS:
     void fullDiskNamesCause();
     void texts_data();
     void texts();
+    void sortsDroppedLinks_data();
+    void sortsDroppedLinks();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -128,6 +131,49 @@ void TstDroppedFiles::texts()
     QCOMPARE(dropConfirmationText(3, QStringLiteral("/cabinet/patients/DUPONT Marie")),
              QStringLiteral("Déplacer 3 fichier(s)\r\n\r\nvers\r\n\r\n/cabinet/patients/DUPONT "
                             "Marie"));
+}
+
+void TstDroppedFiles::sortsDroppedLinks_data()
+{
+    QTest::addColumn<QList<QUrl>>("urls");
+    QTest::addColumn<QStringList>("paths");
+    QTest::addColumn<QStringList>("refused");
+    const auto url = [](const char *text) {
+        return QUrl(QString::fromUtf8(text));
+    };
+    QTest::newRow("local files, in order")
+        << QList<QUrl>{url("file:///srv/b.pdf"), url("file:///srv/a.pdf")}
+        << QStringList{u"/srv/b.pdf"_qs, u"/srv/a.pdf"_qs} << QStringList();
+    QTest::newRow("localhost and this machine")
+        << QList<QUrl>{url("file://localhost/srv/a.pdf"), url("file://POSTE-ACCUEIL/srv/b.pdf")}
+        << QStringList{u"/srv/a.pdf"_qs, u"/srv/b.pdf"_qs} << QStringList();
+    QTest::newRow("another machine's file")
+        << QList<QUrl>{url("file://serveur/p"), url("file:///srv/a.pdf")}
+        << QStringList{u"/srv/a.pdf"_qs} << QStringList{u"file://serveur/p"_qs};
+    QTest::newRow("web and mail links")
+        << QList<QUrl>{url("https://example.org/x"), url("mailto:accueil@example.org")}
+        << QStringList()
+        << QStringList{u"https://example.org/x"_qs, u"mailto:accueil@example.org"_qs};
+    QTest::newRow("a name that is not UTF-8 keeps its bytes")
+        << QList<QUrl>{url("file:///srv/Lef%E8vre")}
+        << QStringList{u"/srv/Lef"_qs + QChar(0xDCE8) + u"vre"_qs} << QStringList();
+}
+
+void TstDroppedFiles::sortsDroppedLinks()
+{
+    QFETCH(QList<QUrl>, urls);
+    QFETCH(QStringList, paths);
+    QFETCH(QStringList, refused);
+    const folderops::DroppedLinks links =
+        folderops::sortDroppedLinks(urls, QStringLiteral("poste-accueil"));
+    QCOMPARE(links.paths, paths);
+    QCOMPARE(links.refused, refused);
+    if (!refused.isEmpty()) {
+        const QString text = folderops::refusedLinksText(refused);
+        QVERIFY(text.startsWith(u"Ces éléments ne sont pas des fichiers de cet ordinateur"_qs));
+        for (const QString &link : refused)
+            QVERIFY(text.contains(link));
+    }
 }
 
 QTEST_GUILESS_MAIN(TstDroppedFiles)
