@@ -6,6 +6,7 @@
 #include "app/qt_desktop.h"
 #include "app/theme.h"
 #include "platform/exe_identity.h"
+#include "platform/move_records.h"
 #include "store/ini_file.h"
 
 #include <QApplication>
@@ -21,6 +22,9 @@ int runApplication(int argc, char **argv)
 
     // What a run killed in the middle of a save left behind; the files themselves are whole.
     store::removeLeftoverSaves(platform::exeFolder());
+    // And what a run killed in the middle of a move between volumes left: a staging copy,
+    // or an original half removed.
+    platform::finishInterruptedMoves(platform::exeFolder());
 
     QtDesktop desktop;
     const QString theme = QString::fromLatin1(kThemeName);

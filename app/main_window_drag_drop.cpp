@@ -12,6 +12,7 @@
 #include "folderops/dropped_files.h"
 #include "folderops/folder_nesting.h"
 #include "folderops/list_drop.h"
+#include "platform/exe_identity.h"
 #include "search/folder_search.h"
 
 namespace {
@@ -98,7 +99,8 @@ void MainWindow::nestDraggedFolder(const QPoint &dropPoint)
     folderops::NestingResult moved;
     {
         MoveProgressWindow progress(this, source, destination);
-        moved = folderops::nestFolder(sourcePath, destinationPath, progress.callback());
+        moved = folderops::nestFolder(sourcePath, destinationPath, progress.callback(),
+                                      platform::exeFolder());
     }
     // A refused or failed move says why; the list is rebuilt all the same.
     if (!moved.message.isEmpty())

@@ -33,6 +33,8 @@ QString moveDroppedFile(const QString &source, const QString &target)
 {
     const QString name = droppedItemName(source);
     const QString destination = target + u'/' + name;
+    // What copies killed midway left in the folder goes first.
+    platform::removeLeftoverCopies(target);
     int error = 0;
     platform::CopiedFile copied;
     if (platform::copyOneFile(source, destination, &error, &copied)) {

@@ -1,6 +1,7 @@
 #include "folderops/folder_nesting.h"
 
 #include "errors/system_error_text.h"
+#include "platform/move_records.h"
 
 namespace folderops {
 
@@ -67,10 +68,11 @@ QString shortenedPath(const QString &path)
 }
 
 NestingResult nestFolder(const QString &sourcePath, const QString &destinationFolder,
-                         const platform::MoveProgress &progress)
+                         const platform::MoveProgress &progress, const QString &recordFolder)
 {
+    platform::finishInterruptedMoves(recordFolder);
     NestingResult nested;
-    nested.move = platform::moveFolderInto(sourcePath, destinationFolder, progress);
+    nested.move = platform::moveFolderInto(sourcePath, destinationFolder, progress, recordFolder);
     nested.message = nestingMessage(nested.move, sourcePath, destinationFolder);
     return nested;
 }

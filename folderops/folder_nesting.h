@@ -16,9 +16,12 @@ struct NestingResult
 };
 
 // Moves the entry at sourcePath into destinationFolder under its own name, never
-// replacing anything, and says why when it did not go cleanly.
+// replacing anything, and says why when it did not go cleanly. recordFolder, the folder
+// of the program's files, keeps the record of a move across file systems while it runs;
+// what killed moves left is finished first (platform/move_records.h).
 NestingResult nestFolder(const QString &sourcePath, const QString &destinationFolder,
-                         const platform::MoveProgress &progress = {});
+                         const platform::MoveProgress &progress = {},
+                         const QString &recordFolder = {});
 
 // A path or name as a message shows it: at most 120 characters, its middle left out.
 QString shortenedPath(const QString &path);

@@ -1,14 +1,17 @@
 #include "platform/file_copy.h"
 
 #include "platform/file_content_copy.h"
+#include "platform/move_records.h"
 #include "platform/native_names.h"
 #include "platform/no_replace_rename.h"
 #include "platform/unique_fd.h"
 
 #include <QByteArray>
+#include <QList>
 #include <QRandomGenerator>
 
 #include <cerrno>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -107,7 +110,8 @@ bool copyOneFile(const QString &source, const QString &destination, int *error, 
             return fail(error, errno);
         for (int attempt = 0; attempt < 100 && !out.isValid(); ++attempt) {
             temporaryName = kCopyTemporaryPrefix + QByteArray::number(getpid()) + '-' +
-                            QByteArray::number(QRandomGenerator::global()->generate(), 16);
+                            QByteArray::number(QRandomGenerator::global()->generate(), 16) + '-' +
+                            thisHostName();
             out.reset(::openat(dir.get(), temporaryName.constData(),
                                O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
             if (!out.isValid() && errno != EEXIST)
@@ -141,6 +145,43 @@ bool copyOneFile(const QString &source, const QString &destination, int *error, 
     if (const int cause = syncFolder(dir.get()))
         return fail(error, cause);
     return true;
+}
+
+int removeLeftoverCopies(const QString &folder)
+{
+    const QByteArray native = encodePath(folder);
+    UniqueFd dir(native.isEmpty() ? -1
+                                  : ::open(native.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!dir.isValid())
+        return 0;
+    const QByteArray prefix(kCopyTemporaryPrefix);
+    const QByteArray host = thisHostName();
+    QList<QByteArray> leftovers;
+    if (DIR *listing = fdopendir(::dup(dir.get()))) {
+        while (const dirent *entry = readdir(listing)) {
+            const QByteArray name(entry->d_name);
+            if (!name.startsWith(prefix))
+                continue;
+            // <pid>-<random>-<host>
+            const QList<QByteArray> parts = name.mid(prefix.size()).split('-');
+            bool isNumber = false;
+            const qint64 pid = parts.value(0).toLongLong(&isNumber);
+            if (parts.size() >= 3 && isNumber && name.endsWith(QByteArray('-' + host)) &&
+                !processMayRun(pid))
+                leftovers.append(name);
+        }
+        closedir(listing);
+    }
+    int removed = 0;
+    for (const QByteArray &name : std::as_const(leftovers)) {
+        struct stat status;
+        if (fstatat(dir.get(), name.constData(), &status, AT_SYMLINK_NOFOLLOW) == 0 &&
+            S_ISREG(status.st_mode) && unlinkat(dir.get(), name.constData(), 0) == 0)
+            ++removed;
+    }
+    if (removed > 0)
+        syncFolder(dir.get());
+    return removed;
 }
 
 int deleteCopiedFile(const QString &path, const CopiedFile &copied)

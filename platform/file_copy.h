@@ -13,7 +13,8 @@
 // when the name exists.
 namespace platform {
 
-// Hidden names of the temporary files of a copy in progress begin with this.
+// Hidden names of the temporary files of a copy in progress begin with this, followed by
+// the copying process's id, a random part and the machine's name.
 inline constexpr char kCopyTemporaryPrefix[] = ".palvoric-copy-";
 
 // What a copy read: the entry at the source's path (a link, when the source is one) and
@@ -34,6 +35,11 @@ struct CopiedFile
 // copied, when given, receives what was read; progress is told the bytes copied.
 bool copyOneFile(const QString &source, const QString &destination, int *error = nullptr,
                  CopiedFile *copied = nullptr, const CopyProgress &progress = {});
+
+// Removes from folder the temporary files that copies killed midway left there: those of
+// this machine whose process is gone (another workstation may be copying into the same
+// shared folder). Returns how many were removed.
+int removeLeftoverCopies(const QString &folder);
 
 // Removes the original of a copy, only when the path still names what the copy read, in
 // the same state: ESTALE, with nothing removed, when it was written, replaced or renamed

@@ -1,5 +1,6 @@
 #include "platform/folder_move.h"
 
+#include "platform/move_records.h"
 #include "platform/native_names.h"
 #include "platform/no_replace_rename.h"
 #include "platform/tree_copy.h"
@@ -121,6 +122,8 @@ MoveResult cannotMove(int error)
 // The source and the destination, open.
 struct Place
 {
+    QByteArray sourceFolder; // the paths, for the record of a move across file systems
+    QByteArray destinationFolder;
     UniqueFd sourceParent;
     QByteArray sourceName;
     struct stat source;
@@ -141,7 +144,7 @@ QByteArray newStagingName(int destination)
 }
 
 // Across file systems: copy into staging, publish, then remove the original.
-MoveResult moveAcross(const Place &place, const MoveProgress &progress)
+MoveResult moveAcross(const Place &place, const MoveProgress &progress, const QString &recordFolder)
 {
     const int sourceParent = place.sourceParent.get();
     const int destination = place.destination.get();
@@ -168,6 +171,16 @@ MoveResult moveAcross(const Place &place, const MoveProgress &progress)
         return result(Outcome::Cancelled);
 
     const QByteArray staging = newStagingName(destination);
+    // Written before the copy starts, so that a killed run's staging copy is found.
+    MoveRecordFile recordFile(recordFolder);
+    MoveRecord record;
+    record.host = thisHostName();
+    record.pid = getpid();
+    record.sourceFolder = place.sourceFolder;
+    record.sourceName = place.sourceName;
+    record.destinationFolder = place.destinationFolder;
+    record.stagingName = staging;
+    recordFile.write(record);
     auto undo = [&](int error, const QByteArray &relative) {
         QByteArray ignored;
         removeTree(destination, staging, true, ignored);
@@ -193,6 +206,13 @@ MoveResult moveAcross(const Place &place, const MoveProgress &progress)
     }
     if (const int error = syncFolder(destination))
         return result(Outcome::Copied, Reason::CopyNotSynced, error);
+    struct stat copy;
+    if (fstatat(destination, place.sourceName.constData(), &copy, AT_SYMLINK_NOFOLLOW) == 0) {
+        record.phase = MoveRecord::Phase::Published;
+        record.published = fileStateOf(copy);
+        record.copied = copied;
+        recordFile.write(record);
+    }
     // Only what was copied goes, each entry still the one the copy read.
     failedPath.clear();
     QList<QByteArray> kept;
@@ -213,7 +233,7 @@ MoveResult moveAcross(const Place &place, const MoveProgress &progress)
 } // namespace
 
 MoveResult moveFolderInto(const QString &sourcePath, const QString &destinationFolder,
-                          const MoveProgress &progress)
+                          const MoveProgress &progress, const QString &recordFolder)
 {
     QByteArray source = encodePath(sourcePath);
     const QByteArray destinationPath = encodePath(destinationFolder);
@@ -228,6 +248,8 @@ MoveResult moveFolderInto(const QString &sourcePath, const QString &destinationF
                               : slash == 0 ? QByteArrayLiteral("/")
                                            : source.left(slash);
     place.sourceName = source.mid(slash + 1);
+    place.sourceFolder = parent;
+    place.destinationFolder = destinationPath;
     if (place.sourceName.isEmpty() || place.sourceName == "." || place.sourceName == "..")
         return cannotMove(EINVAL);
     place.sourceParent.reset(::open(parent.constData(), kOpenFolder));
@@ -268,7 +290,7 @@ MoveResult moveFolderInto(const QString &sourcePath, const QString &destinationF
     case 0:
         break;
     case EXDEV:
-        return moveAcross(place, progress);
+        return moveAcross(place, progress, recordFolder);
     case EEXIST:
     case ENOTEMPTY:
         return nameTaken(destination, place.sourceName);

@@ -79,7 +79,9 @@ inline constexpr char kMoveStagingPrefix[] = ".palvoric-move-";
 // mounted inside it, or a folder whose content this process could copy but not take out
 // afterwards. Across file systems only what was copied is removed from the source, each
 // entry checked to be still the one the copy read.
+// recordFolder: where a move across file systems keeps its record while it runs
+// (platform/move_records.h), the folder of the program's files; empty keeps none.
 MoveResult moveFolderInto(const QString &sourcePath, const QString &destinationFolder,
-                          const MoveProgress &progress = {});
+                          const MoveProgress &progress = {}, const QString &recordFolder = {});
 
 } // namespace platform

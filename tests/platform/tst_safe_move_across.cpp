@@ -3,6 +3,7 @@
 // fails part-way, is cancelled or meets a failing disk leaves the original whole and no
 // partial copy behind.
 #include "platform/folder_move.h"
+#include "platform/move_records.h"
 #include "platform/native_names.h"
 #include "platform/no_replace_rename.h"
 #include "platform/unique_fd.h"
@@ -23,6 +24,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -58,6 +60,21 @@ int childMain(const QStringList &args)
             << result.entry << '\n';
         return 0;
     }
+    // "move-recorded SOURCE DESTINATION RECORDS [halfway]": keeps its record in RECORDS;
+    // with "halfway", killed once half the bytes are copied.
+    if (args.value(0) == QLatin1String("move-recorded") && args.size() >= 4) {
+        const bool halfway = args.value(4) == QLatin1String("halfway");
+        const MoveResult result = moveFolderInto(
+            args.at(1), args.at(2),
+            [&](qint64 done, qint64 total) {
+                if (halfway && done * 2 >= total && done > 0)
+                    ::kill(::getpid(), SIGKILL);
+                return true;
+            },
+            args.at(3));
+        out << int(result.outcome) << '\n';
+        return 0;
+    }
     if (args.value(0) == QLatin1String("rename") && args.size() == 5) {
         UniqueFd from(::open(encodePath(args.at(1)).constData(), O_RDONLY | O_DIRECTORY));
         UniqueFd to(::open(encodePath(args.at(3)).constData(), O_RDONLY | O_DIRECTORY));
@@ -90,6 +107,9 @@ private Q_SLOTS:
     void volumeMountedInsideRefused_data();
     void volumeMountedInsideRefused();
     void bindMountOfOwnSubFolderRefused();
+    void killedMoveIsFinishedAtNextStart_data();
+    void killedMoveIsFinishedAtNextStart();
+    void recordsNotOursAreLeft();
 };
 
 void TstSafeMoveAcross::movesAcrossFileSystems()
@@ -482,6 +502,98 @@ void TstSafeMoveAcross::bindMountOfOwnSubFolderRefused()
     QVERIFY2(result.outcome == Outcome::Refused && result.reason == Reason::IntoItself,
              qPrintable(outcomeText(result)));
     QCOMPARE(treeDifference(before, snapshotTree(source)), QString());
+}
+
+void TstSafeMoveAcross::killedMoveIsFinishedAtNextStart_data()
+{
+    QTest::addColumn<QString>("when");
+    QTest::addColumn<bool>("moved"); // where the patient is once the next start is done
+    QTest::newRow("halfway through the copy") << QStringLiteral("copy") << false;
+    QTest::newRow("halfway through removing the original") << QStringLiteral("removal") << true;
+}
+
+// A move across file systems killed for real, then the next start: nothing lost, no
+// hidden leftover, and the patient whole in one place.
+void TstSafeMoveAcross::killedMoveIsFinishedAtNextStart()
+{
+    QFETCH(QString, when);
+    QFETCH(bool, moved);
+    if (faultLibraryPath().isEmpty())
+        QSKIP("the fault library was not built");
+    SmallTmpfs disk(16 * 1024 * 1024);
+    if (!disk.isMounted())
+        QSKIP(qPrintable(disk.skipReason()));
+    QTemporaryDir dir;
+    QTemporaryDir records;
+    const QString source = dir.filePath(kPatient);
+    QVERIFY(fillPatientFolder(source, 4 * 1024 * 1024));
+    QVERIFY(writeNativeFile(source + QStringLiteral("/radios/genou.jpg"), "genou"));
+    QVERIFY(writeNativeFile(source + QStringLiteral("/radios/main.jpg"), "main"));
+    const TreeSnapshot before = snapshotTree(source);
+
+    QProcessEnvironment environment = faultEnvironment(QString());
+    QStringList args{QStringLiteral("move-recorded"), source, disk.path(), records.path()};
+    if (when == u"copy")
+        args << QStringLiteral("halfway");
+    else
+        environment.insert(QStringLiteral("PALVORIC_KILL_AT_UNLINKAT"), QStringLiteral("3"));
+    const ChildResult child = runChild(args, environment);
+    QVERIFY2(!child.finished, child.standardOutput.constData()); // killed
+    QCOMPARE(entriesOf(records.path()).size(), 1);
+    if (when == u"copy")
+        QVERIFY(entriesOf(disk.path()).first().startsWith(QStringLiteral(".palvoric-move-")));
+    else
+        QVERIFY(entryExists(disk.path() + u'/' + kPatient) && entryExists(source));
+
+    QCOMPARE(finishInterruptedMoves(records.path()), 1);
+    QCOMPARE(entriesOf(records.path()), QStringList());
+    if (moved) {
+        QVERIFY(!entryExists(source));
+        QCOMPARE(entriesOf(disk.path()), QStringList{kPatient});
+        QCOMPARE(treeDifference(before, snapshotTree(disk.path() + u'/' + kPatient)), QString());
+    } else {
+        QCOMPARE(entriesOf(disk.path()), QStringList());
+        QCOMPARE(treeDifference(before, snapshotTree(source)), QString());
+    }
+}
+
+// Records of another machine, of a process still running, and damaged ones are left.
+void TstSafeMoveAcross::recordsNotOursAreLeft()
+{
+    QTemporaryDir dir;
+    QTemporaryDir records;
+    const QString source = dir.filePath(kPatient);
+    QVERIFY(fillPatientFolder(source));
+    QVERIFY(QDir().mkpath(dir.filePath(QStringLiteral("staging"))));
+    MoveRecord record;
+    record.host = thisHostName();
+    record.pid = getpid(); // running: this very test
+    record.sourceFolder = encodePath(dir.path());
+    record.sourceName = encodePath(kPatient);
+    record.destinationFolder = encodePath(dir.path());
+    record.stagingName = "staging";
+    const auto writeRecord = [&](const QString &name, const QByteArray &bytes) {
+        QVERIFY(writeNativeFile(records.filePath(QString::fromLatin1(kMoveRecordPrefix) + name),
+                                bytes));
+    };
+    writeRecord(QStringLiteral("running"), recordBytes(record));
+    record.pid = 999999999;
+    record.host = "serveur";
+    writeRecord(QStringLiteral("elsewhere"), recordBytes(record));
+    writeRecord(QStringLiteral("damaged"), recordBytes(record).left(40));
+    // Its original gone, a staging copy could be the only copy: it stays, with its record.
+    record.host = thisHostName();
+    record.sourceName = "ABSENT Paul";
+    writeRecord(QStringLiteral("only-copy"), recordBytes(record));
+    const TreeSnapshot before = snapshotTree(dir.path());
+
+    QCOMPARE(finishInterruptedMoves(records.path()), 0);
+    QCOMPARE(entriesOf(records.path()).size(), 4);
+    QCOMPARE(treeDifference(before, snapshotTree(dir.path())), QString());
+    // A record survives a round trip whole.
+    const std::optional<MoveRecord> parsed = parseRecord(recordBytes(record));
+    QVERIFY(parsed);
+    QCOMPARE(recordBytes(*parsed), recordBytes(record));
 }
 
 PALVORIC_TEST_MAIN_WITH_CHILD(TstSafeMoveAcross, childMain)

@@ -1,6 +1,7 @@
 // The copy of one dropped file: never over an existing name, never a partial file under
 // the final name, content, permissions and time kept, a failed sync reported.
 #include "platform/file_copy.h"
+#include "platform/move_records.h"
 #include "platform/native_names.h"
 #include "tests/support/child_process.h"
 #include "tests/support/file_helpers.h"
@@ -17,6 +18,7 @@
 #include <QTextStream>
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -38,6 +40,18 @@ int childMain(const QStringList &args)
         const bool copied = copyOneFile(args.at(1), args.at(2), &error);
         out << (copied ? QStringLiteral("1") : QStringLiteral("0 %1").arg(error)) << '\n';
         return 0;
+    }
+    // "copy-killed SOURCE DESTINATION": killed halfway through the copy.
+    if (args.value(0) == QLatin1String("copy-killed") && args.size() == 3) {
+        const qint64 total = QFileInfo(args.at(1)).size();
+        qint64 done = 0;
+        copyOneFile(args.at(1), args.at(2), nullptr, nullptr, [&](qint64 bytes) {
+            done += bytes;
+            if (done * 2 >= total)
+                ::kill(::getpid(), SIGKILL);
+            return true;
+        });
+        return 3;
     }
     if (args.value(0) == QLatin1String("qfile-copy") && args.size() == 3) {
         out << (QFile::copy(args.at(1), args.at(2)) ? "1" : "0") << '\n';
@@ -64,6 +78,7 @@ private Q_SLOTS:
     void failingSyncLeavesNothing();
     void worksWithoutUnnamedFiles();
     void qfileCopyLosesTimeAndIgnoresSync();
+    void killedCopyLeavesNothingAfterRestart();
     void deletesOnlyWhatWasCopied_data();
     void deletesOnlyWhatWasCopied();
 };
@@ -297,6 +312,37 @@ void TstSafeMoveFile::qfileCopyLosesTimeAndIgnoresSync()
     QVERIFY(ours.finished);
     QCOMPARE(ours.standardOutput.trimmed(), QStringLiteral("0 %1").arg(EIO).toUtf8());
     QVERIFY(!entryExists(dir.filePath(QStringLiteral("ours2.pdf"))));
+}
+
+// A copy killed halfway, on a file system without unnamed files, leaves its hidden
+// temporary file; the next move into the folder removes it, and only it.
+void TstSafeMoveFile::killedCopyLeavesNothingAfterRestart()
+{
+    if (faultLibraryPath().isEmpty())
+        QSKIP("the fault library was not built");
+    QTemporaryDir dir;
+    const QString source = dir.filePath(QStringLiteral("bilan.pdf"));
+    QVERIFY(writeNativeFile(source, patternBytes('b', 3 * 1024 * 1024)));
+    const QString folder = dir.filePath(QStringLiteral("DUPONT Marie"));
+    QVERIFY(QDir().mkpath(folder));
+    // Temporary files that are not this machine's dead process's stay.
+    const QString running = folder + QStringLiteral("/.palvoric-copy-%1-ab-%2")
+                                         .arg(getpid())
+                                         .arg(QString::fromUtf8(thisHostName()));
+    const QString otherMachine = folder + QStringLiteral("/.palvoric-copy-999999999-ab-serveur");
+    QVERIFY(writeNativeFile(running, "en cours"));
+    QVERIFY(writeNativeFile(otherMachine, "en cours ailleurs"));
+
+    const ChildResult child =
+        runChild({QStringLiteral("copy-killed"), source, folder + QStringLiteral("/bilan.pdf")},
+                 faultEnvironment(QStringLiteral("tmpfile")));
+    QVERIFY(!child.finished); // killed
+    QCOMPARE(entriesOf(folder).filter(QStringLiteral(".palvoric-copy-")).size(), 3);
+
+    QCOMPARE(removeLeftoverCopies(folder), 1);
+    QCOMPARE(entriesOf(folder),
+             (QStringList{QFileInfo(running).fileName(), QFileInfo(otherMachine).fileName()}));
+    QCOMPARE(readFileBytes(source), patternBytes('b', 3 * 1024 * 1024));
 }
 
 void TstSafeMoveFile::deletesOnlyWhatWasCopied_data()

@@ -4,7 +4,9 @@
 // "noreplace" makes renameat2 refuse any flag with EINVAL, as FUSE and NFS mounts do;
 // "tmpfile" makes open and openat refuse O_TMPFILE with EOPNOTSUPP, as file systems without
 // unnamed files do. Each failure it causes is announced on standard error, so that a test
-// can prove the call was made and failed.
+// can prove the call was made and failed. PALVORIC_KILL_AT_UNLINKAT=N kills the process
+// (SIGKILL) at its Nth call of unlinkat, before the call: a run killed in the middle of
+// removing what it copied.
 
 #include <cerrno>
 #include <cstdarg>
@@ -13,6 +15,8 @@
 #include <cstring>
 #include <dlfcn.h>
 #include <fcntl.h>
+#include <signal.h>
+#include <unistd.h>
 
 namespace {
 
@@ -123,6 +127,20 @@ int openat(int dir, const char *path, int flags, ...)
         return injected("openat with O_TMPFILE", EOPNOTSUPP, "EOPNOTSUPP");
     static auto real = next<int (*)(int, const char *, int, ...)>("openat");
     return real(dir, path, flags, mode);
+}
+
+int unlinkat(int dir, const char *path, int flags)
+{
+    static int calls = 0;
+    if (const char *killAt = std::getenv("PALVORIC_KILL_AT_UNLINKAT")) {
+        if (++calls == std::atoi(killAt)) {
+            std::fprintf(stderr, "palvoric-faults: killed at unlinkat %d\n", calls);
+            std::fflush(stderr);
+            ::kill(::getpid(), SIGKILL);
+        }
+    }
+    static auto real = next<int (*)(int, const char *, int)>("unlinkat");
+    return real(dir, path, flags);
 }
 
 } // extern "C"
