@@ -47,7 +47,8 @@ bool isHiddenOrSelf(const char *name)
 
 } // namespace
 
-QStringList listFolder(const QString &folder, const WildcardMatcher &matcher)
+QStringList listFolder(const QString &folder, const WildcardMatcher &matcher,
+                       const std::atomic<bool> *cancelled)
 {
     QStringList names;
     const FolderHandle handle(encodePath(folder));
@@ -56,6 +57,8 @@ QStringList listFolder(const QString &folder, const WildcardMatcher &matcher)
 
     const std::unique_ptr<char[]> buffer(new char[kBufferSize]);
     for (;;) {
+        if (cancelled && cancelled->load(std::memory_order_relaxed))
+            return {};
         const ssize_t filled = ::getdents64(handle.fd(), buffer.get(), kBufferSize);
         if (filled < 0 && errno == EINTR)
             continue;

@@ -4,6 +4,8 @@
 #include <QStringList>
 #include <QStringView>
 
+#include <atomic>
+
 namespace platform {
 
 class WildcardMatcher;
@@ -16,7 +18,12 @@ class WildcardMatcher;
 //
 // A folder that is missing, not a folder, or unreadable gives no names and no error; a
 // read error part way through keeps the names gathered so far.
-QStringList listFolder(const QString &folder, const WildcardMatcher &matcher);
+//
+// cancelled, when given, is looked at between two reads of the folder: once it is true
+// the listing stops and gives no names (on a slow share, a search the user has already
+// typed past).
+QStringList listFolder(const QString &folder, const WildcardMatcher &matcher,
+                       const std::atomic<bool> *cancelled = nullptr);
 QStringList listFolder(const QString &folder, QStringView pattern);
 
 } // namespace platform
