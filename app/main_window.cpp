@@ -27,11 +27,13 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QEventLoop>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QTimer>
 #include <QToolButton>
 #include <QWindow>
 
@@ -48,6 +50,8 @@ MainWindow::MainWindow(Desktop &desktop, const QStringList &arguments, QWidget *
     setWindowIcon(QIcon(QStringLiteral(":/pictures/palvoric.svg")));
     m_trayNotice = new TrayNotice(m_desktop, this);
     m_dropTarget = new ShellDropTarget(this);
+    // Started now: it prepares the sort while the window comes up.
+    replaceSearcher({});
     wireEvents();
     guard([this] { loadSettings(); });
 }
@@ -73,8 +77,8 @@ void MainWindow::wireEvents()
     // The search box changes by the user's edits and by a pick in its drop-down list;
     // a text set by the program raises neither.
     connect(m_ui.searchBox->lineEdit(), &QLineEdit::textEdited, this,
-            guarded(&MainWindow::runSearch));
-    connect(m_ui.searchBox, &QComboBox::activated, this, guarded(&MainWindow::runSearch));
+            guarded(&MainWindow::searchAsTyped));
+    connect(m_ui.searchBox, &QComboBox::activated, this, guarded(&MainWindow::searchAsTyped));
 
     connect(m_ui.actionSaveSettings, &QAction::triggered, this, guarded(&MainWindow::saveSettings));
     connect(m_ui.actionLoadSettings, &QAction::triggered, this, guarded(&MainWindow::loadSettings));
@@ -121,10 +125,17 @@ void MainWindow::showEvent(QShowEvent *event)
 void MainWindow::closeEvent(QCloseEvent *event)
 {
     // A failed save keeps the window open: the user's settings are not lost silently.
-    if (guard([this] { saveSettings(); }))
-        event->accept();
-    else
+    if (!guard([this] { saveSettings(); })) {
         event->ignore();
+        return;
+    }
+    event->accept();
+    // No search writes to the list of a closed window.
+    m_closed = true;
+    m_search->cancel();
+    m_typedTicket = 0;
+    if (m_searchWait)
+        m_searchWait->quit();
 }
 
 store::WindowOptions MainWindow::options() const
@@ -342,23 +353,113 @@ void MainWindow::hideStartFolderPanel()
 
 // ---- search -----------------------------------------------------------------------------
 
-void MainWindow::runSearch()
+namespace {
+
+// How long a search may keep the window's thread: a result that comes within it fills the
+// list before the next event, as on a local disk; a later one comes by itself.
+constexpr std::chrono::milliseconds kSearchWaitInLine(12);
+// How long an action's search runs before the cursor shows that the window is busy.
+constexpr int kBusyCursorDelayMs = 300;
+
+} // namespace
+
+void MainWindow::replaceSearcher(search::BackgroundSearch::Searcher searcher)
 {
-    const QString text = m_ui.searchBox->currentText();
-    if (!search::searchTextLongEnough(text))
-        return;
-    const auto mode = m_ui.beginsWithCheck->isChecked() ? search::SearchMode::BeginsWith
-                                                        : search::SearchMode::Contains;
-    QStringList lines;
+    m_typedTicket = 0;
+    m_search = std::make_unique<search::BackgroundSearch>(QLocale::system(), std::move(searcher));
+    connect(m_search.get(), &search::BackgroundSearch::finished, this,
+            guarded(&MainWindow::onSearchFinished));
+}
+
+search::SearchRequest MainWindow::searchRequest() const
+{
+    return {startFolder(), m_ui.searchBox->currentText(),
+            m_ui.beginsWithCheck->isChecked() ? search::SearchMode::BeginsWith
+                                              : search::SearchMode::Contains,
+            QLocale::system()};
+}
+
+void MainWindow::showResult(const QString &text, search::SearchMode mode, QStringList lines)
+{
+    const auto count = lines.size();
     try {
-        lines = search::findEntries(startFolder(), text, mode, QLocale::system());
+        m_ui.resultModel->setLines(std::move(lines));
     } catch (const std::bad_alloc &) {
         throw palvoric::UserError(QStringLiteral("Impossible d'insérer une ligne"));
     }
-    const auto count = lines.size();
-    m_ui.resultModel->setLines(std::move(lines));
     m_ui.resultPanel->setCaption(search::countCaption(count, text, mode));
     m_ui.resultList->setCurrentLine(0);
+}
+
+void MainWindow::searchAsTyped()
+{
+    // A newer search makes the one an action waits for pointless.
+    if (m_searchWait)
+        m_searchWait->quit();
+    const search::SearchRequest request = searchRequest();
+    if (!search::searchTextLongEnough(request.text)) {
+        // What was typed before must not fill the list now.
+        m_search->cancel();
+        m_typedTicket = 0;
+        return;
+    }
+    const quint64 ticket = m_search->start(request);
+    if (std::optional<QStringList> lines = m_search->waitFor(ticket, kSearchWaitInLine)) {
+        m_typedTicket = 0;
+        showResult(request.text, request.mode, std::move(*lines));
+        return;
+    }
+    // The list keeps the lines the user sees, and actions act on them, until the result.
+    m_typedTicket = ticket;
+    m_typedRequest = request;
+    m_ui.resultPanel->setCaption(search::runningCaption(request.text));
+}
+
+void MainWindow::onSearchFinished(quint64 ticket, const QStringList &lines)
+{
+    if (m_closed || ticket != m_typedTicket)
+        return; // an action's search, which waits for its own
+    m_typedTicket = 0;
+    showResult(m_typedRequest.text, m_typedRequest.mode, lines);
+}
+
+void MainWindow::runSearch()
+{
+    if (m_searchWait)
+        m_searchWait->quit();
+    const search::SearchRequest request = searchRequest();
+    if (!search::searchTextLongEnough(request.text) || m_closed)
+        return;
+    m_typedTicket = 0;
+    const quint64 ticket = m_search->start(request);
+    std::optional<QStringList> lines = m_search->waitFor(ticket, kSearchWaitInLine);
+    if (!lines) {
+        // The window paints meanwhile; the user's keys and clicks wait for the result.
+        m_ui.resultPanel->setCaption(search::runningCaption(request.text));
+        QEventLoop loop;
+        const QMetaObject::Connection done =
+            connect(m_search.get(), &search::BackgroundSearch::finished, &loop,
+                    [&](quint64 finished, const QStringList &result) {
+                        if (finished == ticket) {
+                            lines = result;
+                            loop.quit();
+                        }
+                    });
+        bool busy = false;
+        QTimer::singleShot(kBusyCursorDelayMs, &loop, [&] {
+            busy = true;
+            QApplication::setOverrideCursor(Qt::BusyCursor);
+        });
+        m_searchWait = &loop;
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+        m_searchWait = nullptr;
+        disconnect(done);
+        if (busy)
+            QApplication::restoreOverrideCursor();
+        if (!lines || m_closed)
+            return;
+    }
+    showResult(request.text, request.mode, std::move(*lines));
 }
 
 void MainWindow::onSearchButtonClicked()

@@ -5,13 +5,17 @@
 #include "app/main_window_ui.h"
 #include "app/result_list_view.h"
 #include "app/start_folder_browse.h"
+#include "search/background_search.h"
 #include "search/search_history.h"
 #include "store/window_settings.h"
 
 #include <QStringList>
 #include <QWidget>
 
+#include <memory>
 #include <optional>
+
+class QEventLoop;
 
 class Desktop;
 class ShellDropTarget;
@@ -39,6 +43,12 @@ public:
     QString startFolder() const;
     bool staysOnTop() const;
 
+    // Searches then run through searcher, on the search's own thread (tests give a slow
+    // folder this way).
+    void replaceSearcher(search::BackgroundSearch::Searcher searcher);
+    // True while a search typed in the box runs longer than a keystroke.
+    bool isSearching() const { return m_typedTicket != 0; }
+
 protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
@@ -46,7 +56,13 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private Q_SLOTS:
+    // The search an action runs (F5, after a trash or a nesting, a filter, the start): done
+    // before the action's next step, the window painting meanwhile.
     void runSearch();
+    // The search as the user types: the typed letter shows at once, the result when it
+    // comes; a newer text cancels an older search.
+    void searchAsTyped();
+    void onSearchFinished(quint64 ticket, const QStringList &lines);
     void onSearchButtonClicked();
     void onSearchBoxFocused();
     void clearSearch();
@@ -81,6 +97,8 @@ private:
 
     void onFirstShow();
     void wireEvents();
+    search::SearchRequest searchRequest() const;
+    void showResult(const QString &text, search::SearchMode mode, QStringList lines);
     void wireFolderActions();
     void wireDragAndDrop();
     void setStayOnTop(bool on);
@@ -106,6 +124,14 @@ private:
     // has told the frame's size (until then the frame counts as nothing).
     QSize m_pendingOuterSize;
     bool m_shown = false;
+    bool m_closed = false;
+    std::unique_ptr<search::BackgroundSearch> m_search;
+    // The search typed in the box that runs longer than a keystroke (0: none), and what
+    // its result is shown with.
+    quint64 m_typedTicket = 0;
+    search::SearchRequest m_typedRequest;
+    // The loop an action's search waits in, when it waits.
+    QEventLoop *m_searchWait = nullptr;
 };
 
 template<class Handler> bool MainWindow::guard(Handler &&handler)

@@ -1,6 +1,7 @@
 #include "search/folder_search.h"
 
 #include "platform/folder_listing.h"
+#include "platform/wildcard_matcher.h"
 #include "search/name_collation.h"
 
 namespace search {
@@ -20,10 +21,13 @@ QString entryPath(const QString &startFolder, const QString &line)
 }
 
 QStringList findEntries(const QString &startFolder, const QString &text, SearchMode mode,
-                        const QLocale &locale)
+                        const QLocale &locale, const std::atomic<bool> *cancelled)
 {
     QStringList names =
-        platform::listFolder(entryPath(startFolder, QString()), searchPattern(text, mode));
+        platform::listFolder(entryPath(startFolder, QString()),
+                             platform::WildcardMatcher(searchPattern(text, mode)), cancelled);
+    if (cancelled && cancelled->load())
+        return {};
     sortNames(names, locale);
     return names;
 }
@@ -35,6 +39,11 @@ QString countCaption(qsizetype count, const QString &text, SearchMode mode)
                                : u"%1 dossier(s) trouvé(s) contenants \"%2\""_qs;
     // One pass, so that a "%1" typed in the text stays as typed.
     return format.arg(QString::number(count), text);
+}
+
+QString runningCaption(const QString &text)
+{
+    return u"Recherche de \"%1\"..."_qs.arg(text);
 }
 
 bool searchTextLongEnough(const QString &text)

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
+
 // The search of the start folder that fills the result list, on plain values.
 namespace search {
 
@@ -20,12 +22,16 @@ QString entryPath(const QString &startFolder, const QString &line);
 
 // The entries directly inside startFolder whose names match the text: folders and files
 // alike, hidden entries, "." and ".." never, sorted by sortNames. A start folder that is
-// missing, not a folder or unreadable gives none.
+// missing, not a folder or unreadable gives none. Once cancelled (when given) is true the
+// search stops between two reads of the folder and gives none.
 QStringList findEntries(const QString &startFolder, const QString &text, SearchMode mode,
-                        const QLocale &locale);
+                        const QLocale &locale, const std::atomic<bool> *cancelled = nullptr);
 
 // The caption of the result panel after a search: the count and the text as typed.
 QString countCaption(qsizetype count, const QString &text, SearchMode mode);
+
+// The caption while a search runs longer than a keystroke: "Recherche de "dupont"...".
+QString runningCaption(const QString &text);
 
 // A search runs from two UTF-16 code units on.
 bool searchTextLongEnough(const QString &text);

@@ -81,6 +81,11 @@ QCollator listCollator(const QLocale &locale)
     return collator;
 }
 
+void prepareSorting(const QLocale &locale)
+{
+    (void)collationFor(locale);
+}
+
 void sortNames(QStringList &names, const QLocale &locale)
 {
     const qsizetype count = names.size();

@@ -9,6 +9,7 @@
 #include "app/tray_notice.h"
 #include "platform/exe_identity.h"
 #include "tests/support/app/scripted_desktop.h"
+#include "tests/support/search/gated_searcher.h"
 
 #include <QAction>
 #include <QApplication>
@@ -19,6 +20,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <memory>
 
@@ -34,6 +36,9 @@ private Q_SLOTS:
     void commandLine_data();
     void commandLine();
     void typingSearches();
+    void slowFolderSearchesInTheBackground();
+    void closedDuringASearch();
+    void actionWaitsForASlowFolder();
     void programTextRunsNoSearch();
     void modeSwitch();
     void escapeEmptiesSearchBox();
@@ -170,6 +175,69 @@ void TestMainWindow::typingSearches()
     QCOMPARE(ui.resultList->count(), 5);
     QCOMPARE(ui.resultPanel->caption(),
              QStringLiteral("5 dossier(s) trouvé(s) commençant par \"du\""));
+}
+
+// A folder slower than the typing: each letter shows at once, the list keeps the lines
+// the user sees, and only the last text's result ever fills it.
+void TestMainWindow::slowFolderSearchesInTheBackground()
+{
+    MainWindow &form = makeForm();
+    const MainWindowUi &ui = form.ui();
+    typeInSearchBox(QStringLiteral("du"));
+    QCOMPARE(ui.resultList->count(), 5);
+    GatedSearcher folder;
+    form.replaceSearcher(folder.searcher());
+
+    typeInSearchBox(QStringLiteral("p"));
+    QCOMPARE(ui.searchBox->currentText(), QStringLiteral("dup"));
+    QVERIFY(form.isSearching());
+    QCOMPARE(ui.resultPanel->caption(), QStringLiteral("Recherche de \"dup\"..."));
+    QCOMPARE(ui.resultList->count(), 5);
+    QCOMPARE(ui.resultList->currentLine(), 0);
+    typeInSearchBox(QStringLiteral("o"));
+    QCOMPARE(ui.resultPanel->caption(), QStringLiteral("Recherche de \"dupo\"..."));
+    QVERIFY(folder.waitUntilBegun(QStringLiteral("dupo")));
+    QVERIFY(folder.wasCancelled(QStringLiteral("dup")));
+
+    folder.open(QStringLiteral("dupo"));
+    folder.open(QStringLiteral("dup"));
+    QTRY_COMPARE(lines(), QStringList{QStringLiteral("dupo trouvé")});
+    QCOMPARE(ui.resultPanel->caption(),
+             QStringLiteral("1 dossier(s) trouvé(s) commençant par \"dupo\""));
+    QVERIFY(!form.isSearching());
+    QCOMPARE(ui.resultList->currentLine(), 0);
+}
+
+void TestMainWindow::closedDuringASearch()
+{
+    MainWindow &form = makeForm();
+    const MainWindowUi &ui = form.ui();
+    typeInSearchBox(QStringLiteral("du"));
+    GatedSearcher folder;
+    form.replaceSearcher(folder.searcher());
+    typeInSearchBox(QStringLiteral("p"));
+    QVERIFY(folder.waitUntilBegun(QStringLiteral("dup")));
+    QVERIFY(form.close());
+    QTRY_VERIFY(folder.wasCancelled(QStringLiteral("dup")));
+    folder.open(QStringLiteral("dup"));
+    QCoreApplication::processEvents();
+    QCOMPARE(ui.resultList->count(), 5);
+}
+
+// F5 on a slow folder: the action's search is done when the action returns.
+void TestMainWindow::actionWaitsForASlowFolder()
+{
+    MainWindow &form = makeForm();
+    const MainWindowUi &ui = form.ui();
+    typeInSearchBox(QStringLiteral("du"));
+    GatedSearcher folder;
+    form.replaceSearcher(folder.searcher());
+    // Answered while the action waits, the window's events running meanwhile.
+    QTimer::singleShot(0, this, [&] { folder.open(QStringLiteral("du")); });
+    ui.actionSearch->trigger();
+    QCOMPARE(lines(), QStringList{QStringLiteral("du trouvé")});
+    QCOMPARE(ui.resultPanel->caption(),
+             QStringLiteral("1 dossier(s) trouvé(s) commençant par \"du\""));
 }
 
 void TestMainWindow::programTextRunsNoSearch()
