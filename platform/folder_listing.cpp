@@ -1,5 +1,6 @@
 #include "platform/folder_listing.h"
 
+#include "platform/dos_attributes.h"
 #include "platform/native_names.h"
 #include "platform/wildcard_matcher.h"
 
@@ -54,6 +55,8 @@ QStringList listFolder(const QString &folder, const WildcardMatcher &matcher,
     const FolderHandle handle(encodePath(folder));
     if (handle.fd() < 0)
         return names;
+    // Only matching names are asked: a search pays for what it finds, not for the folder.
+    DosAttributeReader dosAttributes(handle.fd());
 
     const std::unique_ptr<char[]> buffer(new char[kBufferSize]);
     for (;;) {
@@ -76,11 +79,13 @@ QStringList listFolder(const QString &folder, const WildcardMatcher &matcher,
             case WildcardMatcher::ByteAnswer::NoMatch:
                 break;
             case WildcardMatcher::ByteAnswer::Match:
-                names.append(decodeFileName(bytes));
+                if (!dosAttributes.isHiddenOrSystem(name, entry->d_type))
+                    names.append(decodeFileName(bytes));
                 break;
             case WildcardMatcher::ByteAnswer::Undecided: {
                 QString decoded = decodeFileName(bytes);
-                if (matcher.matches(decoded))
+                if (matcher.matches(decoded) &&
+                    !dosAttributes.isHiddenOrSystem(name, entry->d_type))
                     names.append(std::move(decoded));
                 break;
             }

@@ -12,9 +12,10 @@ class WildcardMatcher;
 
 // The names of the entries directly inside folder (never those of its sub-folders) that
 // match the pattern, in the order the system gives them: folders, plain files and
-// anything else alike. Left out: "." and "..", and the hidden entries of Linux, whose
-// names begin with ".". Names are decoded with decodeFileName, so each one encodes back
-// to its entry.
+// anything else alike. Left out: "." and "..", the hidden entries of Linux, whose names
+// begin with ".", and, on the file systems that keep Windows' attributes (NTFS, FAT, SMB
+// shares), the entries marked hidden or system (see DosAttributeReader). Names are
+// decoded with decodeFileName, so each one encodes back to its entry.
 //
 // A folder that is missing, not a folder, or unreadable gives no names and no error; a
 // read error part way through keeps the names gathered so far.
