@@ -58,6 +58,7 @@ int compareCodePoints(QStringView a, QStringView b)
 struct LatinEntry
 {
     std::uint64_t head; // first 8 key bytes, big-endian, zero-padded
+    std::uint64_t next; // the 8 after them, the same way: names often share a beginning
     std::uint32_t offset;
     std::uint32_t length;
     int index;
@@ -65,6 +66,8 @@ struct LatinEntry
 
 std::uint64_t keyHead(const std::uint8_t *key, std::uint32_t length)
 {
+    if (length == 0)
+        return 0;
     std::uint8_t bytes[8] = {};
     std::memcpy(bytes, key, std::min<std::uint32_t>(length, 8));
     std::uint64_t head;
@@ -104,19 +107,24 @@ void sortNames(QStringList &names, const QLocale &locale)
         const size_t offset = arena.size();
         if (collation.latin.isUsable() && collation.latin.appendKey(input[i], arena))
             latin.push_back(
-                {0, std::uint32_t(offset), std::uint32_t(arena.size() - offset), int(i)});
+                {0, 0, std::uint32_t(offset), std::uint32_t(arena.size() - offset), int(i)});
         else
             others.push_back(int(i));
     }
-    for (LatinEntry &entry : latin)
+    for (LatinEntry &entry : latin) {
         entry.head = keyHead(arena.data() + entry.offset, entry.length);
+        entry.next =
+            entry.length > 8 ? keyHead(arena.data() + entry.offset + 8, entry.length - 8) : 0;
+    }
     std::sort(latin.begin(), latin.end(), [&](const LatinEntry &a, const LatinEntry &b) {
         if (a.head != b.head)
             return a.head < b.head;
-        if (a.length > 8 && b.length > 8) {
-            const std::uint32_t common = std::min(a.length, b.length) - 8;
+        if (a.next != b.next)
+            return a.next < b.next;
+        if (a.length > 16 && b.length > 16) {
+            const std::uint32_t common = std::min(a.length, b.length) - 16;
             const int byBytes =
-                std::memcmp(arena.data() + a.offset + 8, arena.data() + b.offset + 8, common);
+                std::memcmp(arena.data() + a.offset + 16, arena.data() + b.offset + 16, common);
             if (byBytes != 0)
                 return byBytes < 0;
         }
