@@ -7,14 +7,14 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-qsizetype countFolderEntries(const QByteArray &nativeFolder)
+long countFolderEntries(const char *nativeFolder)
 {
-    const int fd = ::open(nativeFolder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int fd = ::open(nativeFolder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
         return 0;
     constexpr size_t bufferSize = 64 * 1024;
     const std::unique_ptr<char[]> buffer(new char[bufferSize]);
-    qsizetype count = 0;
+    long count = 0;
     for (;;) {
         const ssize_t filled = ::getdents64(fd, buffer.get(), bufferSize);
         if (filled < 0 && errno == EINTR)

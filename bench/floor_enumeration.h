@@ -1,7 +1,6 @@
 #pragma once
 
-#include <QByteArray>
-
 // The floor of any search: the bare enumeration of a folder, counting its names, with
-// the same system call and buffer as the program's listing and nothing else.
-qsizetype countFolderEntries(const QByteArray &nativeFolder);
+// the same system call and buffer as the program's listing and nothing else. Plain C++,
+// so that palvoric-enumerate, the whole-process floor, starts without Qt.
+long countFolderEntries(const char *nativeFolder);

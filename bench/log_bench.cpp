@@ -4,6 +4,7 @@
 // practice has five years of logs, against the same writes on empty logs. FOLDER is an
 // empty folder on the disk to measure; bench/run gives one. Medians over the rounds.
 
+#include "bench/timing.h"
 #include "store/activity_log.h"
 #include "store/clock.h"
 #include "store/tidy_ini_file.h"
@@ -96,20 +97,6 @@ QDate writeHistoricLogs(const QString &folder, const QStringList &patients)
     }
     store::tidyActivityLogs(folder);
     return day;
-}
-
-double millisecondsOf(const std::function<void()> &step)
-{
-    const auto start = std::chrono::steady_clock::now();
-    step();
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
-        .count();
-}
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
 }
 
 double kilobytes(const QString &path)

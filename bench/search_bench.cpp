@@ -7,6 +7,7 @@
 
 #include "bench/floor_enumeration.h"
 #include "bench/keystroke_path.h"
+#include "bench/timing.h"
 #include "platform/folder_listing.h"
 #include "platform/native_names.h"
 #include "search/folder_search.h"
@@ -48,21 +49,6 @@ struct Figures
 
 QTextStream out(stdout);
 
-double millisecondsOf(const std::function<void()> &step)
-{
-    const auto start = std::chrono::steady_clock::now();
-    step();
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
-        .count();
-}
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    const size_t n = values.size();
-    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-}
-
 QString quoted(const QString &text)
 {
     QString escaped = text;
@@ -92,7 +78,7 @@ Figures measure(const QString &folder, const Case &c, KeystrokePath &path, int r
     std::vector<double> floor, listing, core, keystroke, paint, viaLs, viaFind, viaEnumerate;
     Figures figures;
     for (int round = -1; round < rounds; ++round) { // round -1 warms the caches
-        floor.push_back(millisecondsOf([&] { countFolderEntries(nativeFolder); }));
+        floor.push_back(millisecondsOf([&] { countFolderEntries(nativeFolder.constData()); }));
         listing.push_back(millisecondsOf([&] { platform::listFolder(folder, pattern); }));
         core.push_back(millisecondsOf([&] {
             figures.matches = search::findEntries(folder, c.text, c.mode, QLocale::system()).size();
@@ -200,7 +186,7 @@ int main(int argc, char *argv[])
     };
     std::vector<Row> rows;
     for (const QString &folder : std::as_const(folders)) {
-        const qsizetype entries = countFolderEntries(platform::encodePath(folder)) - 2;
+        const qsizetype entries = countFolderEntries(platform::encodePath(folder).constData()) - 2;
         const int folderRounds = rounds > 0 ? rounds : entries > 50000 ? 21 : 31;
         KeystrokePath path(folder);
         for (const Case &c : kCases) {
