@@ -373,10 +373,13 @@ void MainWindow::replaceSearcher(search::BackgroundSearch::Searcher searcher)
 
 search::SearchRequest MainWindow::searchRequest() const
 {
-    return {startFolder(), m_ui.searchBox->currentText(),
-            m_ui.beginsWithCheck->isChecked() ? search::SearchMode::BeginsWith
-                                              : search::SearchMode::Contains,
-            QLocale::system()};
+    search::SearchRequest request;
+    request.startFolder = startFolder();
+    request.text = m_ui.searchBox->currentText();
+    request.mode = m_ui.beginsWithCheck->isChecked() ? search::SearchMode::BeginsWith
+                                                     : search::SearchMode::Contains;
+    request.locale = QLocale::system();
+    return request;
 }
 
 void MainWindow::showResult(const QString &text, search::SearchMode mode, QStringList lines)

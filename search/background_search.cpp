@@ -11,8 +11,7 @@ BackgroundSearch::BackgroundSearch(const QLocale &locale, Searcher searcher, QOb
 {
     if (!m_searcher) {
         m_searcher = [](const SearchRequest &request, const std::atomic<bool> &cancelled) {
-            return findEntries(request.startFolder, request.text, request.mode, request.locale,
-                               &cancelled);
+            return findEntries(request, &cancelled);
         };
     }
     m_worker = std::thread([this] { work(); });

@@ -18,14 +18,6 @@
 
 namespace search {
 
-struct SearchRequest
-{
-    QString startFolder;
-    QString text;
-    SearchMode mode = SearchMode::BeginsWith;
-    QLocale locale;
-};
-
 // The search of the start folder, run on a thread of its own so that the window never
 // waits for a slow folder (a share over the network): the latest request first. A new
 // request cancels the one running (between two reads of the folder), and only the result

@@ -32,6 +32,11 @@ QStringList findEntries(const QString &startFolder, const QString &text, SearchM
     return names;
 }
 
+QStringList findEntries(const SearchRequest &request, const std::atomic<bool> *cancelled)
+{
+    return findEntries(request.startFolder, request.text, request.mode, request.locale, cancelled);
+}
+
 QString countCaption(qsizetype count, const QString &text, SearchMode mode)
 {
     const QString format = mode == SearchMode::BeginsWith

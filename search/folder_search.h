@@ -12,6 +12,17 @@ namespace search {
 // "Begins with" checked: names that begin with the text; unchecked: names that contain it.
 enum class SearchMode { BeginsWith, Contains };
 
+// One search of the start folder, as the window asks for it.
+struct SearchRequest
+{
+    QString startFolder;
+    QString text;
+    SearchMode mode = SearchMode::BeginsWith;
+    QLocale locale;
+    // "Ignorer les accents": letters also match without their diacritics.
+    bool ignoreAccents = false;
+};
+
 // The text as typed, with its own "*" and "?" kept as wildcards: "du" gives "du*" or
 // "*du*".
 QString searchPattern(const QString &text, SearchMode mode);
@@ -26,6 +37,8 @@ QString entryPath(const QString &startFolder, const QString &line);
 // search stops between two reads of the folder and gives none.
 QStringList findEntries(const QString &startFolder, const QString &text, SearchMode mode,
                         const QLocale &locale, const std::atomic<bool> *cancelled = nullptr);
+// The same for a whole request.
+QStringList findEntries(const SearchRequest &request, const std::atomic<bool> *cancelled = nullptr);
 
 // The caption of the result panel after a search: the count and the text as typed.
 QString countCaption(qsizetype count, const QString &text, SearchMode mode);
