@@ -68,7 +68,7 @@ mode_t modeArgument(int flags, va_list arguments)
 
 extern "C" {
 
-void palvoric_slow_folder_counts(int *enumerationsBegun, int *enumerationsFinished)
+void palvoricSlowFolderCounts(int *enumerationsBegun, int *enumerationsFinished)
 {
     *enumerationsBegun = begun;
     *enumerationsFinished = finished;

@@ -37,7 +37,7 @@ using Counts = void (*)(int *, int *);
 std::pair<int, int> enumerations()
 {
     static const auto counts =
-        reinterpret_cast<Counts>(dlsym(RTLD_DEFAULT, "palvoric_slow_folder_counts"));
+        reinterpret_cast<Counts>(dlsym(RTLD_DEFAULT, "palvoricSlowFolderCounts"));
     int begun = -1, finished = -1;
     if (counts)
         counts(&begun, &finished);
