@@ -1,6 +1,7 @@
 #include "platform/wildcard_matcher.h"
 
 #include <QChar>
+#include <QString>
 
 #include <array>
 
@@ -43,10 +44,44 @@ const std::array<bool, 128> &asciiWithForeignPreimage()
     return table;
 }
 
+// The text with its letters' diacritics left out, and œ and æ written out.
+QString withoutAccents(QStringView text)
+{
+    const QString decomposed = text.toString().normalized(QString::NormalizationForm_D);
+    QString stripped;
+    stripped.reserve(decomposed.size());
+    for (const QChar c : decomposed) {
+        if (c.category() == QChar::Mark_NonSpacing)
+            continue;
+        switch (c.unicode()) {
+        case u'œ':
+            stripped += QStringLiteral("oe");
+            break;
+        case u'Œ':
+            stripped += QStringLiteral("OE");
+            break;
+        case u'æ':
+            stripped += QStringLiteral("ae");
+            break;
+        case u'Æ':
+            stripped += QStringLiteral("AE");
+            break;
+        default:
+            stripped += c;
+        }
+    }
+    return stripped;
+}
+
 } // namespace
 
-WildcardMatcher::WildcardMatcher(QStringView pattern)
+WildcardMatcher::WildcardMatcher(QStringView pattern, Accents accents) : m_accents(accents)
 {
+    QString stripped;
+    if (accents == Accents::Ignored) {
+        stripped = withoutAccents(pattern);
+        pattern = stripped;
+    }
     m_pattern.reserve(pattern.size());
     bool onlyStars = true;
     bool opaque = true;
@@ -64,7 +99,9 @@ WildcardMatcher::WildcardMatcher(QStringView pattern)
         m_pattern.push_back(folded);
     }
     m_matchesEverything = onlyStars && !m_pattern.empty();
-    m_nonAsciiIsOpaque = opaque;
+    // Without accents, a byte above 0x7F may be an accented letter that the pattern's
+    // plain one matches.
+    m_nonAsciiIsOpaque = opaque && accents == Accents::Kept;
 }
 
 // Both matchers are the classic iterative wildcard walk: on a mismatch, go back to the
@@ -73,6 +110,11 @@ bool WildcardMatcher::matches(QStringView name) const
 {
     if (m_matchesEverything)
         return true;
+    QString stripped;
+    if (m_accents == Accents::Ignored) {
+        stripped = withoutAccents(name);
+        name = stripped;
+    }
     const qsizetype n = name.size();
     const qsizetype m = qsizetype(m_pattern.size());
     qsizetype p = 0, s = 0, starP = -1, starS = 0;

@@ -18,8 +18,12 @@ class WildcardMatcher
 {
 public:
     enum class ByteAnswer { NoMatch, Match, Undecided };
+    // Ignored: letters also match without their diacritics (the pattern and each name are
+    // decomposed and their combining marks left out: "helene" matches "HÉLÈNE", in any
+    // script Unicode decomposes), and the ligatures œ and æ match "oe" and "ae".
+    enum class Accents { Kept, Ignored };
 
-    explicit WildcardMatcher(QStringView pattern);
+    explicit WildcardMatcher(QStringView pattern, Accents accents = Accents::Kept);
 
     bool matches(QStringView name) const;
 
@@ -34,6 +38,7 @@ public:
 
 private:
     std::u16string m_pattern; // folded, runs of stars made one
+    Accents m_accents = Accents::Kept;
     bool m_matchesEverything = false;
     bool m_nonAsciiIsOpaque = false;
 };

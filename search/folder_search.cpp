@@ -23,18 +23,25 @@ QString entryPath(const QString &startFolder, const QString &line)
 QStringList findEntries(const QString &startFolder, const QString &text, SearchMode mode,
                         const QLocale &locale, const std::atomic<bool> *cancelled)
 {
-    QStringList names =
-        platform::listFolder(entryPath(startFolder, QString()),
-                             platform::WildcardMatcher(searchPattern(text, mode)), cancelled);
-    if (cancelled && cancelled->load())
-        return {};
-    sortNames(names, locale);
-    return names;
+    SearchRequest request;
+    request.startFolder = startFolder;
+    request.text = text;
+    request.mode = mode;
+    request.locale = locale;
+    return findEntries(request, cancelled);
 }
 
 QStringList findEntries(const SearchRequest &request, const std::atomic<bool> *cancelled)
 {
-    return findEntries(request.startFolder, request.text, request.mode, request.locale, cancelled);
+    const auto accents = request.ignoreAccents ? platform::WildcardMatcher::Accents::Ignored
+                                               : platform::WildcardMatcher::Accents::Kept;
+    QStringList names = platform::listFolder(
+        entryPath(request.startFolder, QString()),
+        platform::WildcardMatcher(searchPattern(request.text, request.mode), accents), cancelled);
+    if (cancelled && cancelled->load())
+        return {};
+    sortNames(names, request.locale);
+    return names;
 }
 
 QString countCaption(qsizetype count, const QString &text, SearchMode mode)

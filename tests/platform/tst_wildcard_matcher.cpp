@@ -46,6 +46,8 @@ private slots:
     void starsOnlyMatchEverything_data();
     void starsOnlyMatchEverything();
     void manyStarsOnLongNames();
+    void ignoresAccents_data();
+    void ignoresAccents();
 };
 
 void TestWildcardMatcher::matches_data()
@@ -205,6 +207,59 @@ void TestWildcardMatcher::manyStarsOnLongNames()
     QVERIFY(!WildcardMatcher(pattern).matches(name));
     QCOMPARE(WildcardMatcher(pattern).matchesBytes(name.toLatin1()), ByteAnswer::NoMatch);
     QVERIFY(WildcardMatcher(pattern).matches(QString(name + u'B')));
+}
+
+void TestWildcardMatcher::ignoresAccents_data()
+{
+    QTest::addColumn<QString>("pattern");
+    QTest::addColumn<QByteArray>("name"); // as stored
+    QTest::addColumn<bool>("ignored");    // the option
+    QTest::addColumn<bool>("expected");
+    QTest::newRow("typed plain, stored accented")
+        << u"helene*"_qs << QByteArray("H\xC3\x89L\xC3\x88NE Marie") << true << true;
+    QTest::newRow("option off: as before")
+        << u"helene*"_qs << QByteArray("H\xC3\x89L\xC3\x88NE Marie") << false << false;
+    QTest::newRow("stored decomposed")
+        << u"helene*"_qs << QByteArray("HE\xCC\x81LE\xCC\x80NE") << true << true;
+    QTest::newRow("typed accented, stored plain")
+        << u"dupr\u00E9*"_qs << QByteArray("Dupre Luc") << true << true;
+    QTest::newRow("capitals with accents")
+        << u"*cote*"_qs << QByteArray("C\xC3\x94T\xC3\x89") << true << true;
+    QTest::newRow("ligature oe") << u"coeur*"_qs << QByteArray("C\xC5\x92UR Paul") << true << true;
+    QTest::newRow("ligature ae") << u"aelis*"_qs << QByteArray("\xC3\x86LIS") << true << true;
+    QTest::newRow("ligature typed") << u"c\u0153ur*"_qs << QByteArray("COEUR") << true << true;
+    QTest::newRow("question mark over a decomposed letter") << u"l?a*"_qs
+                                                            << QByteArray("Le\xCC\x81"
+                                                                          "a")
+                                                            << true << true;
+    QTest::newRow("greek") << u"\u03B1\u03BD\u03BD\u03B1*"_qs
+                           << QByteArray("\xCE\x86\xCE\x9D\xCE\x9D\xCE\x91") << true << true;
+    QTest::newRow("cyrillic short i")
+        << u"\u0438\u043E\u0440*"_qs
+        << QByteArray("\xD0\x99\xD0\xBE\xD1\x80\xD0\xB4\xD0\xB0\xD0\xBD") << true << true;
+    QTest::newRow("sharp s is no accent")
+        << u"weiss*"_qs << QByteArray("Wei\xC3\x9F") << true << false;
+    QTest::newRow("a byte that is not UTF-8 is no letter")
+        << u"lefevre*"_qs << QByteArray("Lef\xE8vre") << true << false;
+    QTest::newRow("a byte that is not UTF-8, around it")
+        << u"lef?vre*"_qs << QByteArray("Lef\xE8vre") << true << true;
+    QTest::newRow("plain names as before") << u"*ar*"_qs << QByteArray("RICHARD") << true << true;
+}
+
+// With the option, letters match without their diacritics, however the name was
+// written; the raw bytes' answer never contradicts the decoded name's.
+void TestWildcardMatcher::ignoresAccents()
+{
+    QFETCH(QString, pattern);
+    QFETCH(QByteArray, name);
+    QFETCH(bool, ignored);
+    QFETCH(bool, expected);
+    const WildcardMatcher matcher(pattern, ignored ? WildcardMatcher::Accents::Ignored
+                                                   : WildcardMatcher::Accents::Kept);
+    QCOMPARE(matcher.matches(platform::decodeFileName(name)), expected);
+    const ByteAnswer answer = matcher.matchesBytes(name);
+    if (answer != ByteAnswer::Undecided)
+        QCOMPARE(answer == ByteAnswer::Match, expected);
 }
 
 QTEST_GUILESS_MAIN(TestWildcardMatcher)

@@ -34,6 +34,8 @@ private slots:
     void trailingSlashGivesSameSearch();
     void awkwardNamesListedAndSorted();
     void invalidUtf8LineLeadsToItsOwnFile();
+    void accentsIgnoredOnRequest_data();
+    void accentsIgnoredOnRequest();
     void searchPattern_data();
     void searchPattern();
     void entryPath_data();
@@ -161,6 +163,45 @@ void TestFolderSearch::awkwardNamesListedAndSorted()
     QCOMPARE(find(dir.path(), u"**"_qs, SearchMode::Contains), expected);
     // "*" typed is a wildcard, not the character: every name still matches.
     QCOMPARE(find(dir.path(), u"DU*"_qs, SearchMode::BeginsWith).size(), names.size());
+}
+
+void TestFolderSearch::accentsIgnoredOnRequest_data()
+{
+    QTest::addColumn<bool>("ignoreAccents");
+    QTest::addColumn<QList<QByteArray>>("expected"); // the entries listed, by their bytes
+    QTest::newRow("option off") << false << QList<QByteArray>{"HELENE Anne"};
+    // The decomposed name keeps its own bytes: its line leads to its entry.
+    QTest::newRow("option on") << true
+                               << QList<QByteArray>{"HELENE Anne", "H\xC3\x89L\xC3\x88NE Marie",
+                                                    "HE\xCC\x81LE\xCC\x80NE Zo\xC3\xA9"};
+}
+
+void TestFolderSearch::accentsIgnoredOnRequest()
+{
+    QFETCH(bool, ignoreAccents);
+    QFETCH(QList<QByteArray>, expected);
+    TestDir dir;
+    dir.createDir(u"patients"_qs);
+    for (const QByteArray &name :
+         {QByteArray("H\xC3\x89L\xC3\x88NE Marie"), QByteArray("HE\xCC\x81LE\xCC\x80NE Zo\xC3\xA9"),
+          QByteArray("HELENE Anne"), QByteArray("HELMUT Paul")})
+        dir.createDirBytes("patients/" + name);
+    search::SearchRequest request;
+    request.startFolder = dir.filePath(u"patients"_qs);
+    request.text = u"helene"_qs;
+    request.mode = SearchMode::BeginsWith;
+    request.locale = kFrench;
+    request.ignoreAccents = ignoreAccents;
+    const QStringList lines = search::findEntries(request);
+    QList<QByteArray> listed;
+    for (const QString &line : lines) {
+        const QByteArray path = platform::encodePath(search::entryPath(request.startFolder, line));
+        QVERIFY(entryExists(path));
+        listed.append(path.mid(path.lastIndexOf('/') + 1));
+    }
+    std::sort(listed.begin(), listed.end());
+    std::sort(expected.begin(), expected.end());
+    QCOMPARE(listed, expected);
 }
 
 void TestFolderSearch::invalidUtf8LineLeadsToItsOwnFile()
