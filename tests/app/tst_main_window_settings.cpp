@@ -102,6 +102,7 @@ void TestMainWindowSettings::firstSaveWritesTheSampleLayout()
     static const QRegularExpression sample(QStringLiteral(
         "^\\[Palvoric\\]\r\nForm1=-?\\d+:-?\\d+:\\d+:\\d+\r\n"
         "\\[CASES_A_COCHER\\]\r\nchk_DEBUT=1\r\nchk_StayOnTop=0\r\nchk_DOSSIER=1\r\nchk_LOG=1\r\n"
+        "chk_ACCENTS=0\r\n"
         "\\[DOSSIER\\]\r\nDATA=/srv/Patients\r\n\\[AFFICHER\\]\r\nDOSSIER=1\r\n$"));
     QVERIFY2(sample.match(text).hasMatch(), qPrintable(text));
     // Nothing was opened: no history is written beyond an empty file.
@@ -131,7 +132,8 @@ void TestMainWindowSettings::savedFilesMatchTheFixedSample()
     QCOMPARE(read(QStringLiteral("Palvoric.INI")),
              QByteArray("; cabinet Dupont\r\n[Palvoric]\r\nForm1=120:80:320:420\r\n"
                         "[IMPRIMANTE]\r\nNom=HP\r\n[CASES_A_COCHER]\r\nchk_LOG=0\r\n"
-                        "chk_DEBUT=1\r\nchk_StayOnTop=1\r\nchk_DOSSIER=0\r\n[DOSSIER]\r\n"
+                        "chk_DEBUT=1\r\nchk_StayOnTop=1\r\nchk_DOSSIER=0\r\nchk_ACCENTS=0\r\n"
+                        "[DOSSIER]\r\n"
                         "DATA=/srv/Patients \xc3\xa9t\xc3\xa9\r\n[AFFICHER]\r\nDOSSIER=0\r\n"));
     // The history had no mark: it is written back in the UTF-8 code page, mark first.
     QCOMPARE(
