@@ -25,9 +25,10 @@ enum class Icon {
     FilmReels,
     CheckBox,
     Chart,
+    StruckAccent,
 };
 
-inline constexpr int kIconCount = 16;
+inline constexpr int kIconCount = 17;
 
 // The picture; a null icon for Icon::None.
 QIcon icon(Icon picture);

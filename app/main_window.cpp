@@ -90,6 +90,8 @@ void MainWindow::wireEvents()
             guarded(&MainWindow::onShowStartFolderToggled));
     connect(m_ui.actionTidyLogs, &QAction::triggered, this,
             guarded(&MainWindow::onTidyLogsToggled));
+    connect(m_ui.actionIgnoreAccents, &QAction::triggered, this,
+            guarded(&MainWindow::onIgnoreAccentsToggled));
     // Closing runs the save inside closeEvent's own guard.
     connect(m_ui.actionQuit, &QAction::triggered, this, &QWidget::close);
     wireFolderActions();
@@ -145,6 +147,7 @@ store::WindowOptions MainWindow::options() const
     options.stayOnTop = m_ui.actionStayOnTop->isChecked();
     options.showStartFolder = m_ui.actionShowStartFolder->isChecked();
     options.tidyLogs = m_ui.actionTidyLogs->isChecked();
+    options.ignoreAccents = m_ui.actionIgnoreAccents->isChecked();
     return options;
 }
 
@@ -190,6 +193,7 @@ void MainWindow::loadSettings()
     m_ui.actionStayOnTop->setChecked(settings.options.stayOnTop);
     m_ui.actionShowStartFolder->setChecked(settings.options.showStartFolder);
     m_ui.actionTidyLogs->setChecked(settings.options.tidyLogs);
+    m_ui.actionIgnoreAccents->setChecked(settings.options.ignoreAccents);
     m_ui.startFolderEdit->setText(settings.startFolder);
     m_ui.searchBox->setEditText(QString());
 
@@ -345,6 +349,14 @@ void MainWindow::onTidyLogsToggled()
                   m_ui.actionTidyLogs->isChecked() ? Icon::FilmReels : Icon::None);
 }
 
+void MainWindow::onIgnoreAccentsToggled()
+{
+    setActionIcon(m_ui.actionIgnoreAccents,
+                  m_ui.actionIgnoreAccents->isChecked() ? Icon::StruckAccent : Icon::None);
+    // The list shows at once what the new rule finds.
+    runSearch();
+}
+
 void MainWindow::hideStartFolderPanel()
 {
     m_ui.startFolderPanel->hide();
@@ -379,6 +391,7 @@ search::SearchRequest MainWindow::searchRequest() const
     request.mode = m_ui.beginsWithCheck->isChecked() ? search::SearchMode::BeginsWith
                                                      : search::SearchMode::Contains;
     request.locale = QLocale::system();
+    request.ignoreAccents = m_ui.actionIgnoreAccents->isChecked();
     return request;
 }
 

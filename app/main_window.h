@@ -73,6 +73,7 @@ private Q_SLOTS:
     void onStayOnTopToggled();
     void onShowStartFolderToggled();
     void onTidyLogsToggled();
+    void onIgnoreAccentsToggled();
 
     void loadSettings();
     void saveSettings();

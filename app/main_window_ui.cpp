@@ -230,9 +230,13 @@ MainWindowUi buildMainWindowUi(QWidget *window)
                    Icon::Folder, true, QKeySequence(Qt::ALT | Qt::Key_D));
     ui.actionTidyLogs = makeOption(window, "actionTidyLogs",
                                    QStringLiteral("Créer des fichier LOG"), Icon::FilmReels, true);
+    ui.actionIgnoreAccents =
+        makeOption(window, "actionIgnoreAccents", QStringLiteral("Ignorer les accents"),
+                   Icon::StruckAccent, false);
     listShortcut(ui.actionStayOnTop);
     listShortcut(ui.actionShowStartFolder);
-    ui.optionsMenu->addActions({ui.actionStayOnTop, ui.actionShowStartFolder, ui.actionTidyLogs});
+    ui.optionsMenu->addActions(
+        {ui.actionStayOnTop, ui.actionShowStartFolder, ui.actionTidyLogs, ui.actionIgnoreAccents});
     ui.listContextMenu->addSeparator();
     ui.helpMenu = ui.listContextMenu->addMenu(icon(Icon::QuestionMark), QStringLiteral("Aide"));
     ui.helpMenu->setObjectName(QStringLiteral("helpMenu"));

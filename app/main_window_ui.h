@@ -47,6 +47,7 @@ struct MainWindowUi
     QAction *actionStayOnTop = nullptr;
     QAction *actionShowStartFolder = nullptr;
     QAction *actionTidyLogs = nullptr;
+    QAction *actionIgnoreAccents = nullptr;
     QMenu *helpMenu = nullptr;
     QAction *actionHelpNesting = nullptr;
     QAction *actionHelpRevisions = nullptr;

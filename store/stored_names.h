@@ -17,6 +17,7 @@ inline const QString kBeginsWithKey = QStringLiteral("chk_DEBUT");
 inline const QString kStayOnTopKey = QStringLiteral("chk_StayOnTop");
 inline const QString kShowStartFolderKey = QStringLiteral("chk_DOSSIER");
 inline const QString kTidyLogsKey = QStringLiteral("chk_LOG");
+inline const QString kIgnoreAccentsKey = QStringLiteral("chk_ACCENTS");
 
 // The start folder.
 inline const QString kStartFolderSection = QStringLiteral("DOSSIER");

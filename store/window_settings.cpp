@@ -22,6 +22,7 @@ const OptionKey kOptionKeys[] = {
     {kStayOnTopKey, &WindowOptions::stayOnTop},
     {kShowStartFolderKey, &WindowOptions::showStartFolder},
     {kTidyLogsKey, &WindowOptions::tidyLogs},
+    {kIgnoreAccentsKey, &WindowOptions::ignoreAccents},
 };
 
 } // namespace

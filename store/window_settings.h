@@ -7,13 +7,14 @@
 // as plain values the window reads from and writes back to its elements.
 namespace store {
 
-// The window's four options and their values on a first start.
+// The window's options and their values on a first start.
 struct WindowOptions
 {
     bool beginsWith = true;      // names begin with the search text (else: contain it)
     bool stayOnTop = false;      // the window stays above the others
     bool showStartFolder = true; // the start-folder panel is shown
     bool tidyLogs = true;        // the activity logs are tidied when the window closes
+    bool ignoreAccents = false;  // letters match without their diacritics
 };
 
 struct WindowSettings

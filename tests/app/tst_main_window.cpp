@@ -8,6 +8,7 @@
 #include "app/result_list_view.h"
 #include "app/tray_notice.h"
 #include "platform/exe_identity.h"
+#include "search/folder_search.h"
 #include "tests/support/app/scripted_desktop.h"
 #include "tests/support/search/gated_searcher.h"
 
@@ -44,7 +45,11 @@ private Q_SLOTS:
     void escapeEmptiesSearchBox();
     void stayOnTopTwice();
     void panelCloseButton();
+    void optionPictures_data();
     void optionPictures();
+    void accentsOptionRerunsTheSearch();
+    void searchesFollowTheAccentsOption_data();
+    void searchesFollowTheAccentsOption();
     void button1_data();
     void button1();
     void quitCloses();
@@ -328,19 +333,119 @@ void TestMainWindow::panelCloseButton()
     QCOMPARE(actionIcon(ui.actionShowStartFolder), Icon::None);
 }
 
+void TestMainWindow::optionPictures_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<Icon>("picture");
+    QTest::newRow("logs") << "actionTidyLogs" << Icon::FilmReels;
+    QTest::newRow("accents") << "actionIgnoreAccents" << Icon::StruckAccent;
+}
+
 void TestMainWindow::optionPictures()
+{
+    QFETCH(QString, name);
+    QFETCH(Icon, picture);
+    MainWindow &form = makeForm();
+    auto *option = form.findChild<QAction *>(name);
+    QVERIFY(option);
+    // Set silently (as a stored state is restored), the item keeps its picture.
+    option->setChecked(false);
+    QCOMPARE(actionIcon(option), picture);
+    option->trigger();
+    QVERIFY(option->isChecked());
+    QCOMPARE(actionIcon(option), picture);
+    option->trigger();
+    QVERIFY(!option->isChecked());
+    QCOMPARE(actionIcon(option), Icon::None);
+}
+
+// Checking or unchecking the option searches again at once, under the new rule.
+void TestMainWindow::accentsOptionRerunsTheSearch()
 {
     MainWindow &form = makeForm();
     const MainWindowUi &ui = form.ui();
-    // Set silently (as a stored state is restored), the item keeps its picture.
-    ui.actionTidyLogs->setChecked(false);
-    QCOMPARE(actionIcon(ui.actionTidyLogs), Icon::FilmReels);
-    ui.actionTidyLogs->trigger();
-    QVERIFY(ui.actionTidyLogs->isChecked());
-    QCOMPARE(actionIcon(ui.actionTidyLogs), Icon::FilmReels);
-    ui.actionTidyLogs->trigger();
-    QVERIFY(!ui.actionTidyLogs->isChecked());
-    QCOMPARE(actionIcon(ui.actionTidyLogs), Icon::None);
+    typeInSearchBox(QStringLiteral("dupont"));
+    QCOMPARE(ui.resultList->count(), 3);
+    GatedSearcher folder;
+    folder.open(QStringLiteral("dupont"));
+    form.replaceSearcher(folder.searcher());
+
+    ui.actionIgnoreAccents->trigger();
+    QVERIFY(ui.actionIgnoreAccents->isChecked());
+    // Done when the action returns: the list holds the new result.
+    QCOMPARE(lines(), QStringList{QStringLiteral("dupont trouvé")});
+    QList<search::SearchRequest> requests = folder.requests();
+    QCOMPARE(requests.size(), 1);
+    QCOMPARE(requests.at(0).text, QStringLiteral("dupont"));
+    QCOMPARE(requests.at(0).mode, search::SearchMode::BeginsWith);
+    QVERIFY(requests.at(0).ignoreAccents);
+
+    ui.actionIgnoreAccents->trigger();
+    QVERIFY(!ui.actionIgnoreAccents->isChecked());
+    requests = folder.requests();
+    QCOMPARE(requests.size(), 2);
+    QCOMPARE(requests.at(1).text, QStringLiteral("dupont"));
+    QVERIFY(!requests.at(1).ignoreAccents);
+}
+
+void TestMainWindow::searchesFollowTheAccentsOption_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<QString>("searchText");
+    QTest::addColumn<bool>("ignoreAccents");
+    struct Row
+    {
+        const char *how;
+        const char *searchText;
+    };
+    // "dupont" typed first: the current line is "DUPONT Jean".
+    const Row rows[] = {{"typing", "dupontj"},
+                        {"refresh", "dupont"},
+                        {"mode switch", "dupont"},
+                        {"surname filter", "DUPONT"},
+                        {"full-name filter", "DUPONT Jean"},
+                        {"first-name filter", "* Jean"}};
+    for (const Row &row : rows) {
+        for (bool ignoreAccents : {true, false})
+            QTest::addRow("%s, %s", row.how, ignoreAccents ? "accents ignored" : "accents count")
+                << QString::fromUtf8(row.how) << QString::fromUtf8(row.searchText) << ignoreAccents;
+    }
+}
+
+// Every way the window searches carries the option as it stands.
+void TestMainWindow::searchesFollowTheAccentsOption()
+{
+    QFETCH(QString, how);
+    QFETCH(QString, searchText);
+    QFETCH(bool, ignoreAccents);
+    MainWindow &form = makeForm();
+    const MainWindowUi &ui = form.ui();
+    typeInSearchBox(QStringLiteral("dupont"));
+    QCOMPARE(ui.resultList->currentLineText(), QStringLiteral("DUPONT Jean"));
+    ui.actionIgnoreAccents->setChecked(ignoreAccents); // silently: no search of its own
+    GatedSearcher folder;
+    folder.open(searchText);
+    form.replaceSearcher(folder.searcher());
+
+    if (how == QLatin1String("typing"))
+        typeInSearchBox(QStringLiteral("j"));
+    else if (how == QLatin1String("refresh"))
+        ui.actionRefresh->trigger();
+    else if (how == QLatin1String("mode switch"))
+        ui.beginsWithCheck->setChecked(false);
+    else if (how == QLatin1String("surname filter"))
+        ui.actionFilterSurname->trigger();
+    else if (how == QLatin1String("full-name filter"))
+        ui.actionFilterFullName->trigger();
+    else
+        ui.actionFilterFirstName->trigger();
+
+    QVERIFY(folder.waitUntilBegun(searchText));
+    const QList<search::SearchRequest> requests = folder.requests();
+    QCOMPARE(requests.size(), 1);
+    QCOMPARE(requests.at(0).text, searchText);
+    QCOMPARE(requests.at(0).ignoreAccents, ignoreAccents);
+    QTRY_COMPARE(lines(), QStringList{searchText + QStringLiteral(" trouvé")});
 }
 
 void TestMainWindow::button1_data()

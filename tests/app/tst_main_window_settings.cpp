@@ -5,8 +5,10 @@
 #include "app/icons.h"
 #include "app/main_window.h"
 #include "platform/exe_identity.h"
+#include "search/folder_search.h"
 #include "tests/support/app/scripted_desktop.h"
 #include "tests/support/file_helpers.h"
+#include "tests/support/search/gated_searcher.h"
 #include "tests/support/testdir.h"
 
 #include <QAction>
@@ -30,6 +32,8 @@ private Q_SLOTS:
     void savedFilesMatchTheFixedSample();
     void optionsFolderAndHistoryComeBack();
     void storedContainsModeRunsItsHandler();
+    void storedAccentsOption_data();
+    void storedAccentsOption();
     void failedSaveKeepsTheWindowOpen();
     void badGeometryStopsTheLoad();
     void logsTidiedOnlyWithTheOption_data();
@@ -102,6 +106,7 @@ void TestMainWindowSettings::firstSaveWritesTheSampleLayout()
     static const QRegularExpression sample(QStringLiteral(
         "^\\[Palvoric\\]\r\nForm1=-?\\d+:-?\\d+:\\d+:\\d+\r\n"
         "\\[CASES_A_COCHER\\]\r\nchk_DEBUT=1\r\nchk_StayOnTop=0\r\nchk_DOSSIER=1\r\nchk_LOG=1\r\n"
+        "chk_ACCENTS=0\r\n"
         "\\[DOSSIER\\]\r\nDATA=/srv/Patients\r\n\\[AFFICHER\\]\r\nDOSSIER=1\r\n$"));
     QVERIFY2(sample.match(text).hasMatch(), qPrintable(text));
     // Nothing was opened: no history is written beyond an empty file.
@@ -122,6 +127,7 @@ void TestMainWindowSettings::savedFilesMatchTheFixedSample()
         ui.beginsWithCheck->setChecked(true);
         ui.actionStayOnTop->trigger();
         ui.actionShowStartFolder->trigger();
+        ui.actionIgnoreAccents->trigger();
         ui.startFolderEdit->setText(QStringLiteral("/srv/Patients été"));
         ui.searchBox->insertItem(0, QStringLiteral("Lefèvre Éloïse"));
         form.move(120, 80);    // the frame's corner
@@ -131,7 +137,8 @@ void TestMainWindowSettings::savedFilesMatchTheFixedSample()
     QCOMPARE(read(QStringLiteral("Palvoric.INI")),
              QByteArray("; cabinet Dupont\r\n[Palvoric]\r\nForm1=120:80:320:420\r\n"
                         "[IMPRIMANTE]\r\nNom=HP\r\n[CASES_A_COCHER]\r\nchk_LOG=0\r\n"
-                        "chk_DEBUT=1\r\nchk_StayOnTop=1\r\nchk_DOSSIER=0\r\n[DOSSIER]\r\n"
+                        "chk_DEBUT=1\r\nchk_StayOnTop=1\r\nchk_DOSSIER=0\r\nchk_ACCENTS=1\r\n"
+                        "[DOSSIER]\r\n"
                         "DATA=/srv/Patients \xc3\xa9t\xc3\xa9\r\n[AFFICHER]\r\nDOSSIER=0\r\n"));
     // The history had no mark: it is written back in the UTF-8 code page, mark first.
     QCOMPARE(
@@ -147,6 +154,7 @@ void TestMainWindowSettings::optionsFolderAndHistoryComeBack()
         ui.actionStayOnTop->trigger();
         ui.actionShowStartFolder->trigger();
         ui.actionTidyLogs->trigger();
+        ui.actionIgnoreAccents->trigger();
         ui.startFolderEdit->setText(m_dir.filePath(QStringLiteral("patients")));
         ui.searchBox->addItems({QStringLiteral("DUPONT Jean"), QStringLiteral("Lefèvre Éloïse")});
         form.move(120, 80);
@@ -159,6 +167,7 @@ void TestMainWindowSettings::optionsFolderAndHistoryComeBack()
     QVERIFY(!ui.actionShowStartFolder->isChecked());
     QVERIFY(!ui.startFolderPanel->isVisible());
     QVERIFY(!ui.actionTidyLogs->isChecked());
+    QVERIFY(ui.actionIgnoreAccents->isChecked());
     QVERIFY(ui.beginsWithCheck->isChecked());
     QCOMPARE(form.startFolder(), m_dir.filePath(QStringLiteral("patients")));
     QCOMPARE(ui.searchBox->count(), 2);
@@ -177,6 +186,40 @@ void TestMainWindowSettings::storedContainsModeRunsItsHandler()
     QVERIFY(!form.ui().beginsWithCheck->isChecked());
     QCOMPARE(form.ui().searchPanel->caption(),
              QStringLiteral("Rechercher les sous-dossiers contenants ..."));
+}
+
+void TestMainWindowSettings::storedAccentsOption_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<bool>("checked");
+    QTest::newRow("no settings file") << QByteArray() << false;
+    QTest::newRow("a file from before the option")
+        << QByteArray("[CASES_A_COCHER]\r\nchk_DEBUT=1\r\nchk_DOSSIER=1\r\nchk_LOG=0\r\n") << false;
+    QTest::newRow("stored unchecked")
+        << QByteArray("[CASES_A_COCHER]\r\nchk_ACCENTS=0\r\n") << false;
+    QTest::newRow("stored checked") << QByteArray("[CASES_A_COCHER]\r\nchk_ACCENTS=1\r\n") << true;
+}
+
+// The stored option is the one the first search runs with, and it is written back.
+void TestMainWindowSettings::storedAccentsOption()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(bool, checked);
+    if (!file.isEmpty())
+        write(QStringLiteral("Palvoric.INI"), file);
+    GatedSearcher folder;
+    folder.open(QStringLiteral("DUPONT"));
+    m_form = std::make_unique<MainWindow>(*m_desktop, QStringList{QStringLiteral("DUPONT")});
+    m_form->replaceSearcher(folder.searcher());
+    m_form->show(); // runs the first search, and waits for it
+    QCOMPARE(m_form->ui().actionIgnoreAccents->isChecked(), checked);
+    const QList<search::SearchRequest> requests = folder.requests();
+    QCOMPARE(requests.size(), 1);
+    QCOMPARE(requests.at(0).text, QStringLiteral("DUPONT"));
+    QCOMPARE(requests.at(0).ignoreAccents, checked);
+    QVERIFY(closeForm());
+    const QByteArray stored = checked ? "chk_ACCENTS=1\r\n" : "chk_ACCENTS=0\r\n";
+    QVERIFY(read(QStringLiteral("Palvoric.INI")).contains(stored));
 }
 
 void TestMainWindowSettings::failedSaveKeepsTheWindowOpen()

@@ -42,6 +42,7 @@ private Q_SLOTS:
     void shortcuts();
     void menuItems_data();
     void menuItems();
+    void optionsMenu();
     void rightClickKeepsSelection();
     void drops_data();
     void drops();
@@ -229,6 +230,8 @@ void TestMainWindowUi::menuItems_data()
                            << "Alt+D";
     QTest::newRow("logs") << "actionTidyLogs"
                           << "Créer des fichier LOG" << Icon::FilmReels << "";
+    QTest::newRow("accents") << "actionIgnoreAccents"
+                             << "Ignorer les accents" << Icon::StruckAccent << "";
     QTest::newRow("nesting help") << "actionHelpNesting"
                                   << "Déplacer un dossier dans la liste" << Icon::Folder << "";
     QTest::newRow("revisions") << "actionHelpRevisions"
@@ -257,6 +260,18 @@ void TestMainWindowUi::menuItems()
         found = found || (entry->menu() && entry->menu()->actions().contains(item));
     QVERIFY(found);
     QCOMPARE(menu->defaultAction(), m_form->ui().actionFolderOpen);
+}
+
+// The options, in their order, each a check mark; on a first start the accents count.
+void TestMainWindowUi::optionsMenu()
+{
+    const MainWindowUi &ui = m_form->ui();
+    QCOMPARE(ui.optionsMenu->actions(),
+             (QList<QAction *>{ui.actionStayOnTop, ui.actionShowStartFolder, ui.actionTidyLogs,
+                               ui.actionIgnoreAccents}));
+    for (QAction *option : ui.optionsMenu->actions())
+        QVERIFY2(option->isCheckable(), qPrintable(option->objectName()));
+    QVERIFY(!ui.actionIgnoreAccents->isChecked());
 }
 
 void TestMainWindowUi::rightClickKeepsSelection()

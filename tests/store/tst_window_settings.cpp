@@ -14,7 +14,8 @@ namespace {
 
 QList<bool> asList(const WindowOptions &options)
 {
-    return {options.beginsWith, options.stayOnTop, options.showStartFolder, options.tidyLogs};
+    return {options.beginsWith, options.stayOnTop, options.showStartFolder, options.tidyLogs,
+            options.ignoreAccents};
 }
 
 const QRect kWorkArea(0, 0, 1920, 1040);
@@ -134,16 +135,21 @@ void TstWindowSettings::loadOptions_data()
     QTest::addColumn<QList<bool>>("states");
     const QByteArray header("[CASES_A_COCHER]\r\n");
     QTest::newRow("no file: first-start values")
-        << QByteArray() << QList<bool>{true, false, true, true};
+        << QByteArray() << QList<bool>{true, false, true, true, false};
     QTest::newRow("all stored")
+        << header +
+               "chk_DEBUT=0\r\nchk_StayOnTop=1\r\nchk_DOSSIER=0\r\nchk_LOG=0\r\nchk_ACCENTS=1\r\n"
+        << QList<bool>{false, true, false, false, true};
+    QTest::newRow("a file from before the accents option: unchecked")
         << header + "chk_DEBUT=0\r\nchk_StayOnTop=1\r\nchk_DOSSIER=0\r\nchk_LOG=0\r\n"
-        << QList<bool>{false, true, false, false};
+        << QList<bool>{false, true, false, false, false};
     QTest::newRow("any integer but 0 is checked, anything else keeps the value")
         << header + "chk_DEBUT=2\r\nchk_StayOnTop=-1\r\nchk_DOSSIER=0x0\r\nchk_LOG=oui\r\n"
-        << QList<bool>{true, true, false, true};
+                    "chk_ACCENTS=$1\r\n"
+        << QList<bool>{true, true, false, true, true};
     QTest::newRow("empty value keeps the value, keys in any case")
-        << header + "chk_LOG=\r\nchk_dossier=0\r\n"
-        << QList<bool>{true, false, false, true};
+        << header + "chk_LOG=\r\nchk_dossier=0\r\nchk_accents=1\r\n"
+        << QList<bool>{true, false, false, true, true};
 }
 
 void TstWindowSettings::loadOptions()
@@ -175,6 +181,7 @@ void TstWindowSettings::sampleFileByteForByte()
                             "chk_StayOnTop=0\r\n"
                             "chk_DOSSIER=1\r\n"
                             "chk_LOG=1\r\n"
+                            "chk_ACCENTS=0\r\n"
                             "[DOSSIER]\r\n"
                             "DATA=D:\\Patients\r\n"
                             "[AFFICHER]\r\n"
@@ -184,11 +191,13 @@ void TstWindowSettings::sampleFileByteForByte()
     // Saved again with changes: the same layout, the values replaced in place.
     settings.options.beginsWith = false;
     settings.options.showStartFolder = false;
+    settings.options.ignoreAccents = true;
     settings.startFolder = QStringLiteral("/home/cabinet/Patients");
     saveWindowSettings(settings, QStringLiteral("Palvoric"), path);
     QByteArray changed = sample;
     changed.replace("chk_DEBUT=1", "chk_DEBUT=0");
     changed.replace("chk_DOSSIER=1", "chk_DOSSIER=0");
+    changed.replace("chk_ACCENTS=0", "chk_ACCENTS=1");
     changed.replace("D:\\Patients", "/home/cabinet/Patients");
     changed.replace("[AFFICHER]\r\nDOSSIER=1", "[AFFICHER]\r\nDOSSIER=0");
     QCOMPARE(readFileBytes(path), changed);

@@ -6,6 +6,7 @@ search::BackgroundSearch::Searcher GatedSearcher::searcher()
 {
     return [this](const search::SearchRequest &request, const std::atomic<bool> &cancelled) {
         std::unique_lock lock(m_mutex);
+        m_requests.append(request);
         m_begun.insert(request.text);
         m_changed.notify_all();
         // Cancellation is seen between two "reads of the folder", here every millisecond.
@@ -45,4 +46,10 @@ bool GatedSearcher::wasCancelled(const QString &text)
 {
     const std::lock_guard lock(m_mutex);
     return m_cancelled.count(text) > 0;
+}
+
+QList<search::SearchRequest> GatedSearcher::requests()
+{
+    const std::lock_guard lock(m_mutex);
+    return m_requests;
 }

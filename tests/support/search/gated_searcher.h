@@ -2,6 +2,7 @@
 
 #include "search/background_search.h"
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -12,7 +13,7 @@
 // A searcher for a folder as slow as the test wants: each search of a text waits until
 // the test opens that text's gate (or until it is cancelled), then gives the text's own
 // result, the single line "<text> trouvé". It tells which searches began and which were
-// cancelled, so that a test can wait for them.
+// cancelled, so that a test can wait for them, and keeps every request it received.
 class GatedSearcher
 {
 public:
@@ -23,6 +24,8 @@ public:
     bool waitUntilBegun(const QString &text);
     bool hasBegun(const QString &text);
     bool wasCancelled(const QString &text);
+    // The requests received so far, oldest first.
+    QList<search::SearchRequest> requests();
 
 private:
     std::mutex m_mutex;
@@ -30,4 +33,5 @@ private:
     std::set<QString> m_open;
     std::set<QString> m_begun;
     std::set<QString> m_cancelled;
+    QList<search::SearchRequest> m_requests;
 };
