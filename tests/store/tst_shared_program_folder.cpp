@@ -27,6 +27,11 @@ using namespace store;
 namespace {
 
 constexpr int kWorkstations = 8;
+#ifdef PALVORIC_SANITIZED_BUILD
+constexpr bool kSanitizedBuild = true;
+#else
+constexpr bool kSanitizedBuild = false;
+#endif
 constexpr int kOpenings = 200;
 
 // Waits for the parent's word on standard input (one line).
