@@ -1,6 +1,7 @@
 #include "platform/atomic_file.h"
 
 #include "platform/native_names.h"
+#include "platform/process_identity.h"
 #include "platform/trusted_links.h"
 
 #include <QList>
@@ -11,7 +12,6 @@
 #include <cstdlib>
 #include <dirent.h>
 #include <fcntl.h>
-#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -169,7 +169,7 @@ int removeStaleTemporaries(const QString &folder)
         if (isNumber && pid > 0 && pid <= INT_MAX) {
             if (pid == getpid())
                 continue; // this process writes it right now
-            if (kill(pid_t(pid), 0) == 0 || errno != ESRCH)
+            if (processMayRun(pid))
                 continue; // its writer still runs (or is another user's)
         }
         stale.append(name);

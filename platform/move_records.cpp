@@ -11,9 +11,7 @@
 #include <QRandomGenerator>
 
 #include <cerrno>
-#include <climits>
 #include <fcntl.h>
-#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -159,21 +157,6 @@ std::optional<MoveRecord> parseRecord(QByteArrayView bytes)
         (record.phase == MoveRecord::Phase::Published && !published))
         return std::nullopt;
     return record;
-}
-
-QByteArray thisHostName()
-{
-    char name[HOST_NAME_MAX + 1] = {};
-    if (gethostname(name, sizeof name - 1) != 0)
-        return QByteArrayLiteral("localhost");
-    return QByteArray(name);
-}
-
-bool processMayRun(qint64 pid)
-{
-    if (pid <= 0 || pid > INT_MAX)
-        return false;
-    return kill(pid_t(pid), 0) == 0 || errno != ESRCH;
 }
 
 MoveRecordFile::MoveRecordFile(const QString &recordFolder)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/file_state.h"
+#include "platform/process_identity.h"
 #include "platform/tree_copy.h"
 
 #include <QByteArray>
@@ -38,11 +39,6 @@ struct MoveRecord
 
 QByteArray recordBytes(const MoveRecord &record);
 std::optional<MoveRecord> parseRecord(QByteArrayView bytes);
-
-// This machine's name, as the records and the temporary names give it.
-QByteArray thisHostName();
-// Whether the process pid of this machine may still run.
-bool processMayRun(qint64 pid);
 
 // The record of one move in progress, removed when the object goes: a run that is killed
 // leaves it. An empty folder keeps no record.
