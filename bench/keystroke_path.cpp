@@ -26,9 +26,10 @@ KeystrokePath::KeystrokePath(const QString &startFolder)
 
 KeystrokePath::~KeystrokePath() = default;
 
-void KeystrokePath::type(const QString &text, search::SearchMode mode)
+void KeystrokePath::type(const QString &text, search::SearchMode mode, bool ignoreAccents)
 {
     m_mode = mode;
+    m_ignoreAccents = ignoreAccents;
     const QSignalBlocker blocker(m_searchBox);
     m_searchBox->setEditText(text);
 }
@@ -38,7 +39,13 @@ qsizetype KeystrokePath::search()
     const QString text = m_searchBox->currentText();
     if (!search::searchTextLongEnough(text))
         return m_model->rowCount();
-    QStringList lines = search::findEntries(m_startFolder, text, m_mode, QLocale::system());
+    search::SearchRequest request;
+    request.startFolder = m_startFolder;
+    request.text = text;
+    request.mode = m_mode;
+    request.locale = QLocale::system();
+    request.ignoreAccents = m_ignoreAccents;
+    QStringList lines = search::findEntries(request);
     const qsizetype count = lines.size();
     m_model->setLines(std::move(lines));
     m_caption->setText(search::countCaption(count, text, m_mode));

@@ -21,8 +21,8 @@ public:
     explicit KeystrokePath(const QString &startFolder);
     ~KeystrokePath();
 
-    // What the user typed; not part of the measure.
-    void type(const QString &text, search::SearchMode mode);
+    // What the user typed, and the "Ignorer les accents" option; not part of the measure.
+    void type(const QString &text, search::SearchMode mode, bool ignoreAccents);
     // The search action's steps, up to the list being laid out and ready to paint.
     // Returns the number of lines.
     qsizetype search();
@@ -32,6 +32,7 @@ public:
 private:
     QString m_startFolder;
     search::SearchMode m_mode = search::SearchMode::BeginsWith;
+    bool m_ignoreAccents = false;
     std::unique_ptr<QWidget> m_window;
     QComboBox *m_searchBox;
     QLabel *m_caption;
