@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -43,6 +44,27 @@ bool writeAll(int fd, QByteArrayView data)
         left -= written;
     }
     return true;
+}
+
+// A file server refuses to replace a file that is still open: another workstation reading
+// it, or this machine's own last close, which a FUSE client passes on to the server a
+// moment later. The refusal ends with the handle, so the rename is tried again for about
+// half a second before it counts as a failure. Returns 0 or the last error.
+int renameReplacing(int dir, const char *from, const char *to)
+{
+    constexpr int kAttempts = 8;
+    long waitNanoseconds = 5'000'000;
+    for (int attempt = 1;; ++attempt) {
+        if (renameat(dir, from, dir, to) == 0)
+            return 0;
+        const int error = errno;
+        const bool busy = error == EBUSY || error == EACCES || error == ETXTBSY;
+        if (!busy || attempt == kAttempts)
+            return error;
+        const timespec wait{0, waitNanoseconds};
+        nanosleep(&wait, nullptr);
+        waitNanoseconds *= 2;
+    }
 }
 
 // Closes a descriptor once, whatever path leaves the scope.
@@ -137,8 +159,8 @@ bool writeFileAtomically(const QString &path, QByteArrayView data, QString *erro
     file.fd = -1;
     if (closed != 0)
         return abandon(errno);
-    if (renameat(dir.fd, temporary.constData(), dir.fd, name.constData()) != 0)
-        return abandon(errno);
+    if (const int error = renameReplacing(dir.fd, temporary.constData(), name.constData()))
+        return abandon(error);
     // The rename is durable only once the folder is; file systems that cannot sync a
     // folder say EINVAL, and have nothing to sync.
     if (fsync(dir.fd) != 0 && errno != EINVAL && errno != EROFS)

@@ -74,6 +74,8 @@ private slots:
     void readOnlyFileSystemKeepsOldFile();
     void failedDataSyncKeepsOldFile_data();
     void failedDataSyncKeepsOldFile();
+    void fileStillOpenOnServer_data();
+    void fileStillOpenOnServer();
     void qsaveFileReportsSuccessAfterFailedDataSync();
     void killDuringSaveLeavesOldOrNew();
     void removesOnlyStaleTemporaries();
@@ -219,6 +221,44 @@ void TstAtomicFile::failedDataSyncKeepsOldFile()
     QCOMPARE(result.standardOutput.trimmed(), "failed " + qt_error_string(EIO).toUtf8());
     QCOMPARE(readFileBytes(path), old);
     QCOMPARE(entriesOf(dir.path()), QStringList{QStringLiteral("_JOURNAL.LOG")});
+}
+
+void TstAtomicFile::fileStillOpenOnServer_data()
+{
+    QTest::addColumn<int>("busyRenames");
+    QTest::addColumn<bool>("replaced");
+    QTest::newRow("open for a moment") << 3 << true;
+    QTest::newRow("open for good") << 1000 << false;
+}
+
+// A file server refuses to replace a file that is still open somewhere; the refusal
+// passes once it is closed. A moment's refusal must not lose the save; a lasting one is
+// reported, and leaves the former file and no temporary file.
+void TstAtomicFile::fileStillOpenOnServer()
+{
+    QFETCH(int, busyRenames);
+    QFETCH(bool, replaced);
+    if (faultLibraryPath().isEmpty())
+        QFAIL("the fault library (tests/support/faults) was not built with the tests");
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Palvoric.INI"));
+    QVERIFY(writeFileBytes(path, "old"));
+    QProcessEnvironment environment = faultEnvironment(QString());
+    environment.insert(QStringLiteral("PALVORIC_BUSY_RENAMES"), QString::number(busyRenames));
+    const ChildResult result =
+        runChild({QStringLiteral("atomic"), path, QStringLiteral("new")}, environment);
+    QVERIFY(result.finished);
+    QVERIFY2(result.standardError.contains("palvoric-faults: renameat failed with EBUSY"),
+             result.standardError.constData());
+    if (replaced) {
+        QCOMPARE(result.exitCode, 0);
+        QCOMPARE(readFileBytes(path), QByteArray("new"));
+    } else {
+        QCOMPARE(result.exitCode, 1);
+        QCOMPARE(result.standardOutput.trimmed(), "failed " + qt_error_string(EBUSY).toUtf8());
+        QCOMPARE(readFileBytes(path), QByteArray("old"));
+    }
+    QCOMPARE(entriesOf(dir.path()), QStringList{QStringLiteral("Palvoric.INI")});
 }
 
 // Why the program does not use QSaveFile: Qt 6.4's commit() calls fdatasync, ignores its

@@ -6,7 +6,8 @@
 // unnamed files do. Each failure it causes is announced on standard error, so that a test
 // can prove the call was made and failed. PALVORIC_KILL_AT_UNLINKAT=N kills the process
 // (SIGKILL) at its Nth call of unlinkat, before the call: a run killed in the middle of
-// removing what it copied.
+// removing what it copied. PALVORIC_BUSY_RENAMES=N makes the first N calls of renameat
+// fail with EBUSY, as a file server does while the file to be replaced is still open.
 
 #include <cerrno>
 #include <cstdarg>
@@ -90,6 +91,14 @@ int renameat(int fromDir, const char *from, int toDir, const char *to)
 {
     if (faultWanted("rename"))
         return injected("renameat");
+    static int busyRenames = [] {
+        const char *count = std::getenv("PALVORIC_BUSY_RENAMES");
+        return count ? std::atoi(count) : 0;
+    }();
+    if (busyRenames > 0) {
+        --busyRenames;
+        return injected("renameat", EBUSY, "EBUSY");
+    }
     static auto real = next<int (*)(int, const char *, int, const char *)>("renameat");
     return real(fromDir, from, toDir, to);
 }
