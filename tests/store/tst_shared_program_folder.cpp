@@ -179,19 +179,16 @@ private slots:
     void cleanupTestCase();
     void simultaneousOpeningsLoseNoEntry_data() { addPlaces(); }
     void simultaneousOpeningsLoseNoEntry();
-    void simultaneousKeyWritesLoseNoKey_data() { addPlaces(false); }
+    void simultaneousKeyWritesLoseNoKey_data() { addPlaces(); }
     void simultaneousKeyWritesLoseNoKey();
-    void simultaneousSavesLeaveOneWholeSet_data() { addPlaces(false); }
+    void simultaneousSavesLeaveOneWholeSet_data() { addPlaces(); }
     void simultaneousSavesLeaveOneWholeSet();
-    void simultaneousHistoryAdditionsAreAllKept_data() { addPlaces(false); }
+    void simultaneousHistoryAdditionsAreAllKept_data() { addPlaces(); }
     void simultaneousHistoryAdditionsAreAllKept();
     void anotherWorkstationsSaveIsNoLeftover();
 
 private:
-    // The share's row: the file replaced by the other writers sometimes cannot be written
-    // there ("Impossible d'écrire", about one run in ten); until that is understood only
-    // the openings, which append, run on the share.
-    static void addPlaces(bool onShareToo = true);
+    static void addPlaces();
     std::unique_ptr<QTemporaryDir> newFolder(bool onShare) const;
 
     std::unique_ptr<SambaShare> m_share;
@@ -208,12 +205,11 @@ void TstSharedProgramFolder::cleanupTestCase()
     m_share.reset();
 }
 
-void TstSharedProgramFolder::addPlaces(bool onShareToo)
+void TstSharedProgramFolder::addPlaces()
 {
     QTest::addColumn<bool>("onShare");
     QTest::newRow("local folder") << false;
-    if (onShareToo)
-        QTest::newRow("SMB share through smbnetfs") << true;
+    QTest::newRow("SMB share through smbnetfs") << true;
 }
 
 std::unique_ptr<QTemporaryDir> TstSharedProgramFolder::newFolder(bool onShare) const
