@@ -16,15 +16,46 @@
 
 namespace {
 
+// Tahoma where it is installed; otherwise faces of the same width, so no caption clips.
+QStringList fontFamilies()
+{
+    return {QStringLiteral("Tahoma"), QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"),
+            QStringLiteral("DejaVu Sans")};
+}
+
 QFont tahoma(int pixelSize, bool bold = false)
 {
     QFont font;
-    // Tahoma where it is installed; otherwise faces of the same width, so no caption clips.
-    font.setFamilies({QStringLiteral("Tahoma"), QStringLiteral("Liberation Sans"),
-                      QStringLiteral("Arimo"), QStringLiteral("DejaVu Sans")});
+    font.setFamilies(fontFamilies());
     font.setPixelSize(pixelSize);
     font.setBold(bold);
     return font;
+}
+
+QString fontRule(const QString &selectors, int pixelSize, bool bold)
+{
+    return QStringLiteral("%1 { font-family: \"%2\"; font-size: %3px; font-weight: %4; }\n")
+        .arg(selectors, fontFamilies().join(QStringLiteral("\", \"")), QString::number(pixelSize),
+             bold ? QStringLiteral("bold") : QStringLiteral("normal"));
+}
+
+// The fonts and the field's background, as the window's own style sheet: the theme's style
+// sheet gives the elements it styles (text fields, buttons, the check box) the application's
+// font and its text fields a white background, and only a style sheet holds against it,
+// also when a change of style polishes the elements again.
+QString windowStyleSheet()
+{
+    // The window's font, which the start-folder panel passes on to its field.
+    return fontRule(QStringLiteral("#MainWindow, #startFolderPanel, #startFolderEdit, "
+                                   "#startFolderEdit QLineEdit, #searchPanel, #searchButton, "
+                                   "#beginsWithCheck, #copyButton, #resultPanel"),
+                    11, false) +
+           // The search box and its drop-down list in one font.
+           fontRule(
+               QStringLiteral("#searchBox, #searchBox QLineEdit, #searchBox QAbstractItemView"), 13,
+               true) +
+           fontRule(QStringLiteral("#resultList"), 13, false) +
+           QStringLiteral("#startFolderEdit QLineEdit { background-color: palette(button); }\n");
 }
 
 CaptionedPanel *makePanel(QWidget *parent, const char *name, const QString &caption,
@@ -80,7 +111,7 @@ MainWindowUi buildMainWindowUi(QWidget *window)
     MainWindowUi ui;
     window->setObjectName(QStringLiteral("MainWindow"));
     window->setWindowTitle(QStringLiteral("Palvoric : ***{:- 1.21.03"));
-    window->setFont(tahoma(11));
+    window->setStyleSheet(windowStyleSheet());
     window->resize(338, 360);
 
     auto *mainLayout = new QVBoxLayout(window);
@@ -96,7 +127,6 @@ MainWindowUi buildMainWindowUi(QWidget *window)
     ui.startFolderPanel->setCloseButtonVisible(true);
     ui.startFolderEdit = new DirectoryEdit(ui.startFolderPanel);
     ui.startFolderEdit->setObjectName(QStringLiteral("startFolderEdit"));
-    ui.startFolderEdit->setFont(tahoma(11));
     ui.startFolderEdit->setText(QStringLiteral("/"));
     ui.startFolderEdit->setToolTip(
         QStringLiteral("Choisissez le dossier Windows ou sont rangés les sous dossiers à trouver"));
@@ -124,7 +154,6 @@ MainWindowUi buildMainWindowUi(QWidget *window)
     ui.searchBox->setInsertPolicy(QComboBox::NoInsert);
     ui.searchBox->setCompleter(nullptr);
     ui.searchBox->setMaxVisibleItems(20);
-    ui.searchBox->setFont(tahoma(13, true));
     ui.searchBox->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     ui.copyButton = new QToolButton(ui.searchPanel);
     ui.copyButton->setObjectName(QStringLiteral("copyButton"));
@@ -144,7 +173,6 @@ MainWindowUi buildMainWindowUi(QWidget *window)
                                QColor(0, 128, 0), Qt::white, 0);
     ui.resultList = new ResultListView(ui.resultPanel);
     ui.resultList->setObjectName(QStringLiteral("resultList"));
-    ui.resultList->setFont(tahoma(13));
     ui.resultList->setToolTip(QStringLiteral("Double clic pour ouvrir le dossier"));
     ui.resultModel = ui.resultList->resultModel();
     QPalette listPalette = ui.resultList->palette();

@@ -6,6 +6,7 @@
 #include "app/main_window_ui.h"
 #include "app/result_list_model.h"
 #include "app/result_list_view.h"
+#include "app/theme.h"
 #include "app/tray_notice.h"
 #include "platform/exe_identity.h"
 #include "search/folder_search.h"
@@ -72,6 +73,8 @@ void TestMainWindow::initTestCase()
     QDir root(m_dir.path());
     QVERIFY(root.mkpath(QStringLiteral("bin")));
     platform::overrideExecutablePath(m_dir.filePath(QStringLiteral("bin/Palvoric")));
+    // The window as the program shows it, with its theme.
+    QVERIFY(applyTheme(*qApp, QString::fromLatin1(kThemeName)));
     m_patients = m_dir.filePath(QStringLiteral("patients"));
     for (const char *name : {"DUPONT Marie 2019", "DUPONT Jean", "dupont Léa", "DURAND Paul",
                              "MARTIN Paul", "Martinez Ana", "DUMARTIN Luc", ".cache"})

@@ -4,6 +4,7 @@
 #include "app/directory_edit.h"
 #include "app/icons.h"
 #include "app/main_window.h"
+#include "app/theme.h"
 #include "platform/exe_identity.h"
 #include "search/folder_search.h"
 #include "tests/support/app/scripted_desktop.h"
@@ -55,6 +56,8 @@ void TestMainWindowSettings::initTestCase()
     QVERIFY(m_dir.isValid());
     m_dir.createDirs({QStringLiteral("bin"), QStringLiteral("patients/DUPONT Jean")});
     platform::overrideExecutablePath(m_dir.filePath(QStringLiteral("bin/Palvoric")));
+    // The window as the program shows it, with its theme.
+    QVERIFY(applyTheme(*qApp, QString::fromLatin1(kThemeName)));
 }
 
 void TestMainWindowSettings::init()

@@ -6,6 +6,7 @@
 #include "app/main_window.h"
 #include "app/result_list_view.h"
 #include "app/shell_drop_target.h"
+#include "app/theme.h"
 #include "platform/exe_identity.h"
 #include "tests/support/app/scripted_desktop.h"
 #include "tests/support/file_helpers.h"
@@ -61,6 +62,8 @@ void TestMainWindowUi::initTestCase()
     QDir root(m_dir.path());
     QVERIFY(root.mkpath(QStringLiteral("bin")));
     platform::overrideExecutablePath(m_dir.filePath(QStringLiteral("bin/Palvoric")));
+    // The window as the program shows it, with its theme.
+    QVERIFY(applyTheme(*qApp, QString::fromLatin1(kThemeName)));
     for (const char *name : {"DUPONT Marie 2019", "DUPONT Jean", "DURAND Paul"})
         QVERIFY(root.mkpath(QStringLiteral("patients/") + QString::fromUtf8(name)));
     QVERIFY(writeFileBytes(m_dir.filePath(QStringLiteral("facture.pdf")), QByteArray()));
