@@ -201,7 +201,7 @@ void MainWindow::loadSettings()
     search::loadHistory(search::historyFilePath(platform::exeFolder()), history, m_historyState);
     m_ui.searchBox->clear();
     m_ui.searchBox->addItems(history);
-    m_ui.searchBox->setEditText(QString());
+    clearSearchBox();
 }
 
 void MainWindow::saveSettings()
@@ -234,12 +234,13 @@ void MainWindow::saveSettings()
 
 bool MainWindow::belongsToWindow(QObject *object) const
 {
-    // The search box's drop-down list is a window of its own but part of this one;
-    // a dialog is not.
+    // The search box's drop-down list is a window of its own but part of this one; a
+    // dialog is not, nor a context menu: the Esc that closes a menu is the menu's alone.
+    const QWidget *searchList = m_ui.searchBox->view()->window();
     for (auto *widget = qobject_cast<QWidget *>(object); widget; widget = widget->parentWidget()) {
         if (widget == this)
             return true;
-        if (widget->isWindow() && !(widget->windowType() == Qt::Popup))
+        if (widget->isWindow() && widget != searchList)
             return false;
     }
     return false;
@@ -288,6 +289,13 @@ bool MainWindow::filterWindowEvent(QObject *watched, QEvent *event)
 void MainWindow::clearSearch()
 {
     m_ui.searchBox->setFocus(Qt::OtherFocusReason);
+    clearSearchBox();
+}
+
+void MainWindow::clearSearchBox()
+{
+    // No entry of the history is current any more: the first Down picks the top one.
+    m_ui.searchBox->setCurrentIndex(-1);
     m_ui.searchBox->setEditText(QString());
 }
 

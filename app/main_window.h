@@ -106,6 +106,8 @@ private:
     store::WindowOptions options() const;
     void applyOuterGeometry(const QRect &outer);
     bool belongsToWindow(QObject *object) const;
+    // Empties the search box, with no entry of its history current.
+    void clearSearchBox();
     bool filterWindowEvent(QObject *watched, QEvent *event);
 
     // Runs handler inside the error guard; false when it ended with an error, shown already.

@@ -5,9 +5,13 @@
 #include "app/icons.h"
 #include "app/result_list_view.h"
 
+#include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QItemSelectionModel>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
@@ -104,6 +108,49 @@ QAction *makeOption(QObject *parent, const char *name, const QString &caption, I
     return action;
 }
 
+// The search box: its drop-down list is the search history. While no entry is current (the
+// box emptied, or holding a text of its own), the list opens with none highlighted, so
+// that the first Down picks the top entry there too.
+class HistoryBox : public QComboBox
+{
+public:
+    using QComboBox::QComboBox;
+
+    void showPopup() override
+    {
+        QComboBox::showPopup();
+        // The list, taking the focus, made its first line current.
+        if (currentIndex() < 0)
+            view()->selectionModel()->clearCurrentIndex();
+    }
+};
+
+// Enter, the main key or the keypad's, presses a button while the button has the focus, as
+// Space does. The window has no default button: Enter pressed elsewhere presses none.
+class EnterPressesFocusedButton : public QObject
+{
+public:
+    using QObject::QObject;
+
+    void watch(QAbstractButton *button) { button->installEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        const auto *key = static_cast<QKeyEvent *>(event);
+        const Qt::KeyboardModifiers modifiers = key->modifiers() & ~Qt::KeypadModifier;
+        if ((key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter) ||
+            modifiers != Qt::NoModifier)
+            return false;
+        // A held key presses the button once.
+        if (!key->isAutoRepeat())
+            static_cast<QAbstractButton *>(watched)->click();
+        return true;
+    }
+};
+
 } // namespace
 
 MainWindowUi buildMainWindowUi(QWidget *window)
@@ -148,7 +195,7 @@ MainWindowUi buildMainWindowUi(QWidget *window)
     ui.beginsWithCheck->setChecked(true);
     ui.beginsWithCheck->setToolTip(
         QStringLiteral("Recherche \"commençant par ...\" (coché) ou \"contenant ...\" (décoché)"));
-    ui.searchBox = new QComboBox(ui.searchPanel);
+    ui.searchBox = new HistoryBox(ui.searchPanel);
     ui.searchBox->setObjectName(QStringLiteral("searchBox"));
     ui.searchBox->setEditable(true);
     ui.searchBox->setInsertPolicy(QComboBox::NoInsert);
@@ -279,6 +326,10 @@ MainWindowUi buildMainWindowUi(QWidget *window)
                                QKeySequence(Qt::CTRL | Qt::Key_Q));
     listShortcut(ui.actionQuit);
     ui.listContextMenu->addAction(ui.actionQuit);
+
+    auto *enterPresses = new EnterPressesFocusedButton(window);
+    enterPresses->watch(ui.searchButton);
+    enterPresses->watch(ui.copyButton);
 
     // Tooltips hide after two and a half seconds.
     for (QWidget *widget : window->findChildren<QWidget *>()) {

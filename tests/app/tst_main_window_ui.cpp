@@ -41,6 +41,8 @@ private Q_SLOTS:
     void tabOrder();
     void shortcuts_data();
     void shortcuts();
+    void buttonKeys_data();
+    void buttonKeys();
     void menuItems_data();
     void menuItems();
     void optionsMenu();
@@ -204,6 +206,62 @@ void TestMainWindowUi::shortcuts()
     // never copies its own selected text.
     if (action == QLatin1String("actionFolderCopyName") && runs == 1)
         QVERIFY(m_desktop->clipboardHistory().isEmpty());
+}
+
+void TestMainWindowUi::buttonKeys_data()
+{
+    QTest::addColumn<QString>("focus");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<int>("searchPresses");
+    QTest::addColumn<int>("copyPresses");
+    const int keypad = Qt::KeypadModifier;
+    // Enter and Space press the button that has the focus.
+    QTest::newRow("Enter on the search button")
+        << "search button" << int(Qt::Key_Return) << 0 << 1 << 0;
+    QTest::newRow("keypad Enter on the search button")
+        << "search button" << int(Qt::Key_Enter) << keypad << 1 << 0;
+    QTest::newRow("Space on the search button")
+        << "search button" << int(Qt::Key_Space) << 0 << 1 << 0;
+    QTest::newRow("Enter on the copy button")
+        << "copy button" << int(Qt::Key_Return) << 0 << 0 << 1;
+    QTest::newRow("keypad Enter on the copy button")
+        << "copy button" << int(Qt::Key_Enter) << keypad << 0 << 1;
+    QTest::newRow("Space on the copy button") << "copy button" << int(Qt::Key_Space) << 0 << 0 << 1;
+    // No default button: Enter elsewhere presses none.
+    QTest::newRow("Enter in the search box") << "search box" << int(Qt::Key_Return) << 0 << 0 << 0;
+    QTest::newRow("Enter on the check box") << "check box" << int(Qt::Key_Return) << 0 << 0 << 0;
+    QTest::newRow("Enter in the list") << "list" << int(Qt::Key_Return) << 0 << 0 << 0;
+    QTest::newRow("Shift+Enter on the search button")
+        << "search button" << int(Qt::Key_Return) << int(Qt::ShiftModifier) << 0 << 0;
+}
+
+void TestMainWindowUi::buttonKeys()
+{
+    QFETCH(QString, focus);
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    QFETCH(int, searchPresses);
+    QFETCH(int, copyPresses);
+    const MainWindowUi &ui = m_form->ui();
+    QTest::keyClicks(ui.searchBox->lineEdit(), QStringLiteral("du"));
+    QCOMPARE(ui.resultList->count(), 3);
+    QSignalSpy searchClicks(ui.searchButton, &QAbstractButton::clicked);
+    QSignalSpy copies(ui.actionFolderCopyName, &QAction::triggered);
+    QWidget *widget = focus == u"search button" ? static_cast<QWidget *>(ui.searchButton)
+                      : focus == u"copy button" ? ui.copyButton
+                      : focus == u"search box"  ? ui.searchBox->lineEdit()
+                      : focus == u"check box"   ? static_cast<QWidget *>(ui.beginsWithCheck)
+                                                : ui.resultList;
+    widget->setFocus(Qt::TabFocusReason);
+    QTRY_VERIFY(widget->hasFocus());
+    QTest::keyClick(widget, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    QCOMPARE(searchClicks.size(), searchPresses);
+    QCOMPARE(copies.size(), copyPresses);
+    // What the buttons do: the search ran again, the current line's name was copied.
+    QCOMPARE(ui.resultList->count(), 3);
+    QCOMPARE(m_desktop->clipboardHistory().size(), qsizetype(copyPresses));
+    QVERIFY(ui.beginsWithCheck->isChecked());
 }
 
 void TestMainWindowUi::menuItems_data()
