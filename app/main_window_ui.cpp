@@ -176,7 +176,8 @@ MainWindowUi buildMainWindowUi(QWidget *window)
     ui.startFolderEdit->setObjectName(QStringLiteral("startFolderEdit"));
     ui.startFolderEdit->setText(QStringLiteral("/"));
     ui.startFolderEdit->setToolTip(
-        QStringLiteral("Choisissez le dossier Windows ou sont rangés les sous dossiers à trouver"));
+        QStringLiteral("Choisissez le dossier Windows ou sont rangés les sous dossiers à trouver\n"
+                       "Alt+Flèche bas ou F4 : parcourir les dossiers"));
     auto *folderLayout = new QVBoxLayout(ui.startFolderPanel);
     folderLayout->setContentsMargins(0, 0, 0, 0);
     folderLayout->addWidget(ui.startFolderEdit);

@@ -51,6 +51,8 @@ private Q_SLOTS:
     void drops();
     void browse_data();
     void browse();
+    void browseKeys_data();
+    void browseKeys();
 
 private:
     QTemporaryDir m_dir;
@@ -459,6 +461,49 @@ void TestMainWindowUi::browse()
     QCOMPARE(m_desktop->chooserStarts(), QStringList{start});
     QCOMPARE(ui.startFolderEdit->text(), after);
     QVERIFY(ui.startFolderEdit->lineEdit()->hasFocus());
+}
+
+void TestMainWindowUi::browseKeys_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<bool>("browses");
+    // The keys of a combo box's list open the chooser from the field.
+    QTest::newRow("F4") << int(Qt::Key_F4) << 0 << true;
+    QTest::newRow("Alt+Down") << int(Qt::Key_Down) << int(Qt::AltModifier) << true;
+    QTest::newRow("Alt+keypad Down")
+        << int(Qt::Key_Down) << int(Qt::AltModifier | Qt::KeypadModifier) << true;
+    QTest::newRow("Down") << int(Qt::Key_Down) << 0 << false;
+    QTest::newRow("Shift+F4") << int(Qt::Key_F4) << int(Qt::ShiftModifier) << false;
+    QTest::newRow("Ctrl+Down") << int(Qt::Key_Down) << int(Qt::ControlModifier) << false;
+}
+
+// From the keyboard alone: the browse button takes no focus, the field's keys open the
+// chooser, and the field's tooltip says which.
+void TestMainWindowUi::browseKeys()
+{
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    QFETCH(bool, browses);
+    const MainWindowUi &ui = m_form->ui();
+    const QString patients = m_dir.filePath(QStringLiteral("patients"));
+    const QString chosen = m_dir.filePath(QStringLiteral("bin"));
+    QCOMPARE(ui.startFolderEdit->browseButton()->focusPolicy(), Qt::NoFocus);
+    const QStringList tip = ui.startFolderEdit->toolTip().split(u'\n');
+    QCOMPARE(
+        tip.value(0),
+        QStringLiteral("Choisissez le dossier Windows ou sont rangés les sous dossiers à trouver"));
+    QCOMPARE(tip.value(1), QStringLiteral("Alt+Flèche bas ou F4 : parcourir les dossiers"));
+
+    QWidget *field = ui.startFolderEdit->lineEdit();
+    field->setFocus(Qt::TabFocusReason);
+    QTRY_VERIFY(field->hasFocus());
+    if (browses)
+        m_desktop->setNextFolder(chosen);
+    QTest::keyClick(field, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    QCOMPARE(m_desktop->chooserStarts(), browses ? QStringList{patients} : QStringList());
+    QCOMPARE(ui.startFolderEdit->text(), browses ? chosen : patients);
+    QVERIFY(field->hasFocus());
 }
 
 QTEST_MAIN(TestMainWindowUi)
