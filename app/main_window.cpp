@@ -42,6 +42,8 @@
 MainWindow::MainWindow(Desktop &desktop, const QStringList &arguments, QWidget *parent)
     : QWidget(parent), m_desktop(desktop), m_arguments(arguments)
 {
+    // Every dialog of the program belongs to this window, from the load's errors on.
+    m_desktop.setMainWindow(this);
     // No maximise button; the frame stays resizable.
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
