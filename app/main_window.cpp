@@ -33,6 +33,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QSessionManager>
 #include <QTimer>
 #include <QToolButton>
 #include <QWindow>
@@ -67,6 +68,12 @@ void MainWindow::wireEvents()
 {
     // Key preview: the window sees every key before the focused element does.
     qApp->installEventFilter(this);
+#ifndef QT_NO_SESSIONMANAGER
+    // The session manager asks the programs to save their data when the session ends
+    // (and at a mere checkpoint, which the user's next key or click tells apart).
+    connect(qApp, &QGuiApplication::commitDataRequest, this,
+            [this](QSessionManager &) { m_sessionEnding = true; });
+#endif
 
     connect(m_ui.startFolderPanel, &CaptionedPanel::closeButtonClicked, this,
             guarded(&MainWindow::hideStartFolderPanel));
@@ -128,8 +135,10 @@ void MainWindow::showEvent(QShowEvent *event)
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
-    // A failed save keeps the window open: the user's settings are not lost silently.
-    if (!guard([this] { saveSettings(); })) {
+    // When the session ends, the program ends with it without the closing steps: nothing
+    // may keep the logout waiting (an error box) or cancel it (a close refused). Otherwise
+    // a failed save keeps the window open: the user's settings are not lost silently.
+    if (!m_sessionEnding && !guard([this] { saveSettings(); })) {
         event->ignore();
         return;
     }
@@ -255,6 +264,17 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
     case QEvent::ShortcutOverride:
     case QEvent::FocusIn:
         return filterWindowEvent(watched, event);
+    case QEvent::MouseButtonPress:
+        // The user goes on working: the session did not end after all.
+        if (belongsToWindow(watched))
+            m_sessionEnding = false;
+        return false;
+    case QEvent::Quit:
+        // The platform ends the application, as at the session's end: the windows are
+        // closed next.
+        if (watched == qApp)
+            m_sessionEnding = true;
+        return false;
     default:
         return QWidget::eventFilter(watched, event);
     }
@@ -274,6 +294,7 @@ bool MainWindow::filterWindowEvent(QObject *watched, QEvent *event)
     if (!belongsToWindow(watched))
         return false;
     auto *key = static_cast<QKeyEvent *>(event);
+    m_sessionEnding = false; // the user goes on working
     if (event->type() == QEvent::ShortcutOverride) {
         // Ctrl+C belongs to the window's copy action, also in the text fields, which
         // would otherwise copy their selected text.

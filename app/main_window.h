@@ -128,6 +128,8 @@ private:
     QSize m_pendingOuterSize;
     bool m_shown = false;
     bool m_closed = false;
+    // The session is ending (logout, shutdown): a close then skips the closing steps.
+    bool m_sessionEnding = false;
     std::unique_ptr<search::BackgroundSearch> m_search;
     // The search typed in the box that runs longer than a keystroke (0: none), and what
     // its result is shown with.
