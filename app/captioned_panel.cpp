@@ -1,9 +1,10 @@
 #include "app/captioned_panel.h"
 
+#include <QAbstractButton>
+#include <QEnterEvent>
 #include <QEvent>
 #include <QPainter>
 #include <QStyle>
-#include <QToolButton>
 
 namespace {
 
@@ -12,13 +13,26 @@ constexpr int kTextIndent = 8;     // caption text from the band's left edge
 constexpr int kChildMargin = 3;    // children from each edge of the area below the band
 constexpr int kCaptionHeight = 23; // a window caption at 96 dpi
 
-// The close button of a window caption: a cross on the band, pushed while held.
-class CaptionCloseButton : public QToolButton
+// The close button of a window caption: a cross on the band, pushed while held. It draws
+// itself entirely, and is no tool button: the theme's rules for buttons (their padding
+// and minimum height) would make it taller than the band.
+class CaptionCloseButton : public QAbstractButton
 {
 public:
-    using QToolButton::QToolButton;
+    using QAbstractButton::QAbstractButton;
 
 protected:
+    void enterEvent(QEnterEvent *event) override
+    {
+        QAbstractButton::enterEvent(event);
+        update(); // the hover shade
+    }
+    void leaveEvent(QEvent *event) override
+    {
+        QAbstractButton::leaveEvent(event);
+        update();
+    }
+
     void paintEvent(QPaintEvent *) override
     {
         QPainter painter(this);

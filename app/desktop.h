@@ -41,6 +41,11 @@ public:
 
     virtual ~Desktop() = default;
 
+    // The program's main window, which the desktop's dialogs belong to: each opens over it
+    // and stays above it, whichever window is active when it opens (files dropped from the
+    // file browser leave the browser active). A desktop that shows no dialog ignores it.
+    virtual void setMainWindow(QWidget *window) { Q_UNUSED(window); }
+
     // A modal dialog; returns the button pressed (Cancel for the close box). A
     // defaultButton of None means OK when the dialog has OK.
     virtual Button messageDialog(const QString &text, DialogKind kind, Buttons buttons,

@@ -4,6 +4,7 @@
 
 #include <QHBoxLayout>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QToolButton>
 
@@ -21,6 +22,21 @@ DirectoryEdit::DirectoryEdit(QWidget *parent)
     m_browse->setCursor(Qt::ArrowCursor);
     setFocusProxy(m_edit);
     connect(m_browse, &QToolButton::clicked, this, &DirectoryEdit::browseClicked);
+    m_edit->installEventFilter(this);
+}
+
+bool DirectoryEdit::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched != m_edit || event->type() != QEvent::KeyPress)
+        return false;
+    const auto *key = static_cast<QKeyEvent *>(event);
+    const Qt::KeyboardModifiers modifiers = key->modifiers() & ~Qt::KeypadModifier;
+    const bool browseKey = (key->key() == Qt::Key_F4 && modifiers == Qt::NoModifier) ||
+                           (key->key() == Qt::Key_Down && modifiers == Qt::AltModifier);
+    if (!browseKey)
+        return false;
+    Q_EMIT browseClicked();
+    return true;
 }
 
 QString DirectoryEdit::text() const

@@ -33,6 +33,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QSessionManager>
 #include <QTimer>
 #include <QToolButton>
 #include <QWindow>
@@ -42,6 +43,8 @@
 MainWindow::MainWindow(Desktop &desktop, const QStringList &arguments, QWidget *parent)
     : QWidget(parent), m_desktop(desktop), m_arguments(arguments)
 {
+    // Every dialog of the program belongs to this window, from the load's errors on.
+    m_desktop.setMainWindow(this);
     // No maximise button; the frame stays resizable.
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
@@ -65,6 +68,12 @@ void MainWindow::wireEvents()
 {
     // Key preview: the window sees every key before the focused element does.
     qApp->installEventFilter(this);
+#ifndef QT_NO_SESSIONMANAGER
+    // The session manager asks the programs to save their data when the session ends
+    // (and at a mere checkpoint, which the user's next key or click tells apart).
+    connect(qApp, &QGuiApplication::commitDataRequest, this,
+            [this](QSessionManager &) { m_sessionEnding = true; });
+#endif
 
     connect(m_ui.startFolderPanel, &CaptionedPanel::closeButtonClicked, this,
             guarded(&MainWindow::hideStartFolderPanel));
@@ -126,8 +135,10 @@ void MainWindow::showEvent(QShowEvent *event)
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
-    // A failed save keeps the window open: the user's settings are not lost silently.
-    if (!guard([this] { saveSettings(); })) {
+    // When the session ends, the program ends with it without the closing steps: nothing
+    // may keep the logout waiting (an error box) or cancel it (a close refused). Otherwise
+    // a failed save keeps the window open: the user's settings are not lost silently.
+    if (!m_sessionEnding && !guard([this] { saveSettings(); })) {
         event->ignore();
         return;
     }
@@ -201,7 +212,7 @@ void MainWindow::loadSettings()
     search::loadHistory(search::historyFilePath(platform::exeFolder()), history, m_historyState);
     m_ui.searchBox->clear();
     m_ui.searchBox->addItems(history);
-    m_ui.searchBox->setEditText(QString());
+    clearSearchBox();
 }
 
 void MainWindow::saveSettings()
@@ -234,12 +245,13 @@ void MainWindow::saveSettings()
 
 bool MainWindow::belongsToWindow(QObject *object) const
 {
-    // The search box's drop-down list is a window of its own but part of this one;
-    // a dialog is not.
+    // The search box's drop-down list is a window of its own but part of this one; a
+    // dialog is not, nor a context menu: the Esc that closes a menu is the menu's alone.
+    const QWidget *searchList = m_ui.searchBox->view()->window();
     for (auto *widget = qobject_cast<QWidget *>(object); widget; widget = widget->parentWidget()) {
         if (widget == this)
             return true;
-        if (widget->isWindow() && !(widget->windowType() == Qt::Popup))
+        if (widget->isWindow() && widget != searchList)
             return false;
     }
     return false;
@@ -252,6 +264,17 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
     case QEvent::ShortcutOverride:
     case QEvent::FocusIn:
         return filterWindowEvent(watched, event);
+    case QEvent::MouseButtonPress:
+        // The user goes on working: the session did not end after all.
+        if (belongsToWindow(watched))
+            m_sessionEnding = false;
+        return false;
+    case QEvent::Quit:
+        // The platform ends the application, as at the session's end: the windows are
+        // closed next.
+        if (watched == qApp)
+            m_sessionEnding = true;
+        return false;
     default:
         return QWidget::eventFilter(watched, event);
     }
@@ -271,6 +294,7 @@ bool MainWindow::filterWindowEvent(QObject *watched, QEvent *event)
     if (!belongsToWindow(watched))
         return false;
     auto *key = static_cast<QKeyEvent *>(event);
+    m_sessionEnding = false; // the user goes on working
     if (event->type() == QEvent::ShortcutOverride) {
         // Ctrl+C belongs to the window's copy action, also in the text fields, which
         // would otherwise copy their selected text.
@@ -288,6 +312,13 @@ bool MainWindow::filterWindowEvent(QObject *watched, QEvent *event)
 void MainWindow::clearSearch()
 {
     m_ui.searchBox->setFocus(Qt::OtherFocusReason);
+    clearSearchBox();
+}
+
+void MainWindow::clearSearchBox()
+{
+    // No entry of the history is current any more: the first Down picks the top one.
+    m_ui.searchBox->setCurrentIndex(-1);
     m_ui.searchBox->setEditText(QString());
 }
 

@@ -106,6 +106,8 @@ private:
     store::WindowOptions options() const;
     void applyOuterGeometry(const QRect &outer);
     bool belongsToWindow(QObject *object) const;
+    // Empties the search box, with no entry of its history current.
+    void clearSearchBox();
     bool filterWindowEvent(QObject *watched, QEvent *event);
 
     // Runs handler inside the error guard; false when it ended with an error, shown already.
@@ -126,6 +128,8 @@ private:
     QSize m_pendingOuterSize;
     bool m_shown = false;
     bool m_closed = false;
+    // The session is ending (logout, shutdown): a close then skips the closing steps.
+    bool m_sessionEnding = false;
     std::unique_ptr<search::BackgroundSearch> m_search;
     // The search typed in the box that runs longer than a keystroke (0: none), and what
     // its result is shown with.

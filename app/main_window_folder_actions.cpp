@@ -18,8 +18,6 @@
 
 #include <QAction>
 #include <QComboBox>
-#include <QEvent>
-#include <QItemSelectionModel>
 
 namespace {
 
@@ -27,32 +25,6 @@ const char16_t kNestingHelp[] =
     u"Le déplacement sert à imbriquer les dossiers du même patient\r\n\r\nPour déplacer un "
     u"dossier dans un autre\r\n\r\nSélectionner le \"premier dossier\" à la souris et glisser "
     u"la barre sous le nom du \"dossier de destination\"";
-
-// Tells the lines the user selects with the keyboard from those the program selects: the
-// list's handling of a key press runs inside this filter, and the current-line changes
-// made meanwhile are the user's. The program's own selections happen outside any key
-// press that reached the list.
-class KeyboardSelection : public QObject
-{
-public:
-    explicit KeyboardSelection(QWidget *list) : QObject(list) { list->installEventFilter(this); }
-    bool active() const { return m_active; }
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (event->type() != QEvent::KeyPress || m_active)
-            return false;
-        m_active = true;
-        // The list's own handling, exactly as it would have run after the filters.
-        const bool handled = watched->event(event);
-        m_active = false;
-        return handled;
-    }
-
-private:
-    bool m_active = false;
-};
 
 // A list line names an entry of the start folder; anything else would make its path
 // another folder (an empty line: the start folder itself).
@@ -102,21 +74,16 @@ void MainWindow::wireFolderActions()
 {
     connect(m_ui.actionFolderOpen, &QAction::triggered, this,
             guarded(&MainWindow::openCurrentFolder));
-    connect(m_ui.resultList, &QAbstractItemView::doubleClicked, this,
+    // A double click anywhere in the list opens the current line.
+    connect(m_ui.resultList, &ResultListView::listDoubleClicked, this,
             guarded(&MainWindow::openCurrentFolder));
 
     // The copy: the action (button, menu item, Ctrl+C), and every line the user selects
     // with the mouse or the keyboard; never a line the program selects.
     connect(m_ui.actionFolderCopyName, &QAction::triggered, this,
             guarded(&MainWindow::copyCurrentName));
-    connect(m_ui.resultList, &QAbstractItemView::clicked, this,
+    connect(m_ui.resultList, &ResultListView::userSelectedLine, this,
             guarded(&MainWindow::copyCurrentName));
-    auto *keyboard = new KeyboardSelection(m_ui.resultList);
-    connect(m_ui.resultList->selectionModel(), &QItemSelectionModel::currentChanged, this,
-            [keyboard, copy = guarded(&MainWindow::copyCurrentName)](const QModelIndex &current) {
-                if (keyboard->active() && current.isValid())
-                    copy();
-            });
 
     connect(m_ui.actionFolderTrash, &QAction::triggered, this,
             guarded(&MainWindow::trashCurrentFolder));

@@ -5,9 +5,13 @@
 #include "app/icons.h"
 #include "app/result_list_view.h"
 
+#include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QItemSelectionModel>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
@@ -16,15 +20,46 @@
 
 namespace {
 
+// Tahoma where it is installed; otherwise faces of the same width, so no caption clips.
+QStringList fontFamilies()
+{
+    return {QStringLiteral("Tahoma"), QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"),
+            QStringLiteral("DejaVu Sans")};
+}
+
 QFont tahoma(int pixelSize, bool bold = false)
 {
     QFont font;
-    // Tahoma where it is installed; otherwise faces of the same width, so no caption clips.
-    font.setFamilies({QStringLiteral("Tahoma"), QStringLiteral("Liberation Sans"),
-                      QStringLiteral("Arimo"), QStringLiteral("DejaVu Sans")});
+    font.setFamilies(fontFamilies());
     font.setPixelSize(pixelSize);
     font.setBold(bold);
     return font;
+}
+
+QString fontRule(const QString &selectors, int pixelSize, bool bold)
+{
+    return QStringLiteral("%1 { font-family: \"%2\"; font-size: %3px; font-weight: %4; }\n")
+        .arg(selectors, fontFamilies().join(QStringLiteral("\", \"")), QString::number(pixelSize),
+             bold ? QStringLiteral("bold") : QStringLiteral("normal"));
+}
+
+// The fonts and the field's background, as the window's own style sheet: the theme's style
+// sheet gives the elements it styles (text fields, buttons, the check box) the application's
+// font and its text fields a white background, and only a style sheet holds against it,
+// also when a change of style polishes the elements again.
+QString windowStyleSheet()
+{
+    // The window's font, which the start-folder panel passes on to its field.
+    return fontRule(QStringLiteral("#MainWindow, #startFolderPanel, #startFolderEdit, "
+                                   "#startFolderEdit QLineEdit, #searchPanel, #searchButton, "
+                                   "#beginsWithCheck, #copyButton, #resultPanel"),
+                    11, false) +
+           // The search box and its drop-down list in one font.
+           fontRule(
+               QStringLiteral("#searchBox, #searchBox QLineEdit, #searchBox QAbstractItemView"), 13,
+               true) +
+           fontRule(QStringLiteral("#resultList"), 13, false) +
+           QStringLiteral("#startFolderEdit QLineEdit { background-color: palette(button); }\n");
 }
 
 CaptionedPanel *makePanel(QWidget *parent, const char *name, const QString &caption,
@@ -73,6 +108,49 @@ QAction *makeOption(QObject *parent, const char *name, const QString &caption, I
     return action;
 }
 
+// The search box: its drop-down list is the search history. While no entry is current (the
+// box emptied, or holding a text of its own), the list opens with none highlighted, so
+// that the first Down picks the top entry there too.
+class HistoryBox : public QComboBox
+{
+public:
+    using QComboBox::QComboBox;
+
+    void showPopup() override
+    {
+        QComboBox::showPopup();
+        // The list, taking the focus, made its first line current.
+        if (currentIndex() < 0)
+            view()->selectionModel()->clearCurrentIndex();
+    }
+};
+
+// Enter, the main key or the keypad's, presses a button while the button has the focus, as
+// Space does. The window has no default button: Enter pressed elsewhere presses none.
+class EnterPressesFocusedButton : public QObject
+{
+public:
+    using QObject::QObject;
+
+    void watch(QAbstractButton *button) { button->installEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        const auto *key = static_cast<QKeyEvent *>(event);
+        const Qt::KeyboardModifiers modifiers = key->modifiers() & ~Qt::KeypadModifier;
+        if ((key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter) ||
+            modifiers != Qt::NoModifier)
+            return false;
+        // A held key presses the button once.
+        if (!key->isAutoRepeat())
+            static_cast<QAbstractButton *>(watched)->click();
+        return true;
+    }
+};
+
 } // namespace
 
 MainWindowUi buildMainWindowUi(QWidget *window)
@@ -80,7 +158,7 @@ MainWindowUi buildMainWindowUi(QWidget *window)
     MainWindowUi ui;
     window->setObjectName(QStringLiteral("MainWindow"));
     window->setWindowTitle(QStringLiteral("Palvoric : ***{:- 1.21.03"));
-    window->setFont(tahoma(11));
+    window->setStyleSheet(windowStyleSheet());
     window->resize(338, 360);
 
     auto *mainLayout = new QVBoxLayout(window);
@@ -96,10 +174,10 @@ MainWindowUi buildMainWindowUi(QWidget *window)
     ui.startFolderPanel->setCloseButtonVisible(true);
     ui.startFolderEdit = new DirectoryEdit(ui.startFolderPanel);
     ui.startFolderEdit->setObjectName(QStringLiteral("startFolderEdit"));
-    ui.startFolderEdit->setFont(tahoma(11));
     ui.startFolderEdit->setText(QStringLiteral("/"));
     ui.startFolderEdit->setToolTip(
-        QStringLiteral("Choisissez le dossier Windows ou sont rangés les sous dossiers à trouver"));
+        QStringLiteral("Choisissez le dossier Windows ou sont rangés les sous dossiers à trouver\n"
+                       "Alt+Flèche bas ou F4 : parcourir les dossiers"));
     auto *folderLayout = new QVBoxLayout(ui.startFolderPanel);
     folderLayout->setContentsMargins(0, 0, 0, 0);
     folderLayout->addWidget(ui.startFolderEdit);
@@ -118,13 +196,12 @@ MainWindowUi buildMainWindowUi(QWidget *window)
     ui.beginsWithCheck->setChecked(true);
     ui.beginsWithCheck->setToolTip(
         QStringLiteral("Recherche \"commençant par ...\" (coché) ou \"contenant ...\" (décoché)"));
-    ui.searchBox = new QComboBox(ui.searchPanel);
+    ui.searchBox = new HistoryBox(ui.searchPanel);
     ui.searchBox->setObjectName(QStringLiteral("searchBox"));
     ui.searchBox->setEditable(true);
     ui.searchBox->setInsertPolicy(QComboBox::NoInsert);
     ui.searchBox->setCompleter(nullptr);
     ui.searchBox->setMaxVisibleItems(20);
-    ui.searchBox->setFont(tahoma(13, true));
     ui.searchBox->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     ui.copyButton = new QToolButton(ui.searchPanel);
     ui.copyButton->setObjectName(QStringLiteral("copyButton"));
@@ -144,7 +221,6 @@ MainWindowUi buildMainWindowUi(QWidget *window)
                                QColor(0, 128, 0), Qt::white, 0);
     ui.resultList = new ResultListView(ui.resultPanel);
     ui.resultList->setObjectName(QStringLiteral("resultList"));
-    ui.resultList->setFont(tahoma(13));
     ui.resultList->setToolTip(QStringLiteral("Double clic pour ouvrir le dossier"));
     ui.resultModel = ui.resultList->resultModel();
     QPalette listPalette = ui.resultList->palette();
@@ -251,6 +327,10 @@ MainWindowUi buildMainWindowUi(QWidget *window)
                                QKeySequence(Qt::CTRL | Qt::Key_Q));
     listShortcut(ui.actionQuit);
     ui.listContextMenu->addAction(ui.actionQuit);
+
+    auto *enterPresses = new EnterPressesFocusedButton(window);
+    enterPresses->watch(ui.searchButton);
+    enterPresses->watch(ui.copyButton);
 
     // Tooltips hide after two and a half seconds.
     for (QWidget *widget : window->findChildren<QWidget *>()) {

@@ -44,14 +44,13 @@ QtDesktop::~QtDesktop()
 Desktop::Button QtDesktop::messageDialog(const QString &text, DialogKind kind, Buttons buttons,
                                          Button defaultButton)
 {
-    MessageDialogWindow dialog(text, kind, buttons, defaultButton, QApplication::activeWindow());
+    MessageDialogWindow dialog(text, kind, buttons, defaultButton, m_mainWindow);
     return dialog.run();
 }
 
 void QtDesktop::errorBox(const QString &title, const QString &text)
 {
-    QMessageBox box(QMessageBox::Critical, title, text, QMessageBox::Ok,
-                    QApplication::activeWindow());
+    QMessageBox box(QMessageBox::Critical, title, text, QMessageBox::Ok, m_mainWindow);
     box.setTextFormat(Qt::PlainText);
     box.button(QMessageBox::Ok)->setText(QStringLiteral("OK"));
     box.setDefaultButton(QMessageBox::Ok);

@@ -2,6 +2,9 @@
 
 #include "app/desktop.h"
 
+#include <QPointer>
+#include <QWidget>
+
 #include <memory>
 
 class PassingNotice;
@@ -18,6 +21,7 @@ public:
     QtDesktop();
     ~QtDesktop() override;
 
+    void setMainWindow(QWidget *window) override { m_mainWindow = window; }
     Button messageDialog(const QString &text, DialogKind kind, Buttons buttons,
                          Button defaultButton = Button::None) override;
     void errorBox(const QString &title, const QString &text) override;
@@ -40,6 +44,8 @@ private:
     void showBalloon(const TrayRecord &record);
     void balloonGone();
 
+    // Gone with the window, should the window go first.
+    QPointer<QWidget> m_mainWindow;
     std::unique_ptr<QSystemTrayIcon> m_tray;
     std::unique_ptr<PassingNotice> m_notice;
     std::unique_ptr<QTimer> m_balloonTimer;

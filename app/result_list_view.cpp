@@ -5,10 +5,13 @@
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QDrag>
+#include <QItemSelectionModel>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScopedValueRollback>
 
 #include <algorithm>
 
@@ -35,6 +38,9 @@ ResultListView::ResultListView(QWidget *parent)
     // The list runs the drags of its lines itself.
     setDragEnabled(false);
     viewport()->setAcceptDrops(true);
+    connect(selectionModel(), &QItemSelectionModel::currentChanged, this,
+            &ResultListView::onCurrentChanged);
+    connect(this, &QAbstractItemView::clicked, this, &ResultListView::onClicked);
 }
 
 ResultListView::~ResultListView() = default;
@@ -158,8 +164,48 @@ bool ResultListView::isOwnLineDrag(const QMimeData *data)
            data->data(kLineDragFormat).startsWith(QByteArray(processTag() + ' '));
 }
 
+void ResultListView::onCurrentChanged(const QModelIndex &current)
+{
+    if (!m_userSelecting || !current.isValid())
+        return;
+    m_pressSelected = true;
+    Q_EMIT userSelectedLine();
+}
+
+void ResultListView::onClicked()
+{
+    // A click on the line that was current already; a press that changed the current line
+    // told it at the press.
+    if (m_pressSelected)
+        return;
+    m_pressSelected = true;
+    Q_EMIT userSelectedLine();
+}
+
+void ResultListView::keyPressEvent(QKeyEvent *event)
+{
+    const QScopedValueRollback<bool> selecting(m_userSelecting, true);
+    QListView::keyPressEvent(event);
+}
+
+void ResultListView::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    {
+        // Where no line was pressed first, the list takes it as a press.
+        const QScopedValueRollback<bool> selecting(m_userSelecting, true);
+        QListView::mouseDoubleClickEvent(event);
+    }
+    if (event->button() != Qt::LeftButton)
+        return;
+    // The release that ends the double click is no click of its own.
+    m_pressSelected = true;
+    Q_EMIT listDoubleClicked();
+}
+
 void ResultListView::mousePressEvent(QMouseEvent *event)
 {
+    m_pressSelected = false;
+    const QScopedValueRollback<bool> selecting(m_userSelecting, true);
     const QPoint point = event->position().toPoint();
     m_armedLine = -1;
     m_deferredPress.reset();
@@ -220,6 +266,7 @@ void ResultListView::mouseReleaseEvent(QMouseEvent *event)
         event->accept();
         return;
     }
+    const QScopedValueRollback<bool> selecting(m_userSelecting, true);
     if (m_deferredPress) {
         const std::unique_ptr<QMouseEvent> press = std::move(m_deferredPress);
         QListView::mousePressEvent(press.get());

@@ -13,6 +13,12 @@ class ResultListModel;
 // hundred thousand lines lay out at once. A right click opens its context menu without
 // changing the selection: the menu's commands act on the line selected before.
 //
+// It tells when the user selects a line, with the mouse or the keyboard (never when the
+// program does): a press that makes another line current, at the press, so also when the
+// press goes on into a drag; a click on the line already current, at the release. A
+// double click anywhere in it, below the last line too, is the list's own: it acts on the
+// current line.
+//
 // A line is dragged within the list to nest its folder into another: pressing the left
 // button on a line arms a drag, which starts once the pointer has moved 5 pixels. While
 // a drag of its own lines moves over it, the list tells its drag handler (which draws the
@@ -76,11 +82,17 @@ public:
 
 Q_SIGNALS:
     void lineDropped(const QPoint &point);
+    // The user selected a line, with the mouse or the keyboard; once per click.
+    void userSelectedLine();
+    // A double click of the left button in the list's client area.
+    void listDoubleClicked();
 
 protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dragMoveEvent(QDragMoveEvent *event) override;
@@ -91,6 +103,8 @@ protected:
 private:
     void handleDragOver(DragPhase phase, QDragMoveEvent *event);
     void startLineDrag(int line);
+    void onCurrentChanged(const QModelIndex &current);
+    void onClicked();
 
     ResultListModel *m_model;
     QMenu *m_menu = nullptr;
@@ -103,4 +117,9 @@ private:
     // A press on a selected line in multiple selection, decided at release.
     std::unique_ptr<QMouseEvent> m_deferredPress;
     bool m_dragStarted = false;
+    // True while a key or a mouse button of the user is being handled: the current-line
+    // changes meanwhile are the user's selections.
+    bool m_userSelecting = false;
+    // The press being handled, until the next one, has already told its selection.
+    bool m_pressSelected = false;
 };

@@ -11,6 +11,7 @@
 #include "app/drop_bar.h"
 #include "app/main_window.h"
 #include "app/result_list_view.h"
+#include "app/theme.h"
 #include "platform/exe_identity.h"
 #include "tests/support/app/scripted_desktop.h"
 #include "tests/support/file_helpers.h"
@@ -45,6 +46,8 @@ protected:
     {
         QVERIFY(m_bin.isValid());
         platform::overrideExecutablePath(m_bin.filePath(QStringLiteral("Palvoric")));
+        // The window as the program shows it, with its theme.
+        QVERIFY(applyTheme(*qApp, QString::fromLatin1(kThemeName)));
     }
 
     void makeWindow()

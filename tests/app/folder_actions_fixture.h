@@ -11,6 +11,7 @@
 #include "app/main_window.h"
 #include "app/result_list_model.h"
 #include "app/result_list_view.h"
+#include "app/theme.h"
 #include "platform/exe_identity.h"
 #include "store/activity_log.h"
 #include "store/clock.h"
@@ -45,7 +46,12 @@ protected:
         return lines;
     }
 
-    void setUpCase() { QLocale::setDefault(QLocale(QLocale::French, QLocale::France)); }
+    void setUpCase()
+    {
+        QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
+        // The window as the program shows it, with its theme.
+        QVERIFY(applyTheme(*qApp, QString::fromLatin1(kThemeName)));
+    }
 
     void tearDownCase() { platform::overrideExecutablePath(QString()); }
 

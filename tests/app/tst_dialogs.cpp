@@ -3,16 +3,19 @@
 // chooser and clipboard of the real desktop.
 
 #include "app/dialogs.h"
+#include "app/main_window.h"
 #include "app/message_dialog.h"
 #include "app/qt_desktop.h"
 #include "platform/exe_identity.h"
 #include "tests/app/modal_driver.h"
 #include "tests/support/app/scripted_desktop.h"
 
+#include <QAction>
 #include <QClipboard>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QTemporaryDir>
+#include <QWindow>
 
 using Kind = Desktop::DialogKind;
 
@@ -42,6 +45,8 @@ private Q_SLOTS:
     void realFolderChooser_data();
     void realFolderChooser();
     void realClipboard();
+    void dialogsBelongToTheMainWindow_data();
+    void dialogsBelongToTheMainWindow();
 
 private:
     QtDesktop m_desktop;
@@ -365,6 +370,48 @@ void TestDialogs::realClipboard()
     m_desktop.setClipboardText(name);
     QCOMPARE(m_desktop.clipboardText(), name);
     QCOMPARE(QGuiApplication::clipboard()->text(), name);
+}
+
+void TestDialogs::dialogsBelongToTheMainWindow_data()
+{
+    QTest::addColumn<QString>("dialog");
+    QTest::newRow("message dialog") << "message";
+    QTest::newRow("standard error box") << "error";
+}
+
+// Another window active (the file browser the files came from): the dialog still opens
+// over the main window, as its child, and not as a window of its own.
+void TestDialogs::dialogsBelongToTheMainWindow()
+{
+    QFETCH(QString, dialog);
+    MainWindow form(m_desktop, {});
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QWidget browser;
+    browser.setWindowTitle(QStringLiteral("Fichiers"));
+    browser.show();
+    browser.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&browser));
+
+    QWidget *parent = nullptr;
+    QWindow *transientParent = nullptr;
+    m_driver.run(
+        [&] {
+            if (dialog == u"message")
+                form.ui().actionHelpNesting->trigger();
+            else
+                showErrorBox(m_desktop, QStringLiteral("Impossible d'insérer une ligne"));
+            return 0;
+        },
+        [&](QDialog *shown) {
+            parent = shown->parentWidget();
+            transientParent = shown->windowHandle()->transientParent();
+            takeWayOut(shown, WayOut::Enter);
+        });
+    QVERIFY(m_driver.acted());
+    QVERIFY(!m_driver.dialogLeftOpen());
+    QCOMPARE(parent, &form);
+    QCOMPARE(transientParent, form.windowHandle());
 }
 
 QTEST_MAIN(TestDialogs)

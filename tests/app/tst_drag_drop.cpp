@@ -15,6 +15,8 @@ private Q_SLOTS:
     void dragStartsAtFivePixels_data();
     void dragStartsAtFivePixels();
     void pressOnSelectedLineKeepsSelection();
+    void pressCopiesTheLine_data();
+    void pressCopiesTheLine();
     void barDrawnAndErasedOnce_data();
     void barDrawnAndErasedOnce();
     void barIsPaintedInverted();
@@ -94,6 +96,42 @@ void TstDragDrop::pressOnSelectedLineKeepsSelection()
     QCOMPARE(list()->currentLine(), 1);
     QCOMPARE(list()->currentLineText(), kQ);
     QCOMPARE(started, QList<int>{2});
+}
+
+void TstDragDrop::pressCopiesTheLine_data()
+{
+    QTest::addColumn<int>("line");
+    QTest::addColumn<bool>("drags");
+    QTest::addColumn<QStringList>("afterPress");
+    QTest::addColumn<QStringList>("afterRelease");
+    // Line 0 is current. Selecting another line copies its name at the press, also when
+    // the press goes on into a drag; a click on the current line copies at the release.
+    QTest::newRow("another line, dragged") << 1 << true << QStringList{kQ} << QStringList{kQ};
+    QTest::newRow("another line, clicked") << 1 << false << QStringList{kQ} << QStringList{kQ};
+    QTest::newRow("current line, dragged") << 0 << true << QStringList() << QStringList();
+    QTest::newRow("current line, clicked") << 0 << false << QStringList() << QStringList{kP};
+}
+
+void TstDragDrop::pressCopiesTheLine()
+{
+    QFETCH(int, line);
+    QFETCH(bool, drags);
+    QFETCH(QStringList, afterPress);
+    QFETCH(QStringList, afterRelease);
+    QList<int> started;
+    list()->setDragStarter([&](int dragged) { started.append(dragged); });
+    const QPoint press = pointOfLine(line);
+    QTest::mousePress(viewport(), Qt::LeftButton, {}, press);
+    QCOMPARE(list()->currentLine(), line);
+    QCOMPARE(m_desktop->clipboardHistory(), afterPress);
+    const QPoint release = press + (drags ? QPoint(0, 6) : QPoint());
+    if (drags)
+        QTest::mouseMove(viewport(), release);
+    QTest::mouseRelease(viewport(), Qt::LeftButton, {}, release);
+    QCOMPARE(started, drags ? QList<int>{line} : QList<int>());
+    // Once per click, with its balloon.
+    QCOMPARE(m_desktop->clipboardHistory(), afterRelease);
+    QCOMPARE(m_desktop->notices().size(), afterRelease.size());
 }
 
 void TstDragDrop::barDrawnAndErasedOnce_data()

@@ -34,6 +34,8 @@ private Q_SLOTS:
 
     void doubleClickOpens_data();
     void doubleClickOpens();
+    void doubleClickBelowTheLastLine_data();
+    void doubleClickBelowTheLastLine();
     void ctrlOOpensInTheList();
     void sameSecondAndSameDay();
     void noCurrentLineWarns_data();
@@ -50,6 +52,7 @@ private Q_SLOTS:
 
 private:
     void doubleClick(int row);
+    void doubleClickAt(const QPoint &pointInList);
 };
 
 void TestFolderActions::doubleClick(int row)
@@ -59,9 +62,16 @@ void TestFolderActions::doubleClick(int row)
     list->scrollTo(index);
     const QRect rect = list->visualRect(index);
     QVERIFY(!rect.isEmpty());
+    doubleClickAt(rect.center());
+}
+
+void TestFolderActions::doubleClickAt(const QPoint &pointInList)
+{
+    ResultListView *list = m_form->ui().resultList;
+    QVERIFY(list->viewport()->rect().contains(pointInList));
     // Through the window system, as a real double click comes: press, release, press
     // (made a double click by its timing), release.
-    const QPoint point = list->viewport()->mapTo(m_form.get(), rect.center());
+    const QPoint point = list->viewport()->mapTo(m_form.get(), pointInList);
     QTest::mouseDClick(m_form->windowHandle(), Qt::LeftButton, {}, point);
 }
 
@@ -87,7 +97,9 @@ void TestFolderActions::doubleClickOpens()
     doubleClick(row);
 
     QCOMPARE(m_desktop->openedFolders(), QStringList{patient(entry)});
-    // The first click selected the line and copied it, with its balloon.
+    // The first click selected the line and copied it, with its balloon; the second click
+    // copied nothing more.
+    QCOMPARE(m_desktop->notices().size(), 1);
     QCOMPARE(m_desktop->notices().last().title, entry);
     // The name, never the path, on the clipboard; the box shows it, the list is unchanged.
     QCOMPARE(m_desktop->clipboardText(), entry);
@@ -103,6 +115,39 @@ void TestFolderActions::doubleClickOpens()
     QCOMPARE(journal(u"03/02/2022"_qs, u"09:14:27"_qs), logged);
     QCOMPARE(folderLog(entry, u"03/02/2022"_qs), u"09:14:28"_qs);
     QCOMPARE(m_desktop->errorBoxes().size(), 0);
+}
+
+void TestFolderActions::doubleClickBelowTheLastLine_data()
+{
+    QTest::addColumn<int>("current");
+    QTest::newRow("first line current") << 0;
+    QTest::newRow("last line current") << 5;
+    QTest::newRow("no line current") << -1;
+}
+
+// The double click is the list's: below the last line too, it opens the current line.
+void TestFolderActions::doubleClickBelowTheLastLine()
+{
+    QFETCH(int, current);
+    MainWindow &form = makeForm(u"dupont"_qs);
+    ResultListView *list = form.ui().resultList;
+    QCOMPARE(list->count(), 6);
+    list->setCurrentLine(current);
+    if (current < 0)
+        m_desktop->setNextAnswer(Desktop::Button::Ok); // the warning
+    const QRect below = list->lineRect(list->count());
+    doubleClickAt(below.center());
+    if (current < 0) {
+        QCOMPARE(m_desktop->openedFolders(), QStringList());
+        QCOMPARE(m_desktop->dialogs().size(), 1);
+        QCOMPARE(m_desktop->dialogs().at(0).text,
+                 u"Vous devez sélectionner le dossier à ouvrir dans la liste"_qs);
+    } else {
+        QCOMPARE(m_desktop->openedFolders(), QStringList{patient(lines().at(current))});
+        QCOMPARE(form.ui().searchBox->currentText(), lines().at(current));
+    }
+    // Below the lines nothing was selected, so nothing was copied with a balloon.
+    QCOMPARE(m_desktop->notices().size(), 0);
 }
 
 void TestFolderActions::ctrlOOpensInTheList()

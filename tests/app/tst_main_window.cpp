@@ -6,18 +6,22 @@
 #include "app/main_window_ui.h"
 #include "app/result_list_model.h"
 #include "app/result_list_view.h"
+#include "app/theme.h"
 #include "app/tray_notice.h"
 #include "platform/exe_identity.h"
 #include "search/folder_search.h"
 #include "tests/support/app/scripted_desktop.h"
+#include "tests/support/file_helpers.h"
 #include "tests/support/search/gated_searcher.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QDir>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -42,7 +46,10 @@ private Q_SLOTS:
     void actionWaitsForASlowFolder();
     void programTextRunsNoSearch();
     void modeSwitch();
-    void escapeEmptiesSearchBox();
+    void escape_data();
+    void escape();
+    void historyKeys_data();
+    void historyKeys();
     void stayOnTopTwice();
     void panelCloseButton();
     void optionPictures_data();
@@ -72,6 +79,8 @@ void TestMainWindow::initTestCase()
     QDir root(m_dir.path());
     QVERIFY(root.mkpath(QStringLiteral("bin")));
     platform::overrideExecutablePath(m_dir.filePath(QStringLiteral("bin/Palvoric")));
+    // The window as the program shows it, with its theme.
+    QVERIFY(applyTheme(*qApp, QString::fromLatin1(kThemeName)));
     m_patients = m_dir.filePath(QStringLiteral("patients"));
     for (const char *name : {"DUPONT Marie 2019", "DUPONT Jean", "dupont Léa", "DURAND Paul",
                              "MARTIN Paul", "Martinez Ana", "DUMARTIN Luc", ".cache"})
@@ -165,16 +174,17 @@ void TestMainWindow::typingSearches()
     QCOMPARE(ui.resultList->count(), 0);
     QCOMPARE(ui.resultPanel->caption(), QStringLiteral("Liste des sous-dossiers trouvés :"));
     typeInSearchBox(QStringLiteral("u"));
-    QCOMPARE(lines(), (QStringList{u"DUMARTIN Luc"_qs, u"DUPONT Jean"_qs, u"dupont Léa"_qs,
-                                   u"DUPONT Marie 2019"_qs, u"DURAND Paul"_qs}));
+    QTRY_COMPARE(lines(), (QStringList{u"DUMARTIN Luc"_qs, u"DUPONT Jean"_qs, u"dupont Léa"_qs,
+                                       u"DUPONT Marie 2019"_qs, u"DURAND Paul"_qs}));
     QCOMPARE(ui.resultPanel->caption(),
              QStringLiteral("5 dossier(s) trouvé(s) commençant par \"du\""));
     QCOMPARE(ui.resultList->currentLine(), 0);
     typeInSearchBox(QStringLiteral("p"));
-    QCOMPARE(lines(), (QStringList{u"DUPONT Jean"_qs, u"dupont Léa"_qs, u"DUPONT Marie 2019"_qs}));
+    QTRY_COMPARE(lines(),
+                 (QStringList{u"DUPONT Jean"_qs, u"dupont Léa"_qs, u"DUPONT Marie 2019"_qs}));
     // Deleting runs it too; down to one character, the last list and caption stay.
     QTest::keyClick(ui.searchBox->lineEdit(), Qt::Key_Backspace);
-    QCOMPARE(ui.resultList->count(), 5);
+    QTRY_COMPARE(ui.resultList->count(), 5);
     QTest::keyClick(ui.searchBox->lineEdit(), Qt::Key_Backspace);
     QCOMPARE(ui.searchBox->currentText(), QStringLiteral("d"));
     QCOMPARE(ui.resultList->count(), 5);
@@ -189,7 +199,7 @@ void TestMainWindow::slowFolderSearchesInTheBackground()
     MainWindow &form = makeForm();
     const MainWindowUi &ui = form.ui();
     typeInSearchBox(QStringLiteral("du"));
-    QCOMPARE(ui.resultList->count(), 5);
+    QTRY_COMPARE(ui.resultList->count(), 5);
     GatedSearcher folder;
     form.replaceSearcher(folder.searcher());
 
@@ -218,6 +228,7 @@ void TestMainWindow::closedDuringASearch()
     MainWindow &form = makeForm();
     const MainWindowUi &ui = form.ui();
     typeInSearchBox(QStringLiteral("du"));
+    QTRY_COMPARE(ui.resultList->count(), 5);
     GatedSearcher folder;
     form.replaceSearcher(folder.searcher());
     typeInSearchBox(QStringLiteral("p"));
@@ -261,7 +272,7 @@ void TestMainWindow::modeSwitch()
     MainWindow &form = makeForm();
     const MainWindowUi &ui = form.ui();
     typeInSearchBox(QStringLiteral("mar"));
-    QCOMPARE(lines(), (QStringList{u"MARTIN Paul"_qs, u"Martinez Ana"_qs}));
+    QTRY_COMPARE(lines(), (QStringList{u"MARTIN Paul"_qs, u"Martinez Ana"_qs}));
     QTest::mouseClick(ui.beginsWithCheck, Qt::LeftButton);
     QVERIFY(!ui.beginsWithCheck->isChecked());
     QCOMPARE(ui.searchPanel->caption(),
@@ -277,24 +288,173 @@ void TestMainWindow::modeSwitch()
     QCOMPARE(ui.resultList->count(), 2);
 }
 
-void TestMainWindow::escapeEmptiesSearchBox()
+void TestMainWindow::escape_data()
 {
+    QTest::addColumn<QString>("focus");
+    QTest::addColumn<QString>("popup");
+    QTest::addColumn<bool>("clears");
+    // Esc anywhere in the window, the search box's drop-down list included, empties the box
+    // and moves to it; the Esc that only closes a menu is the menu's.
+    QTest::newRow("list") << "list"
+                          << "none" << true;
+    QTest::newRow("start-folder field") << "field"
+                                        << "none" << true;
+    QTest::newRow("search box's drop-down list") << "search"
+                                                 << "drop-down list" << true;
+    QTest::newRow("list's context menu") << "list"
+                                         << "list menu" << false;
+    QTest::newRow("submenu of the list's context menu") << "list"
+                                                        << "options submenu" << false;
+    QTest::newRow("search box's context menu") << "search"
+                                               << "text menu" << false;
+    QTest::newRow("start-folder field's context menu") << "field"
+                                                       << "text menu" << false;
+}
+
+void TestMainWindow::escape()
+{
+    QFETCH(QString, focus);
+    QFETCH(QString, popup);
+    QFETCH(bool, clears);
     MainWindow &form = makeForm();
     const MainWindowUi &ui = form.ui();
+    ui.searchBox->addItems({u"DUPONT Jean"_qs, u"MARTIN Paul"_qs});
+    ui.searchBox->clearEditText();
     typeInSearchBox(QStringLiteral("dup"));
-    ui.resultList->setFocus();
-    QTRY_VERIFY(ui.resultList->hasFocus());
+    QTRY_COMPARE(ui.resultList->count(), 3); // the search may finish after the keys
+    QWidget *focused = focus == u"list"    ? static_cast<QWidget *>(ui.resultList)
+                       : focus == u"field" ? ui.startFolderEdit->lineEdit()
+                                           : ui.searchBox->lineEdit();
+    focused->setFocus();
+    QTRY_VERIFY(focused->hasFocus());
     form.trayNotice().notify(QStringLiteral("DUPONT Jean"), QStringLiteral("Copié"));
     QVERIFY(m_desktop->trayIconPresent());
 
-    QTest::keyClick(ui.resultList, Qt::Key_Escape);
-    QVERIFY(ui.searchBox->lineEdit()->hasFocus());
-    QCOMPARE(ui.searchBox->currentText(), QString());
-    QCOMPARE(ui.resultList->count(), 3); // the list keeps its lines
+    QWidget *target = focused;
+    if (popup == u"list menu" || popup == u"options submenu") {
+        const QPoint at(10, 10);
+        QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, at,
+                                    ui.resultList->viewport()->mapToGlobal(at));
+        QApplication::sendEvent(ui.resultList->viewport(), &menuEvent);
+        QTRY_VERIFY(ui.listContextMenu->isVisible());
+        target = ui.listContextMenu;
+        if (popup == u"options submenu") {
+            ui.listContextMenu->setActiveAction(ui.optionsMenu->menuAction());
+            QTest::keyClick(ui.listContextMenu, Qt::Key_Right);
+            QTRY_VERIFY(ui.optionsMenu->isVisible());
+            target = ui.optionsMenu;
+        }
+    } else if (popup == u"text menu") {
+        const QPoint at(5, 5);
+        QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, at, focused->mapToGlobal(at));
+        QApplication::sendEvent(focused, &menuEvent);
+        QTRY_VERIFY(QApplication::activePopupWidget());
+        target = QApplication::activePopupWidget();
+    } else if (popup == u"drop-down list") {
+        ui.searchBox->showPopup();
+        QTRY_VERIFY(ui.searchBox->view()->isVisible());
+        target = ui.searchBox->view();
+    }
+
+    QTest::keyClick(target, Qt::Key_Escape);
+    QTRY_VERIFY(!target->isVisible() || target == focused);
+    // The list keeps its lines and its caption either way.
+    QCOMPARE(ui.resultList->count(), 3);
     QCOMPARE(ui.resultPanel->caption(),
              QStringLiteral("3 dossier(s) trouvé(s) commençant par \"dup\""));
-    // The focus entering the search box took the tray icon out.
-    QVERIFY(!m_desktop->trayIconPresent());
+    if (clears) {
+        QCOMPARE(ui.searchBox->currentText(), QString());
+        QTRY_VERIFY(ui.searchBox->lineEdit()->hasFocus());
+        // The focus entering the search box took the tray icon out.
+        QCOMPARE(m_desktop->trayIconPresent(), focus == u"search");
+    } else {
+        QCOMPARE(ui.searchBox->currentText(), QStringLiteral("dup"));
+        QVERIFY(m_desktop->trayIconPresent());
+        if (QApplication::activePopupWidget())
+            QApplication::activePopupWidget()->close(); // the menu above a submenu
+        QTRY_VERIFY(focused->hasFocus());
+    }
+}
+
+void TestMainWindow::historyKeys_data()
+{
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<QString>("picked");
+    // The history as loaded: DUPONT Jean, DURAND Paul, MARTIN Paul. The keys are written
+    // D (Down), U (Up), A (Alt+Down, which opens the list), E (Enter), X (Esc).
+    QTest::newRow("at start, Down") << ""
+                                    << "D"
+                                    << "DUPONT Jean";
+    QTest::newRow("at start, Up") << ""
+                                  << "U"
+                                  << "";
+    QTest::newRow("after the last entry, Esc, Down") << "DDD"
+                                                     << "XD"
+                                                     << "DUPONT Jean";
+    QTest::newRow("after the last entry, Esc, Down, Down") << "DDD"
+                                                           << "XDD"
+                                                           << "DURAND Paul";
+    QTest::newRow("after the last entry, Esc, Up") << "DDD"
+                                                   << "XU"
+                                                   << "";
+    QTest::newRow("after the second entry, Esc, Down, Up") << "DD"
+                                                           << "XDU"
+                                                           << "DUPONT Jean";
+    QTest::newRow("after the last entry, Esc, the list opened, Down, Enter") << "DDD"
+                                                                             << "XADE"
+                                                                             << "DUPONT Jean";
+    QTest::newRow("after the last entry, the list opened, Esc, Down") << "DDDA"
+                                                                      << "XD"
+                                                                      << "DUPONT Jean";
+}
+
+void TestMainWindow::historyKeys()
+{
+    QFETCH(QString, before);
+    QFETCH(QString, keys);
+    QFETCH(QString, picked);
+    QVERIFY(writeFileBytes(m_dir.filePath(QStringLiteral("bin/liste.txt")),
+                           "DUPONT Jean\r\nDURAND Paul\r\nMARTIN Paul\r\n"));
+    MainWindow &form = makeForm();
+    const MainWindowUi &ui = form.ui();
+    QCOMPARE(ui.searchBox->count(), 3);
+    QTRY_VERIFY(ui.searchBox->lineEdit()->hasFocus());
+    auto press = [&](QChar key) {
+        // While the list is open, its keys go to the list.
+        QWidget *target = ui.searchBox->view()->isVisible()
+                              ? static_cast<QWidget *>(ui.searchBox->view())
+                              : ui.searchBox->lineEdit();
+        switch (key.unicode()) {
+        case u'D':
+            QTest::keyClick(target, Qt::Key_Down);
+            break;
+        case u'U':
+            QTest::keyClick(target, Qt::Key_Up);
+            break;
+        case u'A':
+            QTest::keyClick(target, Qt::Key_Down, Qt::AltModifier);
+            QTRY_VERIFY(ui.searchBox->view()->isVisible());
+            break;
+        case u'E':
+            QTest::keyClick(target, Qt::Key_Return);
+            QTRY_VERIFY(!ui.searchBox->view()->isVisible());
+            break;
+        case u'X':
+            QTest::keyClick(target, Qt::Key_Escape);
+            QCOMPARE(ui.searchBox->currentText(), QString());
+            QTRY_VERIFY(!ui.searchBox->view()->isVisible());
+            break;
+        }
+    };
+    for (const QChar key : before)
+        press(key);
+    for (const QChar key : keys)
+        press(key);
+    QCOMPARE(ui.searchBox->currentText(), picked);
+    // A pick runs the search for it.
+    if (!picked.isEmpty())
+        QTRY_COMPARE(lines(), QStringList{picked});
 }
 
 void TestMainWindow::stayOnTopTwice()
@@ -365,7 +525,7 @@ void TestMainWindow::accentsOptionRerunsTheSearch()
     MainWindow &form = makeForm();
     const MainWindowUi &ui = form.ui();
     typeInSearchBox(QStringLiteral("dupont"));
-    QCOMPARE(ui.resultList->count(), 3);
+    QTRY_COMPARE(ui.resultList->count(), 3);
     GatedSearcher folder;
     folder.open(QStringLiteral("dupont"));
     form.replaceSearcher(folder.searcher());
@@ -421,7 +581,7 @@ void TestMainWindow::searchesFollowTheAccentsOption()
     MainWindow &form = makeForm();
     const MainWindowUi &ui = form.ui();
     typeInSearchBox(QStringLiteral("dupont"));
-    QCOMPARE(ui.resultList->currentLineText(), QStringLiteral("DUPONT Jean"));
+    QTRY_COMPARE(ui.resultList->currentLineText(), QStringLiteral("DUPONT Jean"));
     ui.actionIgnoreAccents->setChecked(ignoreAccents); // silently: no search of its own
     GatedSearcher folder;
     folder.open(searchText);

@@ -4,6 +4,8 @@
 #include "app/directory_edit.h"
 #include "app/icons.h"
 #include "app/main_window.h"
+#include "app/result_list_view.h"
+#include "app/theme.h"
 #include "platform/exe_identity.h"
 #include "search/folder_search.h"
 #include "tests/support/app/scripted_desktop.h"
@@ -14,11 +16,31 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
+#include <QLineEdit>
 #include <QRegularExpression>
+#include <QScopeGuard>
+#include <QSessionManager>
 #include <QTest>
+#include <QWindow>
 
 #include <memory>
+
+namespace {
+
+// Takes the application's quit event after the window has seen it, so that the test goes
+// on: Qt would close the windows and leave its event loop there.
+class QuitStopper : public QObject
+{
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        return watched == qApp && event->type() == QEvent::Quit;
+    }
+};
+
+} // namespace
 
 class TestMainWindowSettings : public QObject
 {
@@ -35,6 +57,8 @@ private Q_SLOTS:
     void storedAccentsOption_data();
     void storedAccentsOption();
     void failedSaveKeepsTheWindowOpen();
+    void sessionEnd_data();
+    void sessionEnd();
     void badGeometryStopsTheLoad();
     void logsTidiedOnlyWithTheOption_data();
     void logsTidiedOnlyWithTheOption();
@@ -55,6 +79,8 @@ void TestMainWindowSettings::initTestCase()
     QVERIFY(m_dir.isValid());
     m_dir.createDirs({QStringLiteral("bin"), QStringLiteral("patients/DUPONT Jean")});
     platform::overrideExecutablePath(m_dir.filePath(QStringLiteral("bin/Palvoric")));
+    // The window as the program shows it, with its theme.
+    QVERIFY(applyTheme(*qApp, QString::fromLatin1(kThemeName)));
 }
 
 void TestMainWindowSettings::init()
@@ -238,6 +264,59 @@ void TestMainWindowSettings::failedSaveKeepsTheWindowOpen()
     QVERIFY(!entryExists(m_dir.filePath(QStringLiteral("bin/liste.txt"))));
     QVERIFY(QDir(m_dir.filePath(QStringLiteral("bin"))).rmdir(QStringLiteral("Palvoric.INI")));
     QVERIFY(closeForm()); // a new request runs the steps again, and they succeed
+}
+
+void TestMainWindowSettings::sessionEnd_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<bool>("saves");
+    // At the session's end the program ends without the closing steps; a save that would
+    // fail shows no box and refuses no close.
+    QTest::newRow("logout: the session manager asks for the data, then the window closes")
+        << "commit" << false;
+    QTest::newRow("logout: the platform quits the application") << "quit" << false;
+    // A checkpoint asks for the data too, and the session goes on.
+    QTest::newRow("checkpoint, then a key, then the close") << "commit, key" << true;
+    QTest::newRow("checkpoint, then a click, then the close") << "commit, click" << true;
+}
+
+void TestMainWindowSettings::sessionEnd()
+{
+    QFETCH(QString, how);
+    QFETCH(bool, saves);
+    QuitStopper stopper;
+    qApp->installEventFilter(&stopper); // before the window's filter, so it runs after it
+    const QString settingsFile = m_dir.filePath(QStringLiteral("bin/Palvoric.INI"));
+    const auto restore = qScopeGuard([&] {
+        qApp->removeEventFilter(&stopper);
+        QDir().rmdir(settingsFile);
+    });
+    MainWindow &form = start();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    if (!saves) // the settings file cannot be written
+        m_dir.createDir(QStringLiteral("bin/Palvoric.INI"));
+
+    if (how.startsWith(u"commit")) {
+        auto *manager = qApp->findChild<QSessionManager *>();
+        if (!manager)
+            QSKIP("this Qt has no session manager");
+        Q_EMIT qApp->commitDataRequest(*manager);
+    } else {
+        QEvent quit(QEvent::Quit);
+        QCoreApplication::sendEvent(qApp, &quit);
+    }
+    if (how.endsWith(u"key"))
+        QTest::keyClick(form.ui().searchBox->lineEdit(), Qt::Key_A);
+    else if (how.endsWith(u"click"))
+        QTest::mouseClick(form.ui().resultList->viewport(), Qt::LeftButton);
+
+    // What Qt does next at a quit: close each window.
+    QVERIFY(form.windowHandle()->close());
+    QVERIFY(!form.isVisible());
+    QCOMPARE(m_desktop->errorBoxes().size(), 0);
+    QCOMPARE(entryExists(m_dir.filePath(QStringLiteral("bin/liste.txt"))), saves);
+    if (saves)
+        QVERIFY(read(QStringLiteral("Palvoric.INI")).contains("chk_DEBUT=1"));
 }
 
 void TestMainWindowSettings::badGeometryStopsTheLoad()

@@ -6,6 +6,7 @@
 #include "app/main_window.h"
 #include "app/result_list_view.h"
 #include "app/shell_drop_target.h"
+#include "app/theme.h"
 #include "platform/exe_identity.h"
 #include "tests/support/app/scripted_desktop.h"
 #include "tests/support/file_helpers.h"
@@ -40,6 +41,8 @@ private Q_SLOTS:
     void tabOrder();
     void shortcuts_data();
     void shortcuts();
+    void buttonKeys_data();
+    void buttonKeys();
     void menuItems_data();
     void menuItems();
     void optionsMenu();
@@ -48,6 +51,8 @@ private Q_SLOTS:
     void drops();
     void browse_data();
     void browse();
+    void browseKeys_data();
+    void browseKeys();
 
 private:
     QTemporaryDir m_dir;
@@ -61,6 +66,8 @@ void TestMainWindowUi::initTestCase()
     QDir root(m_dir.path());
     QVERIFY(root.mkpath(QStringLiteral("bin")));
     platform::overrideExecutablePath(m_dir.filePath(QStringLiteral("bin/Palvoric")));
+    // The window as the program shows it, with its theme.
+    QVERIFY(applyTheme(*qApp, QString::fromLatin1(kThemeName)));
     for (const char *name : {"DUPONT Marie 2019", "DUPONT Jean", "DURAND Paul"})
         QVERIFY(root.mkpath(QStringLiteral("patients/") + QString::fromUtf8(name)));
     QVERIFY(writeFileBytes(m_dir.filePath(QStringLiteral("facture.pdf")), QByteArray()));
@@ -201,6 +208,62 @@ void TestMainWindowUi::shortcuts()
     // never copies its own selected text.
     if (action == QLatin1String("actionFolderCopyName") && runs == 1)
         QVERIFY(m_desktop->clipboardHistory().isEmpty());
+}
+
+void TestMainWindowUi::buttonKeys_data()
+{
+    QTest::addColumn<QString>("focus");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<int>("searchPresses");
+    QTest::addColumn<int>("copyPresses");
+    const int keypad = Qt::KeypadModifier;
+    // Enter and Space press the button that has the focus.
+    QTest::newRow("Enter on the search button")
+        << "search button" << int(Qt::Key_Return) << 0 << 1 << 0;
+    QTest::newRow("keypad Enter on the search button")
+        << "search button" << int(Qt::Key_Enter) << keypad << 1 << 0;
+    QTest::newRow("Space on the search button")
+        << "search button" << int(Qt::Key_Space) << 0 << 1 << 0;
+    QTest::newRow("Enter on the copy button")
+        << "copy button" << int(Qt::Key_Return) << 0 << 0 << 1;
+    QTest::newRow("keypad Enter on the copy button")
+        << "copy button" << int(Qt::Key_Enter) << keypad << 0 << 1;
+    QTest::newRow("Space on the copy button") << "copy button" << int(Qt::Key_Space) << 0 << 0 << 1;
+    // No default button: Enter elsewhere presses none.
+    QTest::newRow("Enter in the search box") << "search box" << int(Qt::Key_Return) << 0 << 0 << 0;
+    QTest::newRow("Enter on the check box") << "check box" << int(Qt::Key_Return) << 0 << 0 << 0;
+    QTest::newRow("Enter in the list") << "list" << int(Qt::Key_Return) << 0 << 0 << 0;
+    QTest::newRow("Shift+Enter on the search button")
+        << "search button" << int(Qt::Key_Return) << int(Qt::ShiftModifier) << 0 << 0;
+}
+
+void TestMainWindowUi::buttonKeys()
+{
+    QFETCH(QString, focus);
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    QFETCH(int, searchPresses);
+    QFETCH(int, copyPresses);
+    const MainWindowUi &ui = m_form->ui();
+    QTest::keyClicks(ui.searchBox->lineEdit(), QStringLiteral("du"));
+    QTRY_COMPARE(ui.resultList->count(), 3); // the search may finish after the keys
+    QSignalSpy searchClicks(ui.searchButton, &QAbstractButton::clicked);
+    QSignalSpy copies(ui.actionFolderCopyName, &QAction::triggered);
+    QWidget *widget = focus == u"search button" ? static_cast<QWidget *>(ui.searchButton)
+                      : focus == u"copy button" ? ui.copyButton
+                      : focus == u"search box"  ? ui.searchBox->lineEdit()
+                      : focus == u"check box"   ? static_cast<QWidget *>(ui.beginsWithCheck)
+                                                : ui.resultList;
+    widget->setFocus(Qt::TabFocusReason);
+    QTRY_VERIFY(widget->hasFocus());
+    QTest::keyClick(widget, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    QCOMPARE(searchClicks.size(), searchPresses);
+    QCOMPARE(copies.size(), copyPresses);
+    // What the buttons do: the search ran again, the current line's name was copied.
+    QCOMPARE(ui.resultList->count(), 3);
+    QCOMPARE(m_desktop->clipboardHistory().size(), qsizetype(copyPresses));
+    QVERIFY(ui.beginsWithCheck->isChecked());
 }
 
 void TestMainWindowUi::menuItems_data()
@@ -398,6 +461,49 @@ void TestMainWindowUi::browse()
     QCOMPARE(m_desktop->chooserStarts(), QStringList{start});
     QCOMPARE(ui.startFolderEdit->text(), after);
     QVERIFY(ui.startFolderEdit->lineEdit()->hasFocus());
+}
+
+void TestMainWindowUi::browseKeys_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<bool>("browses");
+    // The keys of a combo box's list open the chooser from the field.
+    QTest::newRow("F4") << int(Qt::Key_F4) << 0 << true;
+    QTest::newRow("Alt+Down") << int(Qt::Key_Down) << int(Qt::AltModifier) << true;
+    QTest::newRow("Alt+keypad Down")
+        << int(Qt::Key_Down) << int(Qt::AltModifier | Qt::KeypadModifier) << true;
+    QTest::newRow("Down") << int(Qt::Key_Down) << 0 << false;
+    QTest::newRow("Shift+F4") << int(Qt::Key_F4) << int(Qt::ShiftModifier) << false;
+    QTest::newRow("Ctrl+Down") << int(Qt::Key_Down) << int(Qt::ControlModifier) << false;
+}
+
+// From the keyboard alone: the browse button takes no focus, the field's keys open the
+// chooser, and the field's tooltip says which.
+void TestMainWindowUi::browseKeys()
+{
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    QFETCH(bool, browses);
+    const MainWindowUi &ui = m_form->ui();
+    const QString patients = m_dir.filePath(QStringLiteral("patients"));
+    const QString chosen = m_dir.filePath(QStringLiteral("bin"));
+    QCOMPARE(ui.startFolderEdit->browseButton()->focusPolicy(), Qt::NoFocus);
+    const QStringList tip = ui.startFolderEdit->toolTip().split(u'\n');
+    QCOMPARE(
+        tip.value(0),
+        QStringLiteral("Choisissez le dossier Windows ou sont rangés les sous dossiers à trouver"));
+    QCOMPARE(tip.value(1), QStringLiteral("Alt+Flèche bas ou F4 : parcourir les dossiers"));
+
+    QWidget *field = ui.startFolderEdit->lineEdit();
+    field->setFocus(Qt::TabFocusReason);
+    QTRY_VERIFY(field->hasFocus());
+    if (browses)
+        m_desktop->setNextFolder(chosen);
+    QTest::keyClick(field, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    QCOMPARE(m_desktop->chooserStarts(), browses ? QStringList{patients} : QStringList());
+    QCOMPARE(ui.startFolderEdit->text(), browses ? chosen : patients);
+    QVERIFY(field->hasFocus());
 }
 
 QTEST_MAIN(TestMainWindowUi)

@@ -1,5 +1,6 @@
-// The real window on a real X server: shown, searched, its context menu opened, and a
-// screenshot of the screen written next to the build for a person to look at.
+// The real window on a real X server: shown, searched, its context menu opened, then the
+// search box's drop-down list, and a screenshot of each written next to the build for a
+// person to look at.
 #include "app/directory_edit.h"
 #include "app/main_window.h"
 #include "app/result_list_view.h"
@@ -70,11 +71,24 @@ void TestSmokeWindow::showSearchAndMenu()
     // Let the menu finish drawing before the picture is taken.
     QTRY_VERIFY(!ui.listContextMenu->grab().isNull());
 
-    const QPixmap shot = QGuiApplication::primaryScreen()->grabWindow(0);
-    QVERIFY(!shot.isNull());
     const QString dir = qEnvironmentVariable("PALVORIC_SCREENSHOT_DIR", QDir::tempPath());
-    QVERIFY(shot.copy(0, 0, 700, 560).save(dir + QStringLiteral("/smoke-window.png")));
+    auto screenshot = [&](const QString &name) {
+        const QPixmap shot = QGuiApplication::primaryScreen()->grabWindow(0);
+        return !shot.isNull() && shot.copy(0, 0, 700, 560).save(dir + u'/' + name);
+    };
+    QVERIFY(screenshot(QStringLiteral("smoke-window.png")));
     ui.listContextMenu->close();
+    QTRY_VERIFY(!ui.listContextMenu->isVisible());
+
+    // The history under the search box, in the box's font.
+    ui.searchBox->addItems({QStringLiteral("DUPONT Jean"), QStringLiteral("Dumas Élodie")});
+    ui.searchBox->setCurrentIndex(-1);
+    ui.searchBox->showPopup();
+    QTRY_VERIFY(ui.searchBox->view()->isVisible());
+    QVERIFY(QTest::qWaitForWindowExposed(ui.searchBox->view()->window()));
+    QTRY_VERIFY(!ui.searchBox->view()->grab().isNull());
+    QVERIFY(screenshot(QStringLiteral("smoke-history.png")));
+    ui.searchBox->hidePopup();
     QVERIFY(desktop.failures().isEmpty());
 }
 
