@@ -106,20 +106,4 @@ bool sameFolded(QStringView folded, QStringView text)
     return i == folded.size() && j == text.size();
 }
 
-QString folded(QStringView text)
-{
-    QString result;
-    result.reserve(text.size());
-    for (qsizetype i = 0; i < text.size();) {
-        const char32_t c = foldedCodePoint(text, i);
-        if (QChar::requiresSurrogates(c)) {
-            result += QChar(QChar::highSurrogate(c));
-            result += QChar(QChar::lowSurrogate(c));
-        } else {
-            result += QChar(char16_t(c));
-        }
-    }
-    return result;
-}
-
 } // namespace platform::matchtext

@@ -24,7 +24,4 @@ std::vector<qsizetype> characterEnds(QStringView text);
 // Code point by code point, letter case ignored (simple case folding).
 bool sameFolded(QStringView folded, QStringView text);
 
-// text with each code point case-folded.
-QString folded(QStringView text);
-
 } // namespace platform::matchtext

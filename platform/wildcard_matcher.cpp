@@ -67,7 +67,7 @@ const std::array<AsciiWithoutAccents, 0x800> &twoByteCharactersWithoutAccents()
     static const std::array<AsciiWithoutAccents, 0x800> table = [] {
         std::array<AsciiWithoutAccents, 0x800> t{};
         for (char16_t c = 0x80; c < 0x800; ++c) {
-            const QString plain = matchtext::folded(matchtext::canonical(QStringView(&c, 1), true));
+            const QString plain = matchtext::canonical(QStringView(&c, 1), true).toCaseFolded();
             if (plain.size() > 2 || std::any_of(plain.begin(), plain.end(),
                                                 [](QChar u) { return u.unicode() >= 0x80; }))
                 continue;
@@ -85,8 +85,7 @@ const std::array<AsciiWithoutAccents, 0x800> &twoByteCharactersWithoutAccents()
 
 WildcardMatcher::WildcardMatcher(QStringView pattern, Accents accents) : m_accents(accents)
 {
-    const QString text =
-        matchtext::folded(matchtext::canonical(pattern, accents == Accents::Ignored));
+    const QString text = matchtext::canonical(pattern, accents == Accents::Ignored).toCaseFolded();
     m_pattern.reserve(size_t(text.size()));
     bool opaque = accents == Accents::Kept;
     const auto addStep = [this](Step::Kind kind, QStringView units) {

@@ -117,6 +117,7 @@ void TestWildcardMatcher::matches_data()
     QTest::newRow("kelvin sign folds to k") << u"k*"_qs << u"\u212Aelvin"_qs << true;
     QTest::newRow("long s folds to s") << u"*s*"_qs << u"Wei\u017F"_qs << true;
     QTest::newRow("sharp s is its own letter") << u"*ss*"_qs << u"Weiß"_qs << false;
+    QTest::newRow("letter beyond the BMP folds") << u"\U00010428*"_qs << u"\U00010400x"_qs << true;
     QTest::newRow("emoji is one character") << u"?"_qs << u"\U0001F600"_qs << true;
     QTest::newRow("emoji is not two") << u"??"_qs << u"\U0001F600"_qs << false;
     QTest::newRow("joined emoji is one character")
