@@ -87,11 +87,8 @@ void runShell(const QString &command)
 Figures measure(const QString &folder, const Case &c, KeystrokePath &path, int rounds)
 {
     const QByteArray nativeFolder = platform::encodePath(folder);
-    const platform::WildcardMatcher matcher(search::searchPattern(c.text, c.mode),
-                                            c.ignoreAccents
-                                                ? platform::WildcardMatcher::Accents::Ignored
-                                                : platform::WildcardMatcher::Accents::Kept);
     const search::SearchRequest request = requestFor(folder, c);
+    const platform::WildcardMatcher matcher = search::searchMatcher(request);
     const QString lsGrep =
         u"ls -f %1 | grep -i -e %2 >/dev/null"_qs.arg(quoted(folder), quoted(c.grepPattern));
     const QString find = u"find %1 -mindepth 1 -maxdepth 1 -iname %2 >/dev/null"_qs.arg(

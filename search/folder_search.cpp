@@ -31,13 +31,18 @@ QStringList findEntries(const QString &startFolder, const QString &text, SearchM
     return findEntries(request, cancelled);
 }
 
+platform::WildcardMatcher searchMatcher(const SearchRequest &request)
+{
+    return platform::WildcardMatcher(searchPattern(request.text, request.mode),
+                                     request.ignoreAccents
+                                         ? platform::WildcardMatcher::Accents::Ignored
+                                         : platform::WildcardMatcher::Accents::Kept);
+}
+
 QStringList findEntries(const SearchRequest &request, const std::atomic<bool> *cancelled)
 {
-    const auto accents = request.ignoreAccents ? platform::WildcardMatcher::Accents::Ignored
-                                               : platform::WildcardMatcher::Accents::Kept;
-    QStringList names = platform::listFolder(
-        entryPath(request.startFolder, QString()),
-        platform::WildcardMatcher(searchPattern(request.text, request.mode), accents), cancelled);
+    QStringList names = platform::listFolder(entryPath(request.startFolder, QString()),
+                                             searchMatcher(request), cancelled);
     if (cancelled && cancelled->load())
         return {};
     sortNames(names, request.locale);

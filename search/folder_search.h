@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/wildcard_matcher.h"
+
 #include <QLocale>
 #include <QString>
 #include <QStringList>
@@ -26,6 +28,9 @@ struct SearchRequest
 // The text as typed, with its own "*" and "?" kept as wildcards: "du" gives "du*" or
 // "*du*".
 QString searchPattern(const QString &text, SearchMode mode);
+
+// The matcher a request's search uses on the names of its folder.
+platform::WildcardMatcher searchMatcher(const SearchRequest &request);
 
 // The full path of a line of the list: the start folder, "/" unless it already ends
 // with one, then the line. An empty start folder thus stands for "/".
