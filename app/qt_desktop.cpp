@@ -166,7 +166,14 @@ QString QtDesktop::chooseFolder(QWidget *parent, const QString &startFolder)
 {
     // A start folder that is not there opens the chooser at the root.
     const QString start = QFileInfo(startFolder).isDir() ? startFolder : QDir::rootPath();
-    return QFileDialog::getExistingDirectory(parent, QString(), start, QFileDialog::ShowDirsOnly);
+    QFileDialog chooser(parent, QString(), start);
+    chooser.setFileMode(QFileDialog::Directory);
+    chooser.setOption(QFileDialog::ShowDirsOnly);
+    // No title: Qt's own would be its English "Find Directory" or a translation of it.
+    chooser.setWindowTitle(QString());
+    if (chooser.exec() != QDialog::Accepted)
+        return QString();
+    return chooser.selectedFiles().value(0);
 }
 
 // Through xdg-open with the path's own bytes: a URL would lose a name that is not UTF-8.
