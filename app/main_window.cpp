@@ -20,6 +20,7 @@
 #include "search/search_history.h"
 #include "store/activity_log.h"
 #include "store/ini_file.h"
+#include "store/program_folders.h"
 #include "store/window_settings.h"
 
 #include <QAction>
@@ -192,7 +193,7 @@ void MainWindow::loadSettings()
     const QRect workArea = screen ? screen->availableGeometry() : QRect();
     try {
         store::loadWindowSettings(settings, platform::exeBaseName(), workArea,
-                                  platform::exeFolder());
+                                  store::programFolders().defaultStartFolder);
     } catch (...) {
         applyOuterGeometry(settings.geometry); // the values read before the bad one stay
         throw;
@@ -209,7 +210,8 @@ void MainWindow::loadSettings()
     m_ui.searchBox->setEditText(QString());
 
     QStringList history;
-    search::loadHistory(search::historyFilePath(platform::exeFolder()), history, m_historyState);
+    search::loadHistory(search::historyFilePath(store::programFolders().dataFolder), history,
+                        m_historyState);
     m_ui.searchBox->clear();
     m_ui.searchBox->addItems(history);
     clearSearchBox();
@@ -235,10 +237,11 @@ void MainWindow::saveSettings()
     search::trimHistory(history);
     while (m_ui.searchBox->count() > history.size())
         m_ui.searchBox->removeItem(m_ui.searchBox->count() - 1);
-    search::saveHistory(search::historyFilePath(platform::exeFolder()), history, m_historyState);
+    const QString dataFolder = store::programFolders().dataFolder;
+    search::saveHistory(search::historyFilePath(dataFolder), history, m_historyState);
 
     if (m_ui.actionTidyLogs->isChecked())
-        store::tidyActivityLogs(platform::exeFolder());
+        store::tidyActivityLogs(dataFolder);
 }
 
 // ---- keys and focus ---------------------------------------------------------------------

@@ -12,8 +12,8 @@
 #include "folderops/dropped_files.h"
 #include "folderops/folder_nesting.h"
 #include "folderops/list_drop.h"
-#include "platform/exe_identity.h"
 #include "search/folder_search.h"
+#include "store/program_folders.h"
 
 namespace {
 
@@ -100,7 +100,7 @@ void MainWindow::nestDraggedFolder(const QPoint &dropPoint)
     {
         MoveProgressWindow progress(this, source, destination);
         moved = folderops::nestFolder(sourcePath, destinationPath, progress.callback(),
-                                      platform::exeFolder());
+                                      store::programFolders().dataFolder);
     }
     // A refused or failed move says why; the list is rebuilt all the same.
     if (!moved.message.isEmpty())

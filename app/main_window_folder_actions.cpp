@@ -9,11 +9,11 @@
 #include "errors/user_error.h"
 #include "folderops/desktop_opening.h"
 #include "folderops/recycle_folder.h"
-#include "platform/exe_identity.h"
 #include "search/folder_search.h"
 #include "search/result_filters.h"
 #include "search/search_history.h"
 #include "store/activity_log.h"
+#include "store/program_folders.h"
 #include "store/stored_names.h"
 
 #include <QAction>
@@ -117,7 +117,7 @@ void MainWindow::openCurrentFolder()
     // Set by the program: no search runs, the list keeps its lines.
     m_ui.searchBox->setEditText(entry);
     addToSearchHistory(m_ui.searchBox, entry);
-    store::logOpening(entry, platform::exeFolder());
+    store::logOpening(entry, store::programFolders().dataFolder);
     putOnClipboard(m_desktop, entry);
     const QString path = search::entryPath(startFolder(), entry);
     const folderops::Opening opening = folderops::openFolder(
@@ -163,7 +163,8 @@ void MainWindow::trashCurrentFolder()
 
 void MainWindow::openRevisionNotes()
 {
-    const QString notes = platform::exeFolder() + store::kRevisionNotesFileName;
+    const QString notes =
+        store::programFolders().revisionNotesFolder + store::kRevisionNotesFileName;
     const folderops::Opening opening = folderops::openInTextEditor(
         notes, [this](const QString &file) { return m_desktop.openTextFile(file); });
     if (opening != folderops::Opening::Opened)

@@ -1,5 +1,6 @@
 #include "app/qt_desktop.h"
 
+#include "app/desktop_notifications.h"
 #include "app/message_dialog.h"
 #include "app/passing_notice.h"
 #include "platform/desktop_launch.h"
@@ -35,6 +36,8 @@ QSystemTrayIcon::MessageIcon messageIconOf(TrayRecord::BalloonIcon icon)
 } // namespace
 
 QtDesktop::QtDesktop() = default;
+
+QtDesktop::QtDesktop(const QDBusConnection &notificationBus) : m_notificationBus(notificationBus) {}
 
 QtDesktop::~QtDesktop()
 {
@@ -86,6 +89,8 @@ bool QtDesktop::sendTrayRecord(TrayCommand command, const TrayRecord &record)
             m_tray->hide();
         if (m_balloonTimer)
             m_balloonTimer->stop();
+        if (m_notifications)
+            m_notifications->close();
         if (m_notice)
             m_notice->hide();
         return true;
@@ -112,11 +117,37 @@ void QtDesktop::showBalloon(const TrayRecord &record)
         m_balloonTimer->start(record.balloonTimeoutMs);
         return;
     }
+    // No notification area (GNOME, for one): the desktop's notification service.
+    if (notifications().show(record.balloonTitle, record.balloonText, record.balloonTimeoutMs))
+        return;
+    showPassingNotice(record.balloonTitle, record.balloonText, record.balloonTimeoutMs);
+}
+
+DesktopNotifications &QtDesktop::notifications()
+{
+    if (!m_notifications) {
+        m_notifications = std::make_unique<DesktopNotifications>(
+            m_notificationBus ? *m_notificationBus : QDBusConnection::sessionBus());
+        QObject::connect(m_notifications.get(), &DesktopNotifications::closed,
+                         [this] { balloonGone(); });
+        // No service took it: the notice passes by in a window of our own, unless the
+        // icon has been taken out meanwhile.
+        QObject::connect(m_notifications.get(), &DesktopNotifications::refused,
+                         [this](const QString &title, const QString &text, int timeoutMs) {
+                             if (m_present)
+                                 showPassingNotice(title, text, timeoutMs);
+                         });
+    }
+    return *m_notifications;
+}
+
+void QtDesktop::showPassingNotice(const QString &title, const QString &text, int timeoutMs)
+{
     if (!m_notice) {
         m_notice = std::make_unique<PassingNotice>();
         QObject::connect(m_notice.get(), &PassingNotice::hidden, [this] { balloonGone(); });
     }
-    m_notice->showNotice(record.balloonTitle, record.balloonText, record.balloonTimeoutMs);
+    m_notice->showNotice(title, text, timeoutMs);
 }
 
 void QtDesktop::balloonGone()
@@ -134,7 +165,14 @@ QString QtDesktop::chooseFolder(QWidget *parent, const QString &startFolder)
 {
     // A start folder that is not there opens the chooser at the root.
     const QString start = QFileInfo(startFolder).isDir() ? startFolder : QDir::rootPath();
-    return QFileDialog::getExistingDirectory(parent, QString(), start, QFileDialog::ShowDirsOnly);
+    QFileDialog chooser(parent, QString(), start);
+    chooser.setFileMode(QFileDialog::Directory);
+    chooser.setOption(QFileDialog::ShowDirsOnly);
+    // No title: Qt's own would be its English "Find Directory" or a translation of it.
+    chooser.setWindowTitle(QString());
+    if (chooser.exec() != QDialog::Accepted)
+        return QString();
+    return chooser.selectedFiles().value(0);
 }
 
 // Through xdg-open with the path's own bytes: a URL would lose a name that is not UTF-8.

@@ -2,23 +2,30 @@
 
 #include "app/desktop.h"
 
+#include <QDBusConnection>
 #include <QPointer>
 #include <QWidget>
 
 #include <memory>
+#include <optional>
 
+class DesktopNotifications;
 class PassingNotice;
 class QSystemTrayIcon;
 class QTimer;
 
 // The desktop the program really runs on: message dialogs and the error box as modal Qt
-// dialogs, the tray notice through the system tray (or a passing notice of our own where
-// there is no notification area), the Qt folder chooser, the desktop's URL handlers and
-// the system clipboard. Create it after the QApplication and before the window.
+// dialogs, the tray notice through the system tray (where there is no notification area,
+// through the desktop's notification service, and where there is none either, a passing
+// notice of our own), the Qt folder chooser, the desktop's URL handlers and the system
+// clipboard. Create it after the QApplication and before the window.
 class QtDesktop : public Desktop
 {
 public:
+    // The notification service is looked for on the session bus, once a notice needs it.
     QtDesktop();
+    // ... or on notificationBus.
+    explicit QtDesktop(const QDBusConnection &notificationBus);
     ~QtDesktop() override;
 
     void setMainWindow(QWidget *window) override { m_mainWindow = window; }
@@ -42,12 +49,16 @@ public:
 
 private:
     void showBalloon(const TrayRecord &record);
+    void showPassingNotice(const QString &title, const QString &text, int timeoutMs);
+    DesktopNotifications &notifications();
     void balloonGone();
 
     // Gone with the window, should the window go first.
     QPointer<QWidget> m_mainWindow;
     std::unique_ptr<QSystemTrayIcon> m_tray;
     std::unique_ptr<PassingNotice> m_notice;
+    std::optional<QDBusConnection> m_notificationBus;
+    std::unique_ptr<DesktopNotifications> m_notifications;
     std::unique_ptr<QTimer> m_balloonTimer;
     std::function<void()> m_balloonHidden;
     bool m_present = false;

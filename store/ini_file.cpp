@@ -4,13 +4,13 @@
 
 #include "errors/user_error.h"
 #include "platform/atomic_file.h"
-#include "platform/exe_identity.h"
 #include "platform/file_contents.h"
 #include "platform/growing_file.h"
 #include "platform/program_files_lock.h"
 #include "store/ini_document.h"
 #include "store/int_conversion.h"
 #include "store/log_index.h"
+#include "store/program_folders.h"
 
 #include <QHash>
 #include <QMutex>
@@ -51,7 +51,7 @@ QString programFilesLockPath(const QString &file)
 
 QString settingsFilePath()
 {
-    return platform::replaceExtension(platform::executablePath(), kSettingsExtension);
+    return programFolders().settingsFile;
 }
 
 namespace {

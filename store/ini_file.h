@@ -11,7 +11,9 @@ namespace store {
 
 // The path an operation given `file` uses: file itself, or settingsFilePath() when empty.
 QString iniFilePath(const QString &file);
-// The settings file: the executable's path with its extension replaced by ".INI".
+// The settings file (store/program_folders.h): beside a portable copy, the executable's
+// path with its extension replaced by ".INI"; for an installed one, the same name in the
+// user's configuration folder.
 QString settingsFilePath();
 // The lock file of the folder that holds file (platform/program_files_lock.h): every
 // change of one of the program's files is made under it.

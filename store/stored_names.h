@@ -35,6 +35,9 @@ inline const QString kFolderLogFileName = QStringLiteral("_DOSSIERS.LOG");
 // The lock file every process takes before it changes one of the files above; it holds
 // nothing.
 inline const QString kLockFileName = QStringLiteral(".palvoric.lock");
+// The folder of an installed copy's files, inside the user's configuration and data
+// folders (store/program_folders.h).
+inline const QString kProgramFolderName = QStringLiteral("palvoric");
 // Opened, never written; the trailing space is part of the name the program passes on.
 inline const QString kRevisionNotesFileName = QStringLiteral("_REVISIONS.TXT ");
 

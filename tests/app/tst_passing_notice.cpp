@@ -1,6 +1,7 @@
 // The tray notice of the real desktop where there is no notification area (offscreen,
-// bare X servers): a passing notice with the balloon's title and text that takes no
-// focus and goes away by itself; and what the real desktop refuses.
+// bare X servers) and no notification service either: a passing notice with the
+// balloon's title and text that takes no focus and goes away by itself; and what the
+// real desktop refuses.
 
 #include "app/passing_notice.h"
 #include "app/qt_desktop.h"
@@ -18,6 +19,12 @@ using Command = Desktop::TrayCommand;
 namespace {
 
 const QString kCopied = QStringLiteral("Copié");
+
+// A bus that is not there: no notification service to take the notice.
+QDBusConnection noBus()
+{
+    return QDBusConnection(QStringLiteral("no bus"));
+}
 
 } // namespace
 
@@ -55,7 +62,7 @@ void TestPassingNotice::passingNoticeWithoutNotificationArea()
     editor.setFocus();
     QVERIFY(QTest::qWaitForWindowActive(&editor));
 
-    QtDesktop desktop;
+    QtDesktop desktop(noBus());
     {
         TrayNotice notice(desktop);
         notice.notify(QStringLiteral("DUPONT Marie 2019"), kCopied);
@@ -92,7 +99,7 @@ void TestPassingNotice::passingNoticeGoesAwayByItself()
     if (QSystemTrayIcon::isSystemTrayAvailable())
         QSKIP("this desktop has a notification area");
 
-    QtDesktop desktop;
+    QtDesktop desktop(noBus());
     int hiddenReports = 0;
     desktop.setTrayBalloonHiddenHandler([&] { ++hiddenReports; });
     TrayRecord record;
@@ -113,7 +120,7 @@ void TestPassingNotice::passingNoticeGoesAwayByItself()
 
 void TestPassingNotice::realDesktopRefusesUnknownIcon()
 {
-    QtDesktop desktop;
+    QtDesktop desktop(noBus());
     QVERIFY(!desktop.sendTrayRecord(Command::Delete, TrayRecord{}));
     QVERIFY(!desktop.sendTrayRecord(Command::Modify, TrayRecord{}));
     QVERIFY(desktop.sendTrayRecord(Command::Add, TrayRecord{}));
