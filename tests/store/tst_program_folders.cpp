@@ -39,15 +39,6 @@ ProgramFolderFacts factsOf(const QString &exePath, bool writable, bool settingsP
     return facts;
 }
 
-// The permission bits of the entry at path, or -1 when it is not there.
-int modeOf(const QString &path)
-{
-    struct stat info;
-    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
-        return -1;
-    return static_cast<int>(info.st_mode & 07777);
-}
-
 } // namespace
 
 class TestProgramFolders : public QObject
@@ -276,10 +267,10 @@ void TestProgramFolders::installedFoldersAreCreatedPrivate()
     createProgramFolders(folders);
     for (const char *created : {"home/.config", "home/.config/palvoric", "home/.local",
                                 "home/.local/share", "home/.local/share/palvoric"}) {
-        QCOMPARE(modeOf(dir.filePath(QString::fromLatin1(created))), 0700);
+        QCOMPARE(dir.permissions(QString::fromLatin1(created)), 0700);
     }
     // What was there keeps its rights; a second start finds everything made.
-    QCOMPARE(modeOf(dir.filePath(QStringLiteral("home"))), 0755);
+    QCOMPARE(dir.permissions(QStringLiteral("home")), 0755);
     dir.createFile(QStringLiteral("home/.config/palvoric/Palvoric.INI"), "[DOSSIER]\r\n");
     createProgramFolders(folders);
     QCOMPARE(readFileBytes(folders.settingsFile), QByteArray("[DOSSIER]\r\n"));
@@ -308,7 +299,7 @@ void TestProgramFolders::folderThatCannotBeMadeIsNamed()
              QStringLiteral("Impossible de créer le dossier \"%1\". %2")
                  .arg(folders.dataFolder, errors::systemErrorText(ENOTDIR)));
     // The settings folder, made first, is there.
-    QCOMPARE(modeOf(dir.filePath(QStringLiteral("home/.config/palvoric"))), 0700);
+    QCOMPARE(dir.permissions(QStringLiteral("home/.config/palvoric")), 0700);
 }
 
 QTEST_GUILESS_MAIN(TestProgramFolders)

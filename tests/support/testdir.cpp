@@ -108,6 +108,14 @@ void TestDir::createFileBytes(const QByteArray &relative, const QByteArray &cont
     QVERIFY2(written, QByteArray(path + ": " + errnoText()).constData());
 }
 
+int TestDir::permissions(const QString &relative) const
+{
+    struct stat info;
+    if (::stat(nativePath(relative.toUtf8()).constData(), &info) != 0)
+        return -1;
+    return static_cast<int>(info.st_mode & 07777);
+}
+
 void TestDir::setPermissions(const QString &relative, unsigned mode)
 {
     const QByteArray path = nativePath(relative.toUtf8());

@@ -34,6 +34,8 @@ public:
     // Permission bits of an entry (0 makes a folder unreadable); they are put back
     // before the folder is removed.
     void setPermissions(const QString &relative, unsigned mode);
+    // The permission bits of an entry ("" for the folder itself), or -1 when it is not there.
+    int permissions(const QString &relative) const;
 
 private:
     void makeParents(const QByteArray &nativePath);
