@@ -58,7 +58,8 @@ int renameReplacing(int dir, const char *from, const char *to)
         if (renameat(dir, from, dir, to) == 0)
             return 0;
         const int error = errno;
-        const bool busy = error == EBUSY || error == EACCES || error == ETXTBSY;
+        // EEXIST: a network client that replaces in two steps met the other's new file.
+        const bool busy = error == EBUSY || error == EACCES || error == ETXTBSY || error == EEXIST;
         if (!busy || attempt == kAttempts)
             return error;
         const timespec wait{0, waitNanoseconds};

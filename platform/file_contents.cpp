@@ -1,9 +1,13 @@
 #include "platform/file_contents.h"
 
+#include "platform/atomic_file.h"
+#include "platform/file_state.h"
 #include "platform/native_names.h"
 #include "platform/trusted_links.h"
 
 #include <cerrno>
+#include <ctime>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -19,7 +23,39 @@ ReadStatus failed(QString *errorText, int error)
     return ReadStatus::Failed;
 }
 
+// Whether the folder of path holds a temporary file of a save (platform/atomic_file.h).
+bool saveInProgressBeside(const QString &path)
+{
+    const qsizetype slash = path.lastIndexOf(u'/');
+    const QByteArray folder = encodePath(slash <= 0 ? QStringLiteral("/") : path.left(slash));
+    DIR *listing = folder.isEmpty() ? nullptr : opendir(folder.constData());
+    if (!listing)
+        return false;
+    bool found = false;
+    while (const dirent *entry = readdir(listing)) {
+        if (isAtomicTemporaryName(
+                QString::fromLatin1(entry->d_name, qstrnlen(entry->d_name, 20)))) {
+            found = true;
+            break;
+        }
+    }
+    closedir(listing);
+    return found;
+}
+
 } // namespace
+
+ReadStatus readFileContentsSettled(const QString &path, QByteArray *data, QString *errorText)
+{
+    constexpr int kChecks = 50;
+    for (int check = 1;; ++check) {
+        const ReadStatus status = readFileContents(path, data, errorText);
+        if (status != ReadStatus::Missing || check == kChecks || !saveInProgressBeside(path))
+            return status;
+        const timespec pause{0, 20'000'000};
+        nanosleep(&pause, nullptr);
+    }
+}
 
 ReadStatus readFileContents(const QString &path, QByteArray *data, QString *errorText)
 {
@@ -43,8 +79,7 @@ ReadStatus readFileContents(const QString &path, QByteArray *data, QString *erro
         return failed(errorText, errno);
     }
     struct stat status;
-    if (fstat(fd, &status) != 0) {
-        const int error = errno;
+    if (const int error = freshStat(fd, &status)) {
         ::close(fd);
         return failed(errorText, error);
     }

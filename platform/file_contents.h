@@ -17,4 +17,12 @@ enum class ReadStatus {
 // program.
 ReadStatus readFileContents(const QString &path, QByteArray *data, QString *errorText = nullptr);
 
+// As readFileContents, for a read made without the program files' lock: another
+// workstation may be replacing the file right now, and through a network client the
+// replacement is not one step on the server (the old file goes, then the new one comes).
+// A file found missing while a save's temporary file stands beside it is read again
+// until the save is over (at most about a second), so that it is never taken for absent.
+ReadStatus readFileContentsSettled(const QString &path, QByteArray *data,
+                                   QString *errorText = nullptr);
+
 } // namespace platform

@@ -21,4 +21,10 @@ struct FileState
 
 FileState fileStateOf(const struct stat &status);
 
+// fstat for a file that other machines change: the client of a network file system
+// (smbnetfs, gvfs) keeps a file's size for about a second, and reads stop at the size it
+// keeps, so that a file another workstation has just grown or replaced reads short. This
+// asks the server, and the reads that follow see the whole file. 0 or the errno.
+int freshStat(int fd, struct stat *status);
+
 } // namespace platform

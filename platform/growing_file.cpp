@@ -49,7 +49,8 @@ std::optional<GrowingFile> GrowingFile::open(const QString &path)
     if (!fd.isValid())
         return std::nullopt;
     struct stat status;
-    if (fstat(fd.get(), &status) != 0 || !S_ISREG(status.st_mode) || (status.st_mode & 0222) == 0)
+    if (freshStat(fd.get(), &status) != 0 || !S_ISREG(status.st_mode) ||
+        (status.st_mode & 0222) == 0)
         return std::nullopt;
     return GrowingFile(std::move(fd), fileStateOf(status));
 }
@@ -83,9 +84,17 @@ bool GrowingFile::append(QByteArrayView data, QString *errorText)
     if (error == 0 && fdatasync(m_fd.get()) != 0)
         error = errno;
     struct stat status;
-    if (error == 0 && fstat(m_fd.get(), &status) != 0)
-        error = errno;
+    if (error == 0)
+        error = freshStat(m_fd.get(), &status);
     if (error == 0) {
+        // On a share the bytes must have gone where the server's end was: a size other
+        // than the one expected means another writer got in, and cutting the file back
+        // would cut its entry. It is reported, never repaired blindly.
+        if (status.st_size != end + data.size() || !holdsAt(end, data)) {
+            if (errorText)
+                *errorText = qt_error_string(EIO);
+            return false;
+        }
         m_state = fileStateOf(status);
         return true;
     }
@@ -95,6 +104,22 @@ bool GrowingFile::append(QByteArrayView data, QString *errorText)
     if (errorText)
         *errorText = qt_error_string(error);
     return false;
+}
+
+bool GrowingFile::holdsAt(qint64 offset, QByteArrayView data) const
+{
+    QByteArray bytes(data.size(), Qt::Uninitialized);
+    qsizetype used = 0;
+    while (used < bytes.size()) {
+        const ssize_t got =
+            ::pread(m_fd.get(), bytes.data() + used, size_t(bytes.size() - used), offset + used);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            return false;
+        used += got;
+    }
+    return bytes == data;
 }
 
 } // namespace platform

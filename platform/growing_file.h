@@ -18,7 +18,8 @@ namespace platform {
 class GrowingFile
 {
 public:
-    // The regular file at path, open for reading and writing, links followed as
+    // The regular file at path, open for reading and writing, its state as the file's
+    // server has it (not as a network client remembers it), links followed as
     // writeFileAtomically follows them. Nothing when there is no such file, or when it
     // may not be written (no write permission at all refuses even root, as Windows
     // refuses a read-only file): the caller then does what it does for any other file.
@@ -29,14 +30,17 @@ public:
     // The bytes from offset to the end of the file as it was opened.
     std::optional<QByteArray> readFrom(qint64 offset) const;
 
-    // Adds data at the end of the file and forces it to the disk; state() then describes
-    // the grown file. On a failure (a full disk, an I/O error, a failed sync) the file is
-    // cut back to its former size, so that it holds what it held, and errorText says
-    // why; only a crash midway can leave part of data at its end.
+    // Adds data at the end of the file and forces it to the disk, then checks with the
+    // file's server that the file ends with it at the size expected; state() then
+    // describes the grown file. On a failure (a full disk, an I/O error, a failed sync)
+    // the file is cut back to its former size, so that it holds what it held, and
+    // errorText says why; only a crash midway can leave part of data at its end. When the
+    // check fails (another writer got in), nothing is cut and false is returned.
     bool append(QByteArrayView data, QString *errorText = nullptr);
 
 private:
     GrowingFile(UniqueFd fd, const FileState &state) : m_fd(std::move(fd)), m_state(state) {}
+    bool holdsAt(qint64 offset, QByteArrayView data) const;
 
     UniqueFd m_fd;
     FileState m_state;

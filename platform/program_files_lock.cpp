@@ -1,9 +1,13 @@
 #include "platform/program_files_lock.h"
 
+#include "platform/claim_folder.h"
 #include "platform/native_names.h"
 
-#include <QHash>
+#include <QFile>
 #include <QMutex>
+#include <QThread>
+
+#include <map>
 
 #include <cerrno>
 #include <csignal>
@@ -21,11 +25,12 @@ namespace platform {
 
 namespace {
 
-// The locks this process holds, by lock file: one descriptor each, shared by the
-// nested holders.
+// The locks this process holds, by thread and lock file: the descriptor of the local
+// lock and the claim on the server, shared by the nested holders of one thread.
 struct HeldLock
 {
     int fd = -1;
+    ClaimFolder claim;
     int holders = 0;
 };
 
@@ -35,15 +40,43 @@ QMutex &registryMutex()
     return mutex;
 }
 
-QHash<QByteArray, HeldLock> &registry()
+std::map<QByteArray, HeldLock> &registry()
 {
-    static QHash<QByteArray, HeldLock> held;
+    static std::map<QByteArray, HeldLock> held;
     return held;
+}
+
+QByteArray registryKey(const QByteArray &path)
+{
+    return QByteArray::number(quintptr(QThread::currentThreadId())) + '\0' + path;
+}
+
+// The claim folder beside the lock file: the lock file's name with ".claim" added.
+QByteArray claimPathFor(const QByteArray &lockPath)
+{
+    return lockPath + ".claim";
 }
 
 bool lockingUnsupported(int error)
 {
     return error == EINVAL || error == ENOLCK || error == EOPNOTSUPP || error == ENOSYS;
+}
+
+// Opens (or makes) the local lock file. -1 with errno set when it cannot be had; the
+// claim folder then holds alone for a client that may not open it (gvfs refuses to open
+// an existing file for writing: EOPNOTSUPP).
+int openLockFile(const QByteArray &path)
+{
+    // Never through a link: another account could point it at one of the user's files.
+    int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+    if (fd >= 0) {
+        // Every account that shares the folder must be able to take the lock, whatever the
+        // creator's umask.
+        (void)fchmod(fd, 0666);
+    } else if (errno == EEXIST) {
+        fd = ::open(path.constData(), O_RDWR | O_CLOEXEC | O_NOFOLLOW);
+    }
+    return fd;
 }
 
 // The signal that ends a wait for the lock when its time is up. Its handler does nothing:
@@ -115,59 +148,71 @@ int lockUntil(int fd, std::chrono::steady_clock::time_point deadline)
 } // namespace
 
 ProgramFilesLock::ProgramFilesLock(const QString &lockFilePath, std::chrono::milliseconds timeout)
-    : m_path(encodePath(lockFilePath))
 {
-    if (m_path.isEmpty()) {
+    const QByteArray path = encodePath(lockFilePath);
+    if (path.isEmpty()) {
         m_error = ENOENT;
         return;
     }
     const auto deadline = std::chrono::steady_clock::now() + timeout;
-    QMutexLocker locker(&registryMutex());
-    auto found = registry().find(m_path);
-    if (found != registry().end()) {
-        ++found->holders;
-        m_held = true;
-        m_registered = true;
-        return;
+    const QByteArray key = registryKey(path);
+    {
+        const QMutexLocker locker(&registryMutex());
+        auto found = registry().find(key);
+        if (found != registry().end()) {
+            ++found->second.holders;
+            m_held = true;
+            m_key = key;
+            return;
+        }
     }
-    // Never through a link: another account could point it at one of the user's files.
-    int fd = ::open(m_path.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
-    if (fd >= 0) {
-        // Every account that shares the folder must be able to take the lock, whatever the
-        // creator's umask.
-        (void)fchmod(fd, 0666);
-    } else if (errno == EEXIST) {
-        fd = ::open(m_path.constData(), O_RDWR | O_CLOEXEC | O_NOFOLLOW);
-    }
-    if (fd < 0) {
+    // The waits run without the registry's mutex: other threads take their own locks
+    // meanwhile.
+    HeldLock lock;
+    lock.fd = openLockFile(path);
+    if (lock.fd < 0) {
         m_error = errno;
         // Nothing can change on a read-only file system: the write says so itself.
         m_held = m_error == EROFS;
-        return;
-    }
-    const int result = lockUntil(fd, deadline);
-    if (result > 0) {
-        ::close(fd);
+        if (m_error != EOPNOTSUPP)
+            return;
+        m_error = 0;
+    } else if (const int result = lockUntil(lock.fd, deadline); result > 0) {
+        ::close(lock.fd);
         m_error = result;
         return;
     }
-    registry().insert(m_path, HeldLock{fd, 1});
+    if (const int result =
+            lock.claim.take(QFile::decodeName(claimPathFor(path)), deadline, &m_holder)) {
+        if (lock.fd >= 0)
+            ::close(lock.fd);
+        m_error = result;
+        m_held = result == EROFS;
+        return;
+    }
+    lock.holders = 1;
+    const QMutexLocker locker(&registryMutex());
+    registry().emplace(key, std::move(lock));
     m_held = true;
-    m_registered = true;
+    m_key = key;
 }
 
 ProgramFilesLock::~ProgramFilesLock()
 {
-    if (!m_registered)
+    if (m_key.isEmpty())
         return;
-    QMutexLocker locker(&registryMutex());
-    auto found = registry().find(m_path);
+    const QMutexLocker locker(&registryMutex());
+    auto found = registry().find(m_key);
     if (found == registry().end())
         return;
-    if (--found->holders > 0)
+    if (--found->second.holders > 0)
         return;
-    // Closing the only descriptor of the open file description releases the lock.
-    ::close(found->fd);
+    // The claim goes first: a waiter of this machine queued on the local lock then finds
+    // the server's half free too.
+    found->second.claim.release();
+    // Closing the only descriptor of the open file description releases the local lock.
+    if (found->second.fd >= 0)
+        ::close(found->second.fd);
     registry().erase(found);
 }
 

@@ -87,7 +87,7 @@ void loadHistory(const QString &path, QStringList &entries, HistoryFileState &st
     state = HistoryFileState();
     QByteArray bytes;
     QString cause;
-    switch (platform::readFileContents(path, &bytes, &cause)) {
+    switch (platform::readFileContentsSettled(path, &bytes, &cause)) {
     case platform::ReadStatus::Missing:
         return;
     case platform::ReadStatus::Failed:

@@ -147,8 +147,12 @@ void writeValue(const QString &section, const QString &key, const QString &value
     const QString path = iniFilePath(file);
     if (path.isEmpty())
         cannotWrite(path);
-    // Another process's change between the read and the replacement would be lost.
-    const platform::ProgramFilesLock lock(programFilesLockPath(path));
+    // Another process's change between the read and the replacement would be lost. The
+    // logs are written off the window's thread, and may wait for another workstation.
+    const platform::ProgramFilesLock lock(programFilesLockPath(path),
+                                          growth == Growth::AppendAtEnd
+                                              ? platform::ProgramFilesLock::kPatientTimeout
+                                              : platform::ProgramFilesLock::kDefaultTimeout);
     if (!lock.isHeld())
         cannotWrite(path);
     AppendOutcome outcome = AppendOutcome::Rewrite;
@@ -208,7 +212,7 @@ QString iniReadString(const QString &section, const QString &key, const QString 
                       const QString &file)
 {
     QByteArray bytes;
-    if (platform::readFileContents(iniFilePath(file), &bytes) != platform::ReadStatus::Ok)
+    if (platform::readFileContentsSettled(iniFilePath(file), &bytes) != platform::ReadStatus::Ok)
         return cutToReadLimit(defaultValue);
     const auto value = IniDocument::fromBytes(bytes).value(section, key);
     return cutToReadLimit(value ? *value : defaultValue);

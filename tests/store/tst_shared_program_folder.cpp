@@ -9,6 +9,7 @@
 #include "store/window_settings.h"
 #include "tests/support/child_process.h"
 #include "tests/support/file_helpers.h"
+#include "tests/support/gvfs_client.h"
 #include "tests/support/samba_share.h"
 #include "tests/support/store/fixed_clock.h"
 
@@ -108,6 +109,22 @@ int holdLock(const QString &folder)
     return 0;
 }
 
+// "tear FOLDER 0": takes the lock, adds the start of an entry to the journal as a write
+// cut short would, and waits there to be killed.
+int tearJournal(const QString &folder)
+{
+    const platform::ProgramFilesLock lock(programFilesLockPath(folder));
+    if (!lock.isHeld())
+        return 1;
+    QFile journal(journalLogPath(folder));
+    // At the end, without O_APPEND, which smbnetfs refuses.
+    if (!journal.open(QIODevice::ReadWrite) || !journal.seek(journal.size()) ||
+        journal.write("09:1") != 4 || !journal.flush())
+        return 1;
+    waitForGo();
+    return 0;
+}
+
 int childMain(const QStringList &args)
 {
     if (args.size() != 3)
@@ -124,6 +141,8 @@ int childMain(const QStringList &args)
             return addHistory(args[1], station);
         if (args[0] == u"hold")
             return holdLock(args[1]);
+        if (args[0] == u"tear")
+            return tearJournal(args[1]);
     } catch (const std::exception &error) {
         std::fprintf(stderr, "%s\n", error.what());
         return 1;
@@ -131,13 +150,14 @@ int childMain(const QStringList &args)
     return 2;
 }
 
-// Starts one child per station, lets them all go at once and waits for their end.
-bool runStations(const QString &task, const QString &path, int stations)
+// Starts one child per station, each on the path its workstation sees, lets them all go
+// at once and waits for their end.
+bool runStations(const QString &task, const QStringList &paths)
 {
     std::vector<std::unique_ptr<QProcess>> children;
-    for (int station = 0; station < stations; ++station) {
+    for (int station = 0; station < paths.size(); ++station) {
         children.push_back(std::make_unique<QProcess>());
-        startChild(*children.back(), {task, path, QString::number(station)});
+        startChild(*children.back(), {task, paths[station], QString::number(station)});
     }
     for (auto &child : children) {
         if (!child->waitForReadyRead(30000) || child->readLine() != "ready\n")
@@ -186,52 +206,84 @@ private slots:
     void simultaneousHistoryAdditionsAreAllKept_data() { addPlaces(); }
     void simultaneousHistoryAdditionsAreAllKept();
     void anotherWorkstationsSaveIsNoLeftover();
+    void workstationKilledMidWrite_data() { addPlaces(); }
+    void workstationKilledMidWrite();
 
 private:
     static void addPlaces();
-    std::unique_ptr<QTemporaryDir> newFolder(bool onShare) const;
+    std::unique_ptr<QTemporaryDir> newFolder(int clients) const;
+    // path as each of stations workstations sees it: on a share with two clients, the
+    // even stations go through the first smbnetfs client and the odd ones through the
+    // other client.
+    QStringList stationPaths(const QString &path, int clients, int stations) const;
 
     std::unique_ptr<SambaShare> m_share;
+    std::unique_ptr<GvfsClient> m_gvfs;
 };
 
 void TstSharedProgramFolder::initTestCase()
 {
     QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
     m_share = std::make_unique<SambaShare>();
+    if (m_share->isMounted())
+        m_gvfs = std::make_unique<GvfsClient>(QStringLiteral("smb://127.0.0.1/partage"));
 }
 
 void TstSharedProgramFolder::cleanupTestCase()
 {
+    m_gvfs.reset();
     m_share.reset();
 }
 
+// clients: 0 for a local folder, else the SMB clients the workstations use.
+enum Clients { kLocal, kOneSmbnetfs, kTwoSmbnetfs, kSmbnetfsAndGvfs };
+
 void TstSharedProgramFolder::addPlaces()
 {
-    QTest::addColumn<bool>("onShare");
-    QTest::newRow("local folder") << false;
-    QTest::newRow("SMB share through smbnetfs") << true;
+    QTest::addColumn<int>("clients");
+    QTest::newRow("local folder") << int(kLocal);
+    QTest::newRow("SMB share, one smbnetfs client") << int(kOneSmbnetfs);
+    QTest::newRow("SMB share, two smbnetfs clients") << int(kTwoSmbnetfs);
+    QTest::newRow("SMB share, smbnetfs and gvfs clients") << int(kSmbnetfsAndGvfs);
 }
 
-std::unique_ptr<QTemporaryDir> TstSharedProgramFolder::newFolder(bool onShare) const
+std::unique_ptr<QTemporaryDir> TstSharedProgramFolder::newFolder(int clients) const
 {
     return std::make_unique<QTemporaryDir>(
-        onShare ? m_share->path() + QStringLiteral("/programme-XXXXXX")
-                : QDir::tempPath() + QStringLiteral("/tst_shared_program_folder-XXXXXX"));
+        clients != kLocal ? m_share->path() + QStringLiteral("/programme-XXXXXX")
+                          : QDir::tempPath() + QStringLiteral("/tst_shared_program_folder-XXXXXX"));
+}
+
+QStringList TstSharedProgramFolder::stationPaths(const QString &path, int clients,
+                                                 int stations) const
+{
+    QStringList paths;
+    for (int station = 0; station < stations; ++station) {
+        if (station % 2 == 0 || clients == kLocal || clients == kOneSmbnetfs)
+            paths.append(path);
+        else if (clients == kTwoSmbnetfs)
+            paths.append(m_share->throughClient(path, 1));
+        else
+            paths.append(m_gvfs->path() + path.mid(m_share->path().size()));
+    }
+    return paths;
 }
 
 // The folder a test works in, or a skip that says why the share cannot be had.
 #define PROGRAM_FOLDER(dir)                                                                        \
-    QFETCH(bool, onShare);                                                                         \
-    if (onShare && !m_share->isMounted())                                                          \
+    QFETCH(int, clients);                                                                          \
+    if (clients != kLocal && !m_share->isMounted())                                                \
         QSKIP(qPrintable(m_share->skipReason()));                                                  \
-    const std::unique_ptr<QTemporaryDir> dir = newFolder(onShare);                                 \
+    if (clients == kSmbnetfsAndGvfs && !(m_gvfs && m_gvfs->isMounted()))                           \
+        QSKIP(qPrintable(m_gvfs ? m_gvfs->skipReason() : QStringLiteral("no share")));             \
+    const std::unique_ptr<QTemporaryDir> dir = newFolder(clients);                                 \
     QVERIFY(dir->isValid())
 
 void TstSharedProgramFolder::simultaneousOpeningsLoseNoEntry()
 {
     PROGRAM_FOLDER(dir);
     const QString folder = dir->path() + u'/';
-    QVERIFY(runStations(QStringLiteral("open"), folder, kWorkstations));
+    QVERIFY(runStations(QStringLiteral("open"), stationPaths(folder, clients, kWorkstations)));
     const int total = kWorkstations * kOpenings;
     const QByteArray journal = readFileBytes(journalLogPath(folder));
     QCOMPARE(count(journal, QRegularExpression(QStringLiteral("^\\[03/02/2022\\]\r$"),
@@ -255,8 +307,8 @@ void TstSharedProgramFolder::simultaneousKeyWritesLoseNoKey()
 {
     PROGRAM_FOLDER(dir);
     const QString file = dir->filePath(QStringLiteral("Palvoric.INI"));
-    QVERIFY(runStations(QStringLiteral("keys"), file, 2));
-    for (int station = 0; station < 2; ++station) {
+    QVERIFY(runStations(QStringLiteral("keys"), stationPaths(file, clients, 4)));
+    for (int station = 0; station < 4; ++station) {
         for (int i = 0; i < 50; ++i) {
             QCOMPARE(iniReadString(QStringLiteral("POSTES"),
                                    QStringLiteral("poste%1_%2").arg(station).arg(i), QString(),
@@ -270,7 +322,7 @@ void TstSharedProgramFolder::simultaneousSavesLeaveOneWholeSet()
 {
     PROGRAM_FOLDER(dir);
     const QString file = dir->filePath(QStringLiteral("Palvoric.INI"));
-    QVERIFY(runStations(QStringLiteral("settings"), file, 2));
+    QVERIFY(runStations(QStringLiteral("settings"), stationPaths(file, clients, 4)));
     WindowSettings loaded;
     loaded.options.beginsWith = !loaded.options.beginsWith; // so that a missing key shows
     loaded.options.stayOnTop = !loaded.options.stayOnTop;
@@ -279,7 +331,7 @@ void TstSharedProgramFolder::simultaneousSavesLeaveOneWholeSet()
     loadWindowSettings(loaded, QStringLiteral("Palvoric"), QRect(0, 0, 1920, 1080),
                        QStringLiteral("<none>"), file);
     const int station = loaded.geometry.left();
-    QVERIFY2(station == 0 || station == 1, readFileBytes(file).constData());
+    QVERIFY2(station >= 0 && station < 4, readFileBytes(file).constData());
     QCOMPARE(loaded.geometry, QRect(station, station, 300 + station, 400 + station));
     QCOMPARE(loaded.options.beginsWith, station % 2 == 0);
     QCOMPARE(loaded.options.stayOnTop, station % 2 == 1);
@@ -295,17 +347,17 @@ void TstSharedProgramFolder::simultaneousHistoryAdditionsAreAllKept()
     PROGRAM_FOLDER(dir);
     const QString file = search::historyFilePath(dir->path() + u'/');
     QVERIFY(writeFileBytes(file, "DUPONT Jean\r\nMARTIN Paul\r\n"));
-    QVERIFY(runStations(QStringLiteral("history"), file, 2));
+    QVERIFY(runStations(QStringLiteral("history"), stationPaths(file, clients, 3)));
     QStringList entries;
     search::HistoryFileState state;
     search::loadHistory(file, entries, state);
-    QCOMPARE(entries.size(), 12);
-    for (int station = 0; station < 2; ++station) {
+    QCOMPARE(entries.size(), 17);
+    for (int station = 0; station < 3; ++station) {
         for (int i = 0; i < 5; ++i)
             QVERIFY(entries.contains(QStringLiteral("POSTE%1 Entrée%2").arg(station).arg(i)));
     }
     // What the file held before stays below the additions.
-    QCOMPARE(entries.mid(10),
+    QCOMPARE(entries.mid(15),
              (QStringList{QStringLiteral("DUPONT Jean"), QStringLiteral("MARTIN Paul")}));
 }
 
@@ -330,6 +382,39 @@ void TstSharedProgramFolder::anotherWorkstationsSaveIsNoLeftover()
     QCOMPARE(holder.exitCode(), 0);
     QCOMPARE(removeLeftoverSaves(dir.path()), 1);
     QVERIFY(!entryExists(temporary));
+}
+
+// A workstation is killed in the middle of an entry, holding the lock: another one (on
+// the other client) takes over once the claim is surely abandoned, and the journal keeps
+// every whole entry.
+void TstSharedProgramFolder::workstationKilledMidWrite()
+{
+    PROGRAM_FOLDER(dir);
+    const QStringList folders = stationPaths(dir->path() + u'/', clients, 2);
+    const FixedClock clock({QDateTime(QDate(2022, 2, 3), QTime(9, 0, 0)),
+                            QDateTime(QDate(2022, 2, 3), QTime(9, 0, 0)),
+                            QDateTime(QDate(2022, 2, 3), QTime(9, 30, 0)),
+                            QDateTime(QDate(2022, 2, 3), QTime(9, 30, 0))});
+    setClock(&clock);
+    logOpening(QStringLiteral("DUPONT Marie"), folders[1]);
+
+    QProcess holder;
+    if (!startChildOnAnotherWorkstation(holder,
+                                        {QStringLiteral("tear"), folders[0], QStringLiteral("0")}))
+        QSKIP("a host name of its own for a child needs root");
+    QVERIFY(holder.waitForReadyRead(30000));
+    QCOMPARE(holder.readLine(), QByteArray("ready\n"));
+    holder.kill();
+    QVERIFY(holder.waitForFinished());
+
+    logOpening(QStringLiteral("MARTIN Paul"), folders[1]);
+    setClock(nullptr);
+    QCOMPARE(readFileBytes(journalLogPath(folders[0])),
+             QByteArray("[03/02/2022]\r\n09:00:00=DUPONT Marie\r\n09:1\r\n"
+                        "09:30:00=MARTIN Paul\r\n"));
+    QCOMPARE(readFileBytes(folderLogPath(folders[0])),
+             QByteArray("[DUPONT Marie]\r\n03/02/2022=09:00:00\r\n"
+                        "[MARTIN Paul]\r\n03/02/2022=09:30:00\r\n"));
 }
 
 PALVORIC_TEST_MAIN_WITH_CHILD(TstSharedProgramFolder, childMain)

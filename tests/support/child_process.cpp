@@ -2,6 +2,9 @@
 
 #include <QFileInfo>
 
+#include <sched.h>
+#include <unistd.h>
+
 QString faultLibraryPath()
 {
     const QString path = QCoreApplication::applicationDirPath() +
@@ -28,6 +31,19 @@ void startChild(QProcess &process, const QStringList &args)
     process.setProgram(QCoreApplication::applicationFilePath());
     process.setArguments(QStringList{QStringLiteral("--child")} + args);
     process.start();
+}
+
+bool startChildOnAnotherWorkstation(QProcess &process, const QStringList &args,
+                                    const QByteArray &hostName)
+{
+    if (geteuid() != 0)
+        return false;
+    process.setChildProcessModifier([hostName] {
+        if (unshare(CLONE_NEWUTS) != 0 || sethostname(hostName.constData(), hostName.size()) != 0)
+            _exit(121);
+    });
+    startChild(process, args);
+    return true;
 }
 
 ChildResult runChild(const QStringList &args, const QProcessEnvironment &environment)

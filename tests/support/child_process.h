@@ -34,6 +34,12 @@ runChild(const QStringList &args,
 // Starts this program as a child with args; the caller owns the process.
 void startChild(QProcess &process, const QStringList &args);
 
+// As startChild, as if on another workstation: the child gets a host name of its own
+// (hostName, in a UTS namespace of its own), so that what it writes in a shared folder
+// says another machine made it. Needs root; false (and nothing started) without it.
+bool startChildOnAnotherWorkstation(QProcess &process, const QStringList &args,
+                                    const QByteArray &hostName = QByteArrayLiteral("POSTE2"));
+
 #define PALVORIC_TEST_MAIN_WITH_CHILD(TestObject, childMain)                                       \
     int main(int argc, char *argv[])                                                               \
     {                                                                                              \

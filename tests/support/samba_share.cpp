@@ -7,6 +7,9 @@
 #include <QStandardPaths>
 #include <QThread>
 
+#include <algorithm>
+#include <iterator>
+
 #include <sys/mount.h>
 #include <unistd.h>
 
@@ -59,9 +62,46 @@ SambaShare::SambaShare()
         qWarning("SMB share not used: %s", qPrintable(m_skipReason));
 }
 
-QString SambaShare::path() const
+QString SambaShare::path(int client) const
 {
-    return m_dir.path() + QStringLiteral("/mount/127.0.0.1/partage");
+    return m_dir.path() + QStringLiteral("/mount%1/127.0.0.1/partage").arg(client);
+}
+
+QString SambaShare::throughClient(const QString &path, int client) const
+{
+    for (int other = 0; other < kClients; ++other) {
+        const QString base = this->path(other);
+        if (path == base || path.startsWith(base + u'/'))
+            return this->path(client) + path.mid(base.size());
+    }
+    return path;
+}
+
+// Each client with a home of its own, as on its own workstation.
+bool SambaShare::mountClient(int client, const QString &smbnetfs)
+{
+    const QString root = m_dir.path();
+    const QString home = root + QStringLiteral("/home%1").arg(client);
+    if (!QDir().mkpath(home + QStringLiteral("/.smb")) ||
+        !QDir().mkpath(root + QStringLiteral("/mount%1").arg(client)) ||
+        !writeFile(home + QStringLiteral("/.smb/smbnetfs.conf"),
+                   "auth \"guest\" \"\"\nsmb_query_browsers \"false\"\n") ||
+        !writeFile(home + QStringLiteral("/.smb/smb.conf"),
+                   "[global]\n  client min protocol = SMB2\n")) {
+        m_skipReason = QStringLiteral("cannot write the share's configuration");
+        return false;
+    }
+    QProcess &process = m_clients[client];
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("HOME"), home);
+    process.setProcessEnvironment(environment);
+    // In the foreground, so that the test owns the client's life.
+    process.start(smbnetfs, {root + QStringLiteral("/mount%1").arg(client), QStringLiteral("-f")});
+    if (!process.waitForStarted(10000)) {
+        m_skipReason = QStringLiteral("smbnetfs does not start: %1").arg(process.errorString());
+        return false;
+    }
+    return true;
 }
 
 bool SambaShare::start()
@@ -84,14 +124,10 @@ bool SambaShare::start()
     }
     const QString root = m_dir.path();
     QDir dir(root);
-    for (const char *folder : {"private", "lock", "state", "cache", "served", "mount", "home/.smb"})
+    for (const char *folder : {"private", "lock", "state", "cache", "served"})
         dir.mkpath(QString::fromLatin1(folder));
     QFile::setPermissions(root + QStringLiteral("/served"), QFileDevice::Permissions(0x7777));
-    if (!writeFile(root + QStringLiteral("/smb.conf"), serverConfiguration(root)) ||
-        !writeFile(root + QStringLiteral("/home/.smb/smbnetfs.conf"),
-                   "auth \"guest\" \"\"\nsmb_query_browsers \"false\"\n") ||
-        !writeFile(root + QStringLiteral("/home/.smb/smb.conf"),
-                   "[global]\n  client min protocol = SMB2\n")) {
+    if (!writeFile(root + QStringLiteral("/smb.conf"), serverConfiguration(root))) {
         m_skipReason = QStringLiteral("cannot write the share's configuration");
         return false;
     }
@@ -106,25 +142,26 @@ bool SambaShare::start()
         m_skipReason = QStringLiteral("smbd does not start: %1").arg(m_server.errorString());
         return false;
     }
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("HOME"), root + QStringLiteral("/home"));
-    m_client.setProcessEnvironment(environment);
-    // In the foreground, so that the test owns the client's life.
-    m_client.start(smbnetfs, {root + QStringLiteral("/mount"), QStringLiteral("-f")});
-    if (!m_client.waitForStarted(10000)) {
-        m_skipReason = QStringLiteral("smbnetfs does not start: %1").arg(m_client.errorString());
-        return false;
+    for (int client = 0; client < kClients; ++client) {
+        if (!mountClient(client, smbnetfs))
+            return false;
     }
-    // The share appears once smbd answers; it is ready once a file written through the
+    // The share appears once smbd answers; it is ready once a file written through each
     // mount shows in the served folder.
     const QDeadlineTimer deadline(20000);
+    int ready = 0;
     while (!deadline.hasExpired()) {
-        if (m_server.state() != QProcess::Running || m_client.state() != QProcess::Running)
+        if (m_server.state() != QProcess::Running ||
+            std::any_of(std::begin(m_clients), std::end(m_clients),
+                        [](const QProcess &client) { return client.state() != QProcess::Running; }))
             break;
-        if (writeFile(path() + QStringLiteral("/.probe"), "probe") &&
-            QFileInfo::exists(root + QStringLiteral("/served/.probe"))) {
-            QFile::remove(path() + QStringLiteral("/.probe"));
-            return true;
+        const QString probe = QStringLiteral("/.probe%1").arg(ready);
+        if (writeFile(path(ready) + probe, "probe") &&
+            QFileInfo::exists(root + QStringLiteral("/served") + probe)) {
+            QFile::remove(path(ready) + probe);
+            if (++ready == kClients)
+                return true;
+            continue;
         }
         QThread::msleep(100);
     }
@@ -141,8 +178,12 @@ bool SambaShare::start()
 
 SambaShare::~SambaShare()
 {
-    umount2(QFile::encodeName(m_dir.path() + QStringLiteral("/mount")).constData(), MNT_DETACH);
-    for (QProcess *process : {&m_client, &m_server}) {
+    for (int client = 0; client < kClients; ++client) {
+        umount2(
+            QFile::encodeName(m_dir.path() + QStringLiteral("/mount%1").arg(client)).constData(),
+            MNT_DETACH);
+    }
+    for (QProcess *process : {&m_clients[0], &m_clients[1], &m_server}) {
         if (process->state() == QProcess::NotRunning)
             continue;
         process->terminate();

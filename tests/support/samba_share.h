@@ -5,10 +5,11 @@
 #include <QTemporaryDir>
 
 // A real network share for tests: Samba's smbd serves a temporary folder on the loopback
-// interface only, and the FUSE client smbnetfs mounts it, so that files go through the
-// SMB protocol as they do on a practice's file server. Needs root, /dev/fuse, both
-// programs (Debian's samba and smbnetfs) and a free port 445; when anything is missing,
-// isMounted() is false and skipReason() says what, for QSKIP.
+// interface only, and two separate smbnetfs processes mount it, as two workstations each
+// mount the practice's file server: each client keeps its own caches and its own fcntl
+// locks, so that only what the server decides holds between them. Needs root,
+// /dev/fuse, both programs (Debian's samba and smbnetfs) and a free port 445; when
+// anything is missing, isMounted() is false and skipReason() says what, for QSKIP.
 class SambaShare
 {
 public:
@@ -19,15 +20,20 @@ public:
 
     bool isMounted() const { return m_mounted; }
     QString skipReason() const { return m_skipReason; }
-    // The shared folder as the client sees it, through the mount.
-    QString path() const;
+    static constexpr int kClients = 2;
+
+    // The shared folder as client 0 or 1 sees it, through its mount.
+    QString path(int client = 0) const;
+    // The same file or folder as the other client sees it: path is under path(client).
+    QString throughClient(const QString &path, int client) const;
 
 private:
     bool start();
+    bool mountClient(int client, const QString &smbnetfs);
 
     QTemporaryDir m_dir;
     QProcess m_server;
-    QProcess m_client;
+    QProcess m_clients[kClients];
     bool m_mounted = false;
     QString m_skipReason;
 };
