@@ -101,7 +101,7 @@ enum class AppendOutcome {
 // Adds the entry's lines at the end of the file when they go there; otherwise the file
 // is to be rewritten (or cannot be opened for it, which the rewrite reports).
 AppendOutcome appendInPlace(const QString &path, const QString &section, const QString &key,
-                            const QString &value)
+                            const QString &value, IniKeyRule rule)
 {
     std::optional<platform::GrowingFile> file = platform::GrowingFile::open(path);
     if (!file)
@@ -112,7 +112,7 @@ AppendOutcome appendInPlace(const QString &path, const QString &section, const Q
         index.clear();
         return AppendOutcome::Rewrite;
     }
-    const std::optional<QByteArray> lines = index.appendedLines(section, key, value);
+    const std::optional<QByteArray> lines = index.appendedLines(section, key, value, rule);
     if (!lines) {
         return index.changeLeavesIndexValid(section) ? AppendOutcome::RewriteKeepingIndex
                                                      : AppendOutcome::Rewrite;
@@ -142,7 +142,7 @@ void followRewrittenLog(const QString &path, const QByteArray &bytes, AppendOutc
 }
 
 void writeValue(const QString &section, const QString &key, const QString &value,
-                const QString &file, Growth growth)
+                const QString &file, Growth growth, IniKeyRule rule = IniKeyRule::ReplaceValue)
 {
     const QString path = iniFilePath(file);
     if (path.isEmpty())
@@ -153,7 +153,7 @@ void writeValue(const QString &section, const QString &key, const QString &value
         cannotWrite(path);
     AppendOutcome outcome = AppendOutcome::Rewrite;
     if (growth == Growth::AppendAtEnd) {
-        outcome = appendInPlace(path, section, key, value);
+        outcome = appendInPlace(path, section, key, value, rule);
         if (outcome == AppendOutcome::Appended)
             return;
     }
@@ -169,7 +169,7 @@ void writeValue(const QString &section, const QString &key, const QString &value
         // Writing without the old content would lose it.
         cannotWrite(path);
     }
-    bool changed = document.setValue(section, key, value);
+    bool changed = document.writeValue(section, key, value, rule);
     if (growth == Growth::AppendAtEnd)
         changed = document.endLastLine() || changed; // a torn append's partial line
     if (!changed)
@@ -202,6 +202,12 @@ void iniAppendString(const QString &section, const QString &key, const QString &
                      const QString &file)
 {
     writeValue(section, key, value, file, Growth::AppendAtEnd);
+}
+
+void iniAddString(const QString &section, const QString &key, const QString &value,
+                  const QString &file)
+{
+    writeValue(section, key, value, file, Growth::AppendAtEnd, IniKeyRule::AddLine);
 }
 
 QString iniReadString(const QString &section, const QString &key, const QString &defaultValue,

@@ -44,6 +44,12 @@ void iniWriteString(const QString &section, const QString &key, const QString &v
 void iniAppendString(const QString &section, const QString &key, const QString &value,
                      const QString &file);
 
+// As iniAppendString, but the entry always gets a line of its own, where a missing key
+// would go, even when its section holds the key already: a journal entry never replaces
+// one made in the same second (two workstations opening folders at once).
+void iniAddString(const QString &section, const QString &key, const QString &value,
+                  const QString &file);
+
 // The stored value, or defaultValue when the file, the section or the key is missing (or
 // the file cannot be read); a present key with an empty value gives the empty text.
 // Never raises.
