@@ -111,13 +111,12 @@ QStringList mergeHistory(const QStringList &additions, const QStringList &onDisk
 {
     QStringList merged;
     for (const QString &entry : additions) {
-        if (!holds(merged, entry))
+        if (!holds(merged, entry) && !holds(onDisk, entry))
             merged.append(entry);
     }
-    for (const QString &entry : onDisk) {
-        if (!holds(merged, entry))
-            merged.append(entry);
-    }
+    // The file's lines are the user's or another workstation's: kept as they are, the
+    // repeated and the empty ones included.
+    merged += onDisk;
     trimHistory(merged);
     return merged;
 }
