@@ -8,7 +8,6 @@
 #include <QRandomGenerator>
 
 #include <cerrno>
-#include <climits>
 #include <cstdlib>
 #include <ctime>
 #include <dirent.h>
@@ -21,6 +20,12 @@ namespace platform {
 namespace {
 
 const QByteArray kTemporaryPrefix = QByteArrayLiteral(".palvoric-tmp-");
+
+// A save writes a few megabytes at most, forces them to the disk and tries its rename for
+// half a second: even on a slow file server it is over within a minute. A temporary file
+// untouched for an hour is no save in progress, whichever machine made it, even with the
+// workstations' clocks (or the server's, which stamps the file) some minutes apart.
+constexpr time_t kAbandonedAfterSeconds = 60 * 60;
 
 bool fail(QString *errorText, int error)
 {
@@ -126,7 +131,8 @@ bool writeFileAtomically(const QString &path, QByteArrayView data, QString *erro
     FdGuard file;
     for (int attempt = 0; attempt < 100 && file.fd < 0; ++attempt) {
         temporary = kTemporaryPrefix + QByteArray::number(getpid()) + '-' +
-                    QByteArray::number(QRandomGenerator::global()->generate(), 16);
+                    QByteArray::number(QRandomGenerator::global()->generate(), 16) + '-' +
+                    thisMachineTag();
         // The umask applies to 0666, as for any new file; an old file's mode is copied below.
         file.fd =
             openat(dir.fd, temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
@@ -180,30 +186,42 @@ int removeStaleTemporaries(const QString &folder)
     DIR *listing = fdopendir(dup(dir.fd));
     if (!listing)
         return 0;
-    QList<QByteArray> stale;
+    // This machine's, whose writer is gone: removed at once. Any other (another
+    // workstation's in a shared folder, or a name of an older version): only once
+    // abandoned, as no process here can tell whether its writer still runs.
+    const QByteArray machine = thisMachineTag();
+    QList<QByteArray> gone;
+    QList<QByteArray> unknown;
     while (const dirent *entry = readdir(listing)) {
         const QByteArray name(entry->d_name);
         if (!name.startsWith(kTemporaryPrefix))
             continue;
-        const QByteArray rest = name.mid(kTemporaryPrefix.size());
+        // <pid>-<random>-<machine>
+        const QList<QByteArray> parts = name.mid(kTemporaryPrefix.size()).split('-');
         bool isNumber = false;
-        const long pid = rest.left(rest.indexOf('-')).toLong(&isNumber);
-        if (isNumber && pid > 0 && pid <= INT_MAX) {
-            if (pid == getpid())
-                continue; // this process writes it right now
-            if (processMayRun(pid))
-                continue; // its writer still runs (or is another user's)
-        }
-        stale.append(name);
+        const qint64 pid = parts.value(0).toLongLong(&isNumber);
+        if (parts.size() != 3 || !isNumber || parts[2] != machine)
+            unknown.append(name);
+        else if (pid != getpid() && !processMayRun(pid))
+            gone.append(name); // neither this process nor a running one (or another user's)
     }
     closedir(listing);
+    const time_t now = time(nullptr);
     int removed = 0;
-    for (const QByteArray &name : std::as_const(stale)) {
+    const auto remove = [&](const QByteArray &name, bool onlyWhenAbandoned) {
         struct stat status;
-        if (fstatat(dir.fd, name.constData(), &status, AT_SYMLINK_NOFOLLOW) == 0 &&
-            S_ISREG(status.st_mode) && unlinkat(dir.fd, name.constData(), 0) == 0)
+        if (fstatat(dir.fd, name.constData(), &status, AT_SYMLINK_NOFOLLOW) != 0 ||
+            !S_ISREG(status.st_mode))
+            return;
+        if (onlyWhenAbandoned && now - status.st_mtime <= kAbandonedAfterSeconds)
+            return;
+        if (unlinkat(dir.fd, name.constData(), 0) == 0)
             ++removed;
-    }
+    };
+    for (const QByteArray &name : std::as_const(gone))
+        remove(name, false);
+    for (const QByteArray &name : std::as_const(unknown))
+        remove(name, true);
     return removed;
 }
 

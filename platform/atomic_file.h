@@ -7,8 +7,9 @@
 // temporary file in the same folder, is forced to the disk, and is renamed over the old
 // file, so that a crash, a kill or a full disk leaves either the old file or the new one,
 // whole. The temporary files are hidden (their names begin with ".palvoric-tmp-") and
-// carry the writer's process id, so that those a killed run left behind can be told
-// from those a running one is writing.
+// carry the writer's process id and machine (platform/process_identity.h), so that those a
+// killed run left behind can be told from those a running one is writing, here or on
+// another workstation that shares the folder.
 namespace platform {
 
 // Replaces (or creates) the file at path with data. A symbolic link of the user's or
@@ -24,8 +25,10 @@ bool writeFileAtomically(const QString &path, QByteArrayView data, QString *erro
 // True for the names writeFileAtomically gives its temporary files.
 bool isAtomicTemporaryName(const QString &fileName);
 
-// Removes from folder the temporary files whose writing process no longer runs; returns
-// how many were removed. Called once at start for the folder of the program's files.
+// Removes from folder the temporary files whose writer is surely gone: this machine's
+// whose process no longer runs, and any other one (another machine's, or one named by an
+// older version) once no write has touched it for an hour. Returns how many were removed.
+// Called once at start for the folder of the program's files.
 int removeStaleTemporaries(const QString &folder);
 
 } // namespace platform
