@@ -27,10 +27,12 @@ const QByteArray kTemporaryPrefix = QByteArrayLiteral(".palvoric-tmp-");
 // workstations' clocks (or the server's, which stamps the file) some minutes apart.
 constexpr time_t kAbandonedAfterSeconds = 60 * 60;
 
-bool fail(QString *errorText, int error)
+bool fail(QString *errorText, int *errorOut, int error)
 {
     if (errorText)
-        *errorText = qt_error_string(error);
+        *errorText = systemErrorString(error);
+    if (errorOut)
+        *errorOut = error;
     return false;
 }
 
@@ -90,15 +92,16 @@ bool isAtomicTemporaryName(const QString &fileName)
     return fileName.startsWith(QLatin1StringView(kTemporaryPrefix));
 }
 
-bool writeFileAtomically(const QString &path, QByteArrayView data, QString *errorText)
+bool writeFileAtomically(const QString &path, QByteArrayView data, QString *errorText,
+                         int *errorOut)
 {
     QByteArray target = encodePath(path);
     if (target.isEmpty())
-        return fail(errorText, ENOENT);
+        return fail(errorText, errorOut, ENOENT);
     int linkError = 0;
     const std::optional<QByteArray> resolved = resolveTrustedLinks(target, &linkError);
     if (!resolved)
-        return fail(errorText, linkError);
+        return fail(errorText, errorOut, linkError);
     target = *resolved;
 
     const qsizetype slash = target.lastIndexOf('/');
@@ -107,24 +110,24 @@ bool writeFileAtomically(const QString &path, QByteArrayView data, QString *erro
                                            : target.left(slash);
     const QByteArray name = target.mid(slash + 1);
     if (name.isEmpty())
-        return fail(errorText, EISDIR);
+        return fail(errorText, errorOut, EISDIR);
 
     FdGuard dir;
     dir.fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dir.fd < 0)
-        return fail(errorText, errno);
+        return fail(errorText, errorOut, errno);
 
     struct stat old;
     const bool hadOld = fstatat(dir.fd, name.constData(), &old, 0) == 0;
     if (hadOld) {
         if (S_ISDIR(old.st_mode))
-            return fail(errorText, EISDIR);
+            return fail(errorText, errorOut, EISDIR);
         if ((old.st_mode & 0222) == 0)
-            return fail(errorText, EACCES); // read-only, even for root, as on Windows
+            return fail(errorText, errorOut, EACCES); // read-only, even for root, as on Windows
         if (faccessat(dir.fd, name.constData(), W_OK, AT_EACCESS) != 0)
-            return fail(errorText, errno);
+            return fail(errorText, errorOut, errno);
     } else if (errno != ENOENT) {
-        return fail(errorText, errno);
+        return fail(errorText, errorOut, errno);
     }
 
     QByteArray temporary;
@@ -137,10 +140,10 @@ bool writeFileAtomically(const QString &path, QByteArrayView data, QString *erro
         file.fd =
             openat(dir.fd, temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (file.fd < 0 && errno != EEXIST)
-            return fail(errorText, errno);
+            return fail(errorText, errorOut, errno);
     }
     if (file.fd < 0)
-        return fail(errorText, EEXIST);
+        return fail(errorText, errorOut, EEXIST);
 
     auto abandon = [&](int error) {
         if (file.fd >= 0) {
@@ -148,7 +151,7 @@ bool writeFileAtomically(const QString &path, QByteArrayView data, QString *erro
             file.fd = -1;
         }
         unlinkat(dir.fd, temporary.constData(), 0);
-        return fail(errorText, error);
+        return fail(errorText, errorOut, error);
     };
 
     if (!writeAll(file.fd, data))
@@ -170,7 +173,7 @@ bool writeFileAtomically(const QString &path, QByteArrayView data, QString *erro
     // The rename is durable only once the folder is; file systems that cannot sync a
     // folder say EINVAL, and have nothing to sync.
     if (fsync(dir.fd) != 0 && errno != EINVAL && errno != EROFS)
-        return fail(errorText, errno);
+        return fail(errorText, errorOut, errno);
     return true;
 }
 

@@ -14,13 +14,15 @@ namespace platform {
 
 // Replaces (or creates) the file at path with data. A symbolic link of the user's or
 // root's is followed: the file it points to gets the new content; another account's
-// link is refused with EACCES (platform/trusted_links.h). The file keeps its permissions. A file
-// with no write permission at all, or one the user may not write, is refused like Windows refuses
-// a read-only file. On failure returns false, sets errorText (when given) to the system's
-// text for the cause, leaves no temporary file and leaves the old file as it was; the one
-// exception is a failure to force the folder to disk after the rename, reported as well,
-// where the file already has its new content.
-bool writeFileAtomically(const QString &path, QByteArrayView data, QString *errorText = nullptr);
+// link is refused with kUntrustedLinkError (platform/trusted_links.h). The file keeps its
+// permissions. A file with no write permission at all, or one the user may not write, is
+// refused like Windows refuses a read-only file. On failure returns false, sets errorText
+// (when given) to the system's text for the cause and *error to its errno (or
+// kUntrustedLinkError), leaves no temporary file and leaves the old file as it was; the
+// one exception is a failure to force the folder to disk after the rename, reported as
+// well, where the file already has its new content.
+bool writeFileAtomically(const QString &path, QByteArrayView data, QString *errorText = nullptr,
+                         int *error = nullptr);
 
 // True for the names writeFileAtomically gives its temporary files.
 bool isAtomicTemporaryName(const QString &fileName);

@@ -12,16 +12,19 @@ namespace platform {
 
 namespace {
 
-ReadStatus failed(QString *errorText, int error)
+ReadStatus failed(QString *errorText, int *errorOut, int error)
 {
     if (errorText)
-        *errorText = qt_error_string(error);
+        *errorText = systemErrorString(error);
+    if (errorOut)
+        *errorOut = error;
     return ReadStatus::Failed;
 }
 
 } // namespace
 
-ReadStatus readFileContents(const QString &path, QByteArray *data, QString *errorText)
+ReadStatus readFileContents(const QString &path, QByteArray *data, QString *errorText,
+                            int *errorOut)
 {
     data->clear();
     const QByteArray encoded = encodePath(path);
@@ -30,7 +33,7 @@ ReadStatus readFileContents(const QString &path, QByteArray *data, QString *erro
     int linkError = 0;
     const std::optional<QByteArray> target = resolveTrustedLinks(encoded, &linkError);
     if (!target)
-        return failed(errorText, linkError);
+        return failed(errorText, errorOut, linkError);
     struct stat linkStatus;
     if (lstat(target->constData(), &linkStatus) == 0 && S_ISLNK(linkStatus.st_mode))
         return ReadStatus::Missing; // a link that leads nowhere
@@ -40,13 +43,13 @@ ReadStatus readFileContents(const QString &path, QByteArray *data, QString *erro
     if (fd < 0) {
         if (errno == ENOENT || errno == ENOTDIR)
             return ReadStatus::Missing;
-        return failed(errorText, errno);
+        return failed(errorText, errorOut, errno);
     }
     struct stat status;
     if (fstat(fd, &status) != 0) {
         const int error = errno;
         ::close(fd);
-        return failed(errorText, error);
+        return failed(errorText, errorOut, error);
     }
     if (S_ISDIR(status.st_mode)) {
         ::close(fd);
@@ -54,7 +57,7 @@ ReadStatus readFileContents(const QString &path, QByteArray *data, QString *erro
     }
     if (!S_ISREG(status.st_mode)) {
         ::close(fd);
-        return failed(errorText, EINVAL);
+        return failed(errorText, errorOut, EINVAL);
     }
     // Back to blocking reads: a regular file never waits anyway.
     fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
@@ -69,7 +72,7 @@ ReadStatus readFileContents(const QString &path, QByteArray *data, QString *erro
             const int error = errno;
             ::close(fd);
             data->clear();
-            return failed(errorText, error);
+            return failed(errorText, errorOut, error);
         }
         if (got == 0)
             break;

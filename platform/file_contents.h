@@ -14,7 +14,9 @@ enum class ReadStatus {
 
 // Reads the regular file at path into data. Anything else that is not a folder (a pipe,
 // a device) is refused without being opened for long, so that it cannot block the
-// program.
-ReadStatus readFileContents(const QString &path, QByteArray *data, QString *errorText = nullptr);
+// program. On Failed, *error (when given) is the errno, or kUntrustedLinkError
+// (platform/trusted_links.h).
+ReadStatus readFileContents(const QString &path, QByteArray *data, QString *errorText = nullptr,
+                            int *error = nullptr);
 
 } // namespace platform

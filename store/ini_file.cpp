@@ -2,11 +2,13 @@
 
 #include "store/stored_names.h"
 
+#include "errors/system_error_text.h"
 #include "errors/user_error.h"
 #include "platform/atomic_file.h"
 #include "platform/file_contents.h"
 #include "platform/growing_file.h"
 #include "platform/program_files_lock.h"
+#include "platform/trusted_links.h"
 #include "store/ini_document.h"
 #include "store/int_conversion.h"
 #include "store/log_index.h"
@@ -31,9 +33,13 @@ QString cutToReadLimit(QString text)
     return text;
 }
 
-[[noreturn]] void cannotWrite(const QString &path)
+// error: the status of the failed read or write, when it has one worth telling.
+[[noreturn]] void cannotWrite(const QString &path, int error = 0)
 {
-    throw palvoric::UserError(QStringLiteral("Impossible d'écrire dans %1").arg(path));
+    QString message = QStringLiteral("Impossible d'écrire dans %1").arg(path);
+    if (error == platform::kUntrustedLinkError)
+        message += QStringLiteral(". ") + errors::untrustedLinkText(path);
+    throw palvoric::UserError(message);
 }
 
 } // namespace
@@ -159,7 +165,8 @@ void writeValue(const QString &section, const QString &key, const QString &value
     }
     QByteArray bytes;
     IniDocument document;
-    switch (platform::readFileContents(path, &bytes)) {
+    int error = 0;
+    switch (platform::readFileContents(path, &bytes, nullptr, &error)) {
     case platform::ReadStatus::Ok:
         document = IniDocument::fromBytes(bytes);
         break;
@@ -167,7 +174,7 @@ void writeValue(const QString &section, const QString &key, const QString &value
         break;
     case platform::ReadStatus::Failed:
         // Writing without the old content would lose it.
-        cannotWrite(path);
+        cannotWrite(path, error);
     }
     bool changed = document.writeValue(section, key, value, rule);
     if (growth == Growth::AppendAtEnd)
@@ -175,8 +182,8 @@ void writeValue(const QString &section, const QString &key, const QString &value
     if (!changed)
         return;
     const QByteArray written = document.toBytes();
-    if (!platform::writeFileAtomically(path, written))
-        cannotWrite(path);
+    if (!platform::writeFileAtomically(path, written, nullptr, &error))
+        cannotWrite(path, error);
     if (growth == Growth::AppendAtEnd)
         followRewrittenLog(path, written, outcome);
 }

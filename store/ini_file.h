@@ -32,7 +32,8 @@ constexpr qsizetype kIniReadLimit = 2047;
 
 // Stores value under section and key (see IniDocument for where it goes); a missing file
 // is created. Raises palvoric::UserError "Impossible d'écrire dans <path>" when the file
-// cannot be read back or written; the file then keeps its former content.
+// cannot be read back or written, followed by the reason when another account's link
+// stands in its place (platform/trusted_links.h); the file then keeps its former content.
 void iniWriteString(const QString &section, const QString &key, const QString &value,
                     const QString &file = QString());
 
