@@ -52,4 +52,10 @@ QString systemErrorText(int error)
     }
 }
 
+QString untrustedLinkText(const QString &path)
+{
+    return QStringLiteral("%1 est un lien symbolique qui appartient à un autre utilisateur.")
+        .arg(path);
+}
+
 } // namespace errors

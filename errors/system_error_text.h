@@ -9,4 +9,9 @@ namespace errors {
 // of their own get the system's text.
 QString systemErrorText(int error);
 
+// Why a program file at path is refused when a symbolic link in its place belongs to
+// another account (platform/trusted_links.h): a sentence of its own, to follow the
+// message that says what could not be done.
+QString untrustedLinkText(const QString &path);
+
 } // namespace errors

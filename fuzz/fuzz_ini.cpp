@@ -134,6 +134,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         FUZZ_CHECK(changed);
         FUZZ_CHECK(QByteArray(bytes.toByteArray() + *lines) == written);
     }
+    // A journal entry, which gets a line of its own even beside the same key, likewise.
+    IniDocument added = IniDocument::fromBytes(bytes);
+    added.addValue(section, key, value);
+    if (const auto lines = index.appendedLines(section, key, value, IniKeyRule::AddLine))
+        FUZZ_CHECK(QByteArray(bytes.toByteArray() + *lines) == added.toBytes());
 
     const QString afterText = text::decodeText(written).text;
     FUZZ_CHECK(blankLines(afterText) <= blankLines(beforeText));

@@ -8,7 +8,6 @@
 #include <QRandomGenerator>
 
 #include <cerrno>
-#include <climits>
 #include <cstdlib>
 #include <ctime>
 #include <dirent.h>
@@ -22,10 +21,18 @@ namespace {
 
 const QByteArray kTemporaryPrefix = QByteArrayLiteral(".palvoric-tmp-");
 
-bool fail(QString *errorText, int error)
+// A save writes a few megabytes at most, forces them to the disk and tries its rename for
+// half a second: even on a slow file server it is over within a minute. A temporary file
+// untouched for an hour is no save in progress, whichever machine made it, even with the
+// workstations' clocks (or the server's, which stamps the file) some minutes apart.
+constexpr time_t kAbandonedAfterSeconds = 60 * 60;
+
+bool fail(QString *errorText, int *errorOut, int error)
 {
     if (errorText)
-        *errorText = qt_error_string(error);
+        *errorText = systemErrorString(error);
+    if (errorOut)
+        *errorOut = error;
     return false;
 }
 
@@ -86,15 +93,16 @@ bool isAtomicTemporaryName(const QString &fileName)
     return fileName.startsWith(QLatin1StringView(kTemporaryPrefix));
 }
 
-bool writeFileAtomically(const QString &path, QByteArrayView data, QString *errorText)
+bool writeFileAtomically(const QString &path, QByteArrayView data, QString *errorText,
+                         int *errorOut)
 {
     QByteArray target = encodePath(path);
     if (target.isEmpty())
-        return fail(errorText, ENOENT);
+        return fail(errorText, errorOut, ENOENT);
     int linkError = 0;
     const std::optional<QByteArray> resolved = resolveTrustedLinks(target, &linkError);
     if (!resolved)
-        return fail(errorText, linkError);
+        return fail(errorText, errorOut, linkError);
     target = *resolved;
 
     const qsizetype slash = target.lastIndexOf('/');
@@ -103,39 +111,40 @@ bool writeFileAtomically(const QString &path, QByteArrayView data, QString *erro
                                            : target.left(slash);
     const QByteArray name = target.mid(slash + 1);
     if (name.isEmpty())
-        return fail(errorText, EISDIR);
+        return fail(errorText, errorOut, EISDIR);
 
     FdGuard dir;
     dir.fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dir.fd < 0)
-        return fail(errorText, errno);
+        return fail(errorText, errorOut, errno);
 
     struct stat old;
     const bool hadOld = fstatat(dir.fd, name.constData(), &old, 0) == 0;
     if (hadOld) {
         if (S_ISDIR(old.st_mode))
-            return fail(errorText, EISDIR);
+            return fail(errorText, errorOut, EISDIR);
         if ((old.st_mode & 0222) == 0)
-            return fail(errorText, EACCES); // read-only, even for root, as on Windows
+            return fail(errorText, errorOut, EACCES); // read-only, even for root, as on Windows
         if (faccessat(dir.fd, name.constData(), W_OK, AT_EACCESS) != 0)
-            return fail(errorText, errno);
+            return fail(errorText, errorOut, errno);
     } else if (errno != ENOENT) {
-        return fail(errorText, errno);
+        return fail(errorText, errorOut, errno);
     }
 
     QByteArray temporary;
     FdGuard file;
     for (int attempt = 0; attempt < 100 && file.fd < 0; ++attempt) {
         temporary = kTemporaryPrefix + QByteArray::number(getpid()) + '-' +
-                    QByteArray::number(QRandomGenerator::global()->generate(), 16);
+                    QByteArray::number(QRandomGenerator::global()->generate(), 16) + '-' +
+                    thisMachineTag();
         // The umask applies to 0666, as for any new file; an old file's mode is copied below.
         file.fd =
             openat(dir.fd, temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (file.fd < 0 && errno != EEXIST)
-            return fail(errorText, errno);
+            return fail(errorText, errorOut, errno);
     }
     if (file.fd < 0)
-        return fail(errorText, EEXIST);
+        return fail(errorText, errorOut, EEXIST);
 
     auto abandon = [&](int error) {
         if (file.fd >= 0) {
@@ -143,7 +152,7 @@ bool writeFileAtomically(const QString &path, QByteArrayView data, QString *erro
             file.fd = -1;
         }
         unlinkat(dir.fd, temporary.constData(), 0);
-        return fail(errorText, error);
+        return fail(errorText, errorOut, error);
     };
 
     if (!writeAll(file.fd, data))
@@ -165,7 +174,7 @@ bool writeFileAtomically(const QString &path, QByteArrayView data, QString *erro
     // The rename is durable only once the folder is; file systems that cannot sync a
     // folder say EINVAL, and have nothing to sync.
     if (fsync(dir.fd) != 0 && errno != EINVAL && errno != EROFS)
-        return fail(errorText, errno);
+        return fail(errorText, errorOut, errno);
     return true;
 }
 
@@ -181,30 +190,42 @@ int removeStaleTemporaries(const QString &folder)
     DIR *listing = fdopendir(dup(dir.fd));
     if (!listing)
         return 0;
-    QList<QByteArray> stale;
+    // This machine's, whose writer is gone: removed at once. Any other (another
+    // workstation's in a shared folder, or a name of an older version): only once
+    // abandoned, as no process here can tell whether its writer still runs.
+    const QByteArray machine = thisMachineTag();
+    QList<QByteArray> gone;
+    QList<QByteArray> unknown;
     while (const dirent *entry = readdir(listing)) {
         const QByteArray name(entry->d_name);
         if (!name.startsWith(kTemporaryPrefix))
             continue;
-        const QByteArray rest = name.mid(kTemporaryPrefix.size());
+        // <pid>-<random>-<machine>
+        const QList<QByteArray> parts = name.mid(kTemporaryPrefix.size()).split('-');
         bool isNumber = false;
-        const long pid = rest.left(rest.indexOf('-')).toLong(&isNumber);
-        if (isNumber && pid > 0 && pid <= INT_MAX) {
-            if (pid == getpid())
-                continue; // this process writes it right now
-            if (processMayRun(pid))
-                continue; // its writer still runs (or is another user's)
-        }
-        stale.append(name);
+        const qint64 pid = parts.value(0).toLongLong(&isNumber);
+        if (parts.size() != 3 || !isNumber || parts[2] != machine)
+            unknown.append(name);
+        else if (pid != getpid() && !processMayRun(pid))
+            gone.append(name); // neither this process nor a running one (or another user's)
     }
     closedir(listing);
+    const time_t now = time(nullptr);
     int removed = 0;
-    for (const QByteArray &name : std::as_const(stale)) {
+    const auto remove = [&](const QByteArray &name, bool onlyWhenAbandoned) {
         struct stat status;
-        if (fstatat(dir.fd, name.constData(), &status, AT_SYMLINK_NOFOLLOW) == 0 &&
-            S_ISREG(status.st_mode) && unlinkat(dir.fd, name.constData(), 0) == 0)
+        if (fstatat(dir.fd, name.constData(), &status, AT_SYMLINK_NOFOLLOW) != 0 ||
+            !S_ISREG(status.st_mode))
+            return;
+        if (onlyWhenAbandoned && now - status.st_mtime <= kAbandonedAfterSeconds)
+            return;
+        if (unlinkat(dir.fd, name.constData(), 0) == 0)
             ++removed;
-    }
+    };
+    for (const QByteArray &name : std::as_const(gone))
+        remove(name, false);
+    for (const QByteArray &name : std::as_const(unknown))
+        remove(name, true);
     return removed;
 }
 

@@ -16,10 +16,12 @@ namespace platform {
 
 namespace {
 
-ReadStatus failed(QString *errorText, int error)
+ReadStatus failed(QString *errorText, int *errorOut, int error)
 {
     if (errorText)
-        *errorText = qt_error_string(error);
+        *errorText = systemErrorString(error);
+    if (errorOut)
+        *errorOut = error;
     return ReadStatus::Failed;
 }
 
@@ -45,11 +47,12 @@ bool saveInProgressBeside(const QString &path)
 
 } // namespace
 
-ReadStatus readFileContentsSettled(const QString &path, QByteArray *data, QString *errorText)
+ReadStatus readFileContentsSettled(const QString &path, QByteArray *data, QString *errorText,
+                                   int *errorOut)
 {
     constexpr int kChecks = 50;
     for (int check = 1;; ++check) {
-        const ReadStatus status = readFileContents(path, data, errorText);
+        const ReadStatus status = readFileContents(path, data, errorText, errorOut);
         if (status != ReadStatus::Missing || check == kChecks || !saveInProgressBeside(path))
             return status;
         const timespec pause{0, 20'000'000};
@@ -57,7 +60,8 @@ ReadStatus readFileContentsSettled(const QString &path, QByteArray *data, QStrin
     }
 }
 
-ReadStatus readFileContents(const QString &path, QByteArray *data, QString *errorText)
+ReadStatus readFileContents(const QString &path, QByteArray *data, QString *errorText,
+                            int *errorOut)
 {
     data->clear();
     const QByteArray encoded = encodePath(path);
@@ -66,7 +70,7 @@ ReadStatus readFileContents(const QString &path, QByteArray *data, QString *erro
     int linkError = 0;
     const std::optional<QByteArray> target = resolveTrustedLinks(encoded, &linkError);
     if (!target)
-        return failed(errorText, linkError);
+        return failed(errorText, errorOut, linkError);
     struct stat linkStatus;
     if (lstat(target->constData(), &linkStatus) == 0 && S_ISLNK(linkStatus.st_mode))
         return ReadStatus::Missing; // a link that leads nowhere
@@ -76,12 +80,12 @@ ReadStatus readFileContents(const QString &path, QByteArray *data, QString *erro
     if (fd < 0) {
         if (errno == ENOENT || errno == ENOTDIR)
             return ReadStatus::Missing;
-        return failed(errorText, errno);
+        return failed(errorText, errorOut, errno);
     }
     struct stat status;
     if (const int error = freshStat(fd, &status)) {
         ::close(fd);
-        return failed(errorText, error);
+        return failed(errorText, errorOut, error);
     }
     if (S_ISDIR(status.st_mode)) {
         ::close(fd);
@@ -89,7 +93,7 @@ ReadStatus readFileContents(const QString &path, QByteArray *data, QString *erro
     }
     if (!S_ISREG(status.st_mode)) {
         ::close(fd);
-        return failed(errorText, EINVAL);
+        return failed(errorText, errorOut, EINVAL);
     }
     // Back to blocking reads: a regular file never waits anyway.
     fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
@@ -104,7 +108,7 @@ ReadStatus readFileContents(const QString &path, QByteArray *data, QString *erro
             const int error = errno;
             ::close(fd);
             data->clear();
-            return failed(errorText, error);
+            return failed(errorText, errorOut, error);
         }
         if (got == 0)
             break;

@@ -14,8 +14,10 @@ enum class ReadStatus {
 
 // Reads the regular file at path into data. Anything else that is not a folder (a pipe,
 // a device) is refused without being opened for long, so that it cannot block the
-// program.
-ReadStatus readFileContents(const QString &path, QByteArray *data, QString *errorText = nullptr);
+// program. On Failed, *error (when given) is the errno, or kUntrustedLinkError
+// (platform/trusted_links.h).
+ReadStatus readFileContents(const QString &path, QByteArray *data, QString *errorText = nullptr,
+                            int *error = nullptr);
 
 // As readFileContents, for a read made without the program files' lock: another
 // workstation may be replacing the file right now, and through a network client the
@@ -23,6 +25,6 @@ ReadStatus readFileContents(const QString &path, QByteArray *data, QString *erro
 // A file found missing while a save's temporary file stands beside it is read again
 // until the save is over (at most about a second), so that it is never taken for absent.
 ReadStatus readFileContentsSettled(const QString &path, QByteArray *data,
-                                   QString *errorText = nullptr);
+                                   QString *errorText = nullptr, int *error = nullptr);
 
 } // namespace platform

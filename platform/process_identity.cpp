@@ -2,6 +2,8 @@
 
 #include "platform/file_contents.h"
 
+#include <QCryptographicHash>
+#include <QFile>
 #include <QList>
 
 #include <cerrno>
@@ -36,6 +38,23 @@ QByteArray thisHostName()
     if (gethostname(name, sizeof name - 1) != 0)
         return QByteArrayLiteral("localhost");
     return QByteArray(name);
+}
+
+QByteArray thisMachineTag()
+{
+    static const QByteArray tag = [] {
+        QByteArray machineId;
+        for (const char *path : {"/etc/machine-id", "/var/lib/dbus/machine-id"}) {
+            QFile file(QString::fromLatin1(path));
+            if (file.open(QIODevice::ReadOnly))
+                machineId = file.read(256).trimmed();
+            if (!machineId.isEmpty())
+                break;
+        }
+        const QByteArray identity = machineId + '\n' + thisHostName();
+        return QCryptographicHash::hash(identity, QCryptographicHash::Sha256).left(6).toHex();
+    }();
+    return tag;
 }
 
 bool processMayRun(qint64 pid)

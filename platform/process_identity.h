@@ -11,6 +11,11 @@
 namespace platform {
 
 QByteArray thisHostName();
+// A short name of this machine for the files it leaves in a shared folder: twelve
+// hexadecimal digits, the same for every process here. A hash of the machine id, which
+// tells apart workstations that share a host name (default or cloned installations), and
+// of the host name, for systems without a machine id.
+QByteArray thisMachineTag();
 // Whether the process pid of this machine may still run.
 bool processMayRun(qint64 pid);
 

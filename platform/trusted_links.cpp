@@ -26,7 +26,7 @@ std::optional<QByteArray> resolveTrustedLinks(const QByteArray &path, int *error
         if (!S_ISLNK(status.st_mode))
             return current;
         if (status.st_uid != geteuid() && status.st_uid != 0) {
-            *error = EACCES;
+            *error = kUntrustedLinkError;
             return std::nullopt;
         }
         char target[PATH_MAX];
@@ -46,6 +46,11 @@ std::optional<QByteArray> resolveTrustedLinks(const QByteArray &path, int *error
     }
     *error = ELOOP;
     return std::nullopt;
+}
+
+QString systemErrorString(int error)
+{
+    return qt_error_string(error == kUntrustedLinkError ? EACCES : error);
 }
 
 } // namespace platform

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QString>
 
 #include <optional>
 
@@ -11,10 +12,18 @@
 // does in sticky folders, for reads and writes alike.
 namespace platform {
 
+// The status of a refusal for another account's link. No errno has this value: the
+// message can say what is wrong, where EACCES could mean any missing permission.
+constexpr int kUntrustedLinkError = 0x10000;
+
 // The path the program reads or replaces for path: path itself, or where the links at
 // path lead, each of them trusted. A dangling link gives path itself (a write replaces
 // the link). Nothing, with *error set, when a link on the way belongs to another account
-// (EACCES) or the links go on too long (ELOOP).
+// (kUntrustedLinkError) or the links go on too long (ELOOP).
 std::optional<QByteArray> resolveTrustedLinks(const QByteArray &path, int *error);
+
+// The system's text for an errno, or for kUntrustedLinkError the text of EACCES, the
+// refusal the kernel gives for such a link in a sticky folder.
+QString systemErrorString(int error);
 
 } // namespace platform

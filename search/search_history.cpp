@@ -5,6 +5,7 @@
 #include "platform/atomic_file.h"
 #include "platform/file_contents.h"
 #include "platform/program_files_lock.h"
+#include "store/file_error_cause.h"
 #include "store/ini_file.h"
 #include "store/stored_names.h"
 #include "text/line_escape.h"
@@ -87,13 +88,14 @@ void loadHistory(const QString &path, QStringList &entries, HistoryFileState &st
     state = HistoryFileState();
     QByteArray bytes;
     QString cause;
-    switch (platform::readFileContentsSettled(path, &bytes, &cause)) {
+    int error = 0;
+    switch (platform::readFileContentsSettled(path, &bytes, &cause, &error)) {
     case platform::ReadStatus::Missing:
         return;
     case platform::ReadStatus::Failed:
         state.unreadable = true;
-        throw palvoric::UserError(
-            QStringLiteral("Impossible d'ouvrir le fichier \"%1\". %2").arg(path, cause));
+        throw palvoric::UserError(QStringLiteral("Impossible d'ouvrir le fichier \"%1\". %2")
+                                      .arg(path, store::fileErrorCause(path, error, cause)));
     case platform::ReadStatus::Ok:
         break;
     }
@@ -111,13 +113,12 @@ QStringList mergeHistory(const QStringList &additions, const QStringList &onDisk
 {
     QStringList merged;
     for (const QString &entry : additions) {
-        if (!holds(merged, entry))
+        if (!holds(merged, entry) && !holds(onDisk, entry))
             merged.append(entry);
     }
-    for (const QString &entry : onDisk) {
-        if (!holds(merged, entry))
-            merged.append(entry);
-    }
+    // The file's lines are the user's or another workstation's: kept as they are, the
+    // repeated and the empty ones included.
+    merged += onDisk;
     trimHistory(merged);
     return merged;
 }
@@ -146,9 +147,10 @@ void saveHistory(const QString &path, const QStringList &entries, const HistoryF
         break;
     }
     QString cause;
-    if (!platform::writeFileAtomically(path, encodeHistory(written, encoding), &cause))
-        throw palvoric::UserError(
-            QStringLiteral("Impossible de créer le fichier \"%1\". %2").arg(path, cause));
+    int error = 0;
+    if (!platform::writeFileAtomically(path, encodeHistory(written, encoding), &cause, &error))
+        throw palvoric::UserError(QStringLiteral("Impossible de créer le fichier \"%1\". %2")
+                                      .arg(path, store::fileErrorCause(path, error, cause)));
 }
 
 } // namespace search

@@ -50,8 +50,9 @@ void loadHistory(const QString &path, QStringList &entries, HistoryFileState &st
 void trimHistory(QStringList &entries);
 
 // Other running copies of the program save the same file: what this one adds goes on top
-// of what the file holds now, in its order (most recent first), an entry the file holds
-// already (letters a to z in either case) once only, then trimmed.
+// of what the file holds now, in its order (most recent first), each once, and not at
+// all when the file holds it already (letters a to z in either case); the file's lines
+// follow exactly as they are (repeated and empty ones included); then trimmed.
 QStringList mergeHistory(const QStringList &additions, const QStringList &onDisk);
 
 // Saves the history when the window closes: under the program files' lock, reads the file

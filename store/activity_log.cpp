@@ -113,8 +113,8 @@ QString logTimeText(const QTime &time, const QLocale &locale)
 void logOpening(const QString &entry, const QString &exeFolder)
 {
     const QDateTime journalTime = activeClock().now();
-    iniAppendString(logDateText(journalTime.date()), logTimeText(journalTime.time()), entry,
-                    journalLogPath(exeFolder));
+    iniAddString(logDateText(journalTime.date()), logTimeText(journalTime.time()), entry,
+                 journalLogPath(exeFolder));
     const QDateTime folderTime = activeClock().now();
     iniAppendString(entry, logDateText(folderTime.date()), logTimeText(folderTime.time()),
                     folderLogPath(exeFolder));

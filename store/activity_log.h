@@ -5,9 +5,10 @@
 #include <QString>
 #include <QTime>
 
-// The two activity logs next to the executable, INI files written through iniWriteString:
-// "_JOURNAL.LOG" (section: date, key: time, value: folder name) and "_DOSSIERS.LOG"
-// (section: folder name, key: date, value: time).
+// The two activity logs next to the executable, INI files that grow by their end:
+// "_JOURNAL.LOG" (section: date, key: time, value: folder name; every opening a line of
+// its own, two in the same second included) and "_DOSSIERS.LOG" (section: folder name,
+// key: date, value: the time of the day's last opening).
 namespace store {
 
 QString journalLogPath(const QString &exeFolder);

@@ -71,6 +71,16 @@ qsizetype IniDocument::sectionEnd(qsizetype header) const
     return i;
 }
 
+// After the section's last line that is not blank, so that the empty lines the tidy pass
+// puts before the next header stay together before it.
+qsizetype IniDocument::newKeyPosition(qsizetype header) const
+{
+    qsizetype at = sectionEnd(header);
+    while (at > header + 1 && isBlankIniLine(lineText(at - 1)))
+        --at;
+    return at;
+}
+
 qsizetype IniDocument::findKey(qsizetype header, QStringView key, qsizetype *valueStart) const
 {
     const QString stored = storedIniName(key);
@@ -154,12 +164,28 @@ bool IniDocument::setValue(const QString &section, const QString &key, const QSt
         replaceText(line, changed.start + valueStart, oldLength, writtenValue);
         return true;
     }
-    // After the section's last line that is not blank, so that the empty lines the tidy
-    // pass puts before the next header stay together before it.
-    qsizetype at = sectionEnd(header);
-    while (at > header + 1 && isBlankIniLine(lineText(at - 1)))
-        --at;
-    insertLine(at, keyLine);
+    insertLine(newKeyPosition(header), keyLine);
+    return true;
+}
+
+void IniDocument::addValue(const QString &section, const QString &key, const QString &value)
+{
+    const QString keyLine = iniKeyLine(key, value);
+    const qsizetype header = findSection(section);
+    if (header < 0) {
+        insertLine(m_lines.size(), iniHeaderLine(section));
+        insertLine(m_lines.size(), keyLine);
+        return;
+    }
+    insertLine(newKeyPosition(header), keyLine);
+}
+
+bool IniDocument::writeValue(const QString &section, const QString &key, const QString &value,
+                             IniKeyRule rule)
+{
+    if (rule == IniKeyRule::ReplaceValue)
+        return setValue(section, key, value);
+    addValue(section, key, value);
     return true;
 }
 

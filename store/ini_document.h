@@ -1,5 +1,6 @@
 #pragma once
 
+#include "store/ini_names.h"
 #include "text/code_page.h"
 
 #include <QByteArray>
@@ -39,6 +40,12 @@ public:
     // that is not blank, or adds the section and the key at the end. Adds no empty line.
     // Returns false when the file already held exactly this value.
     bool setValue(const QString &section, const QString &key, const QString &value);
+    // Adds the key's line where setValue adds a missing key, even when the section holds
+    // the key already: two journal entries of the same second are two lines.
+    void addValue(const QString &section, const QString &key, const QString &value);
+    // setValue or addValue; true when the file changed.
+    bool writeValue(const QString &section, const QString &key, const QString &value,
+                    IniKeyRule rule);
 
     // Gives the last line the file's line end when it has none; false when it had one.
     bool endLastLine();
@@ -58,6 +65,7 @@ private:
     qsizetype findSection(QStringView section) const;
     qsizetype findKey(qsizetype header, QStringView key, qsizetype *valueStart) const;
     qsizetype sectionEnd(qsizetype header) const;
+    qsizetype newKeyPosition(qsizetype header) const;
     void insertLine(qsizetype at, const QString &text);
     // Puts text in place of length characters at position, inside line or at its end,
     // and moves the lines after it.

@@ -2,11 +2,13 @@
 
 #include "store/stored_names.h"
 
+#include "errors/system_error_text.h"
 #include "errors/user_error.h"
 #include "platform/atomic_file.h"
 #include "platform/file_contents.h"
 #include "platform/growing_file.h"
 #include "platform/program_files_lock.h"
+#include "platform/trusted_links.h"
 #include "store/ini_document.h"
 #include "store/int_conversion.h"
 #include "store/log_index.h"
@@ -31,9 +33,13 @@ QString cutToReadLimit(QString text)
     return text;
 }
 
-[[noreturn]] void cannotWrite(const QString &path)
+// error: the status of the failed read or write, when it has one worth telling.
+[[noreturn]] void cannotWrite(const QString &path, int error = 0)
 {
-    throw palvoric::UserError(QStringLiteral("Impossible d'écrire dans %1").arg(path));
+    QString message = QStringLiteral("Impossible d'écrire dans %1").arg(path);
+    if (error == platform::kUntrustedLinkError)
+        message += QStringLiteral(". ") + errors::untrustedLinkText(path);
+    throw palvoric::UserError(message);
 }
 
 } // namespace
@@ -101,7 +107,7 @@ enum class AppendOutcome {
 // Adds the entry's lines at the end of the file when they go there; otherwise the file
 // is to be rewritten (or cannot be opened for it, which the rewrite reports).
 AppendOutcome appendInPlace(const QString &path, const QString &section, const QString &key,
-                            const QString &value)
+                            const QString &value, IniKeyRule rule)
 {
     std::optional<platform::GrowingFile> file = platform::GrowingFile::open(path);
     if (!file)
@@ -112,7 +118,7 @@ AppendOutcome appendInPlace(const QString &path, const QString &section, const Q
         index.clear();
         return AppendOutcome::Rewrite;
     }
-    const std::optional<QByteArray> lines = index.appendedLines(section, key, value);
+    const std::optional<QByteArray> lines = index.appendedLines(section, key, value, rule);
     if (!lines) {
         return index.changeLeavesIndexValid(section) ? AppendOutcome::RewriteKeepingIndex
                                                      : AppendOutcome::Rewrite;
@@ -142,7 +148,7 @@ void followRewrittenLog(const QString &path, const QByteArray &bytes, AppendOutc
 }
 
 void writeValue(const QString &section, const QString &key, const QString &value,
-                const QString &file, Growth growth)
+                const QString &file, Growth growth, IniKeyRule rule = IniKeyRule::ReplaceValue)
 {
     const QString path = iniFilePath(file);
     if (path.isEmpty())
@@ -157,13 +163,14 @@ void writeValue(const QString &section, const QString &key, const QString &value
         cannotWrite(path);
     AppendOutcome outcome = AppendOutcome::Rewrite;
     if (growth == Growth::AppendAtEnd) {
-        outcome = appendInPlace(path, section, key, value);
+        outcome = appendInPlace(path, section, key, value, rule);
         if (outcome == AppendOutcome::Appended)
             return;
     }
     QByteArray bytes;
     IniDocument document;
-    switch (platform::readFileContents(path, &bytes)) {
+    int error = 0;
+    switch (platform::readFileContents(path, &bytes, nullptr, &error)) {
     case platform::ReadStatus::Ok:
         document = IniDocument::fromBytes(bytes);
         break;
@@ -171,16 +178,16 @@ void writeValue(const QString &section, const QString &key, const QString &value
         break;
     case platform::ReadStatus::Failed:
         // Writing without the old content would lose it.
-        cannotWrite(path);
+        cannotWrite(path, error);
     }
-    bool changed = document.setValue(section, key, value);
+    bool changed = document.writeValue(section, key, value, rule);
     if (growth == Growth::AppendAtEnd)
         changed = document.endLastLine() || changed; // a torn append's partial line
     if (!changed)
         return;
     const QByteArray written = document.toBytes();
-    if (!platform::writeFileAtomically(path, written))
-        cannotWrite(path);
+    if (!platform::writeFileAtomically(path, written, nullptr, &error))
+        cannotWrite(path, error);
     if (growth == Growth::AppendAtEnd)
         followRewrittenLog(path, written, outcome);
 }
@@ -206,6 +213,12 @@ void iniAppendString(const QString &section, const QString &key, const QString &
                      const QString &file)
 {
     writeValue(section, key, value, file, Growth::AppendAtEnd);
+}
+
+void iniAddString(const QString &section, const QString &key, const QString &value,
+                  const QString &file)
+{
+    writeValue(section, key, value, file, Growth::AppendAtEnd, IniKeyRule::AddLine);
 }
 
 QString iniReadString(const QString &section, const QString &key, const QString &defaultValue,

@@ -32,7 +32,8 @@ constexpr qsizetype kIniReadLimit = 2047;
 
 // Stores value under section and key (see IniDocument for where it goes); a missing file
 // is created. Raises palvoric::UserError "Impossible d'écrire dans <path>" when the file
-// cannot be read back or written; the file then keeps its former content.
+// cannot be read back or written, followed by the reason when another account's link
+// stands in its place (platform/trusted_links.h); the file then keeps its former content.
 void iniWriteString(const QString &section, const QString &key, const QString &value,
                     const QString &file = QString());
 
@@ -43,6 +44,12 @@ void iniWriteString(const QString &section, const QString &key, const QString &v
 // a partial last line: a read takes it as it is, and the next write gives it its line end.
 void iniAppendString(const QString &section, const QString &key, const QString &value,
                      const QString &file);
+
+// As iniAppendString, but the entry always gets a line of its own, where a missing key
+// would go, even when its section holds the key already: a journal entry never replaces
+// one made in the same second (two workstations opening folders at once).
+void iniAddString(const QString &section, const QString &key, const QString &value,
+                  const QString &file);
 
 // The stored value, or defaultValue when the file, the section or the key is missing (or
 // the file cannot be read); a present key with an empty value gives the empty text.

@@ -34,4 +34,10 @@ QString foldedIniName(QStringView unescaped);
 QString iniHeaderLine(const QString &section);
 QString iniKeyLine(const QString &key, const QString &value);
 
+// What a write does when the section holds the key already.
+enum class IniKeyRule {
+    ReplaceValue, // the first such key gets the new value (settings, the folder log)
+    AddLine,      // the entry gets a line of its own all the same (the journal)
+};
+
 } // namespace store

@@ -189,7 +189,7 @@ void LogIndex::rebase(QByteArrayView bytes, const platform::FileState &state)
 }
 
 std::optional<QByteArray> LogIndex::appendedLines(const QString &section, const QString &key,
-                                                  const QString &value) const
+                                                  const QString &value, IniKeyRule rule) const
 {
     if (!m_indexed || !m_readable || !m_endsWithLineEnd)
         return std::nullopt;
@@ -202,7 +202,7 @@ std::optional<QByteArray> LogIndex::appendedLines(const QString &section, const 
         return std::nullopt; // the first section of that name is not the last one
     } else {
         // The key goes after the section's last line that is not blank: at the end, unless
-        // the key is there already or blank lines end the file.
+        // the key is there already and is to be replaced, or blank lines end the file.
         const QString wantedKey = foldedIniName(storedIniName(key));
         const QByteArrayView sectionLines = m_lastSectionLines;
         bool lastIsBlank = false;
@@ -210,7 +210,8 @@ std::optional<QByteArray> LogIndex::appendedLines(const QString &section, const 
             const qsizetype end = lineEndFrom(sectionLines, from);
             const QByteArrayView line = sectionLines.sliced(from, end - from);
             const qsizetype equals = line.indexOf('=');
-            if (equals >= 0 && foldedName(trimmedBlankBytes(line.first(equals))) == wantedKey)
+            if (rule == IniKeyRule::ReplaceValue && equals >= 0 &&
+                foldedName(trimmedBlankBytes(line.first(equals))) == wantedKey)
                 return std::nullopt;
             lastIsBlank = trimmedBlankBytes(line).isEmpty();
             from = nextLineStart(sectionLines, end);

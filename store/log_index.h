@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/file_state.h"
+#include "store/ini_names.h"
 #include "text/code_page.h"
 
 #include <QByteArray>
@@ -33,17 +34,19 @@ public:
     // The last bytes read (up to 64), to check that the file still holds them.
     QByteArrayView tail() const { return m_tail; }
 
-    // When IniDocument::fromBytes(file).setValue(section, key, value) would only add lines
-    // at the end of the file, the bytes those lines take, so that the file followed by
-    // them is the file setValue gives. Nothing otherwise (the key is there already, its
-    // section is not the last one, blank lines end the section), and nothing where this
-    // quick reading does not apply: an empty file, a last line without its line end (a
-    // torn append, which a rewrite repairs), UTF-16, a locale's character set other than
-    // UTF-8, a character Windows-1252 lacks in a Windows-1252 file.
+    // When IniDocument::fromBytes(file).writeValue(section, key, value, rule) would only
+    // add lines at the end of the file, the bytes those lines take, so that the file
+    // followed by them is the file writeValue gives. Nothing otherwise (the key is there
+    // already and is to be replaced, its section is not the last one, blank lines end the
+    // section), and nothing where this quick reading does not apply: an empty file, a last
+    // line without its line end (a torn append, which a rewrite repairs), UTF-16, a
+    // locale's character set other than UTF-8, a character Windows-1252 lacks in a
+    // Windows-1252 file.
     std::optional<QByteArray> appendedLines(const QString &section, const QString &key,
-                                            const QString &value) const;
+                                            const QString &value,
+                                            IniKeyRule rule = IniKeyRule::ReplaceValue) const;
 
-    // Whether setValue(section, ...) changes a section before the last one, leaving the
+    // Whether writeValue(section, ...) changes a section before the last one, leaving the
     // headers, the last section and the encoding as they are: the index then follows the
     // rewritten file through rebase(), without reading it again.
     bool changeLeavesIndexValid(const QString &section) const;

@@ -5,6 +5,7 @@
 #include "platform/atomic_file.h"
 #include "platform/file_contents.h"
 #include "platform/program_files_lock.h"
+#include "store/file_error_cause.h"
 #include "store/ini_file.h"
 #include "text/code_page.h"
 #include "text/text_lines.h"
@@ -100,12 +101,13 @@ void tidyIniFile(const QString &file)
                                       .arg(path, errors::systemErrorText(lock.error())));
     QByteArray bytes;
     QString cause;
-    switch (platform::readFileContents(path, &bytes, &cause)) {
+    int error = 0;
+    switch (platform::readFileContents(path, &bytes, &cause, &error)) {
     case platform::ReadStatus::Missing:
         return;
     case platform::ReadStatus::Failed:
-        throw palvoric::UserError(
-            QStringLiteral("Impossible d'ouvrir le fichier \"%1\". %2").arg(path, cause));
+        throw palvoric::UserError(QStringLiteral("Impossible d'ouvrir le fichier \"%1\". %2")
+                                      .arg(path, fileErrorCause(path, error, cause)));
     case platform::ReadStatus::Ok:
         break;
     }
@@ -118,9 +120,9 @@ void tidyIniFile(const QString &file)
     const QByteArray tidied = text::encodeText(text, decoded.encoding);
     if (tidied == bytes)
         return; // already tidy: nothing to write
-    if (!platform::writeFileAtomically(path, tidied, &cause))
-        throw palvoric::UserError(
-            QStringLiteral("Impossible de créer le fichier \"%1\". %2").arg(path, cause));
+    if (!platform::writeFileAtomically(path, tidied, &cause, &error))
+        throw palvoric::UserError(QStringLiteral("Impossible de créer le fichier \"%1\". %2")
+                                      .arg(path, fileErrorCause(path, error, cause)));
 }
 
 } // namespace store

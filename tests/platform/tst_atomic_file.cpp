@@ -1,4 +1,5 @@
 #include "platform/atomic_file.h"
+#include "platform/process_identity.h"
 #include "tests/support/child_process.h"
 #include "tests/support/file_helpers.h"
 #include "tests/support/small_tmpfs.h"
@@ -78,6 +79,8 @@ private slots:
     void fileStillOpenOnServer();
     void qsaveFileReportsSuccessAfterFailedDataSync();
     void killDuringSaveLeavesOldOrNew();
+    void killedSaveIsThisMachinesLeftover();
+    void removesOnlyStaleTemporaries_data();
     void removesOnlyStaleTemporaries();
 };
 
@@ -319,28 +322,74 @@ void TstAtomicFile::killDuringSaveLeavesOldOrNew()
     qInfo("temporary files left by the killed writer and removed: %d of 20 kills", leftovers);
 }
 
-void TstAtomicFile::removesOnlyStaleTemporaries()
+void TstAtomicFile::killedSaveIsThisMachinesLeftover()
 {
     QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Palvoric.INI"));
+    QVERIFY(writeFileBytes(path, "old"));
+    // The sync fails, and the save is killed as it removes its temporary file.
+    QProcessEnvironment environment = faultEnvironment(QStringLiteral("fdatasync"));
+    environment.insert(QStringLiteral("PALVORIC_KILL_AT_UNLINKAT"), QStringLiteral("1"));
+    const ChildResult killed =
+        runChild({QStringLiteral("atomic"), path, QStringLiteral("new")}, environment);
+    QVERIFY(!killed.finished);
+    const QStringList left = entriesOf(dir.path());
+    QCOMPARE(left.size(), 2);
+    QVERIFY2(isAtomicTemporaryName(left.first()), qPrintable(left.first()));
+    // Another process of this machine knows it for the leftover of a dead writer.
+    QCOMPARE(removeStaleTemporaries(dir.path()), 1);
+    QCOMPARE(entriesOf(dir.path()), QStringList{QStringLiteral("Palvoric.INI")});
+    QCOMPARE(readFileBytes(path), QByteArray("old"));
+}
+
+void TstAtomicFile::removesOnlyStaleTemporaries_data()
+{
+    // In a name, "GONE" stands for the pid of a process that has ended, "SELF" for this
+    // one's, "HERE" for this machine's tag.
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("ageMinutes"); // since its last write
+    QTest::addColumn<bool>("removed");
+
+    QTest::newRow("this machine, writer gone") << "GONE-1a2b-HERE" << 0 << true;
+    QTest::newRow("this machine, this process writing") << "SELF-99-HERE" << 0 << false;
+    QTest::newRow("this machine, writer running") << "1-77-HERE" << 0 << false;
+    QTest::newRow("another machine, fresh") << "GONE-1a2b-0123456789ab" << 0 << false;
+    QTest::newRow("another machine, 59 minutes") << "GONE-1a2b-0123456789ab" << 59 << false;
+    QTest::newRow("another machine, 61 minutes") << "GONE-1a2b-0123456789ab" << 61 << true;
+    QTest::newRow("older version's name, fresh") << "GONE-1a2b" << 0 << false;
+    QTest::newRow("older version's name, 61 minutes") << "GONE-1a2b" << 61 << true;
+    QTest::newRow("no pid, fresh") << "garbage" << 0 << false;
+    QTest::newRow("no pid, 61 minutes") << "garbage" << 61 << true;
+    QTest::newRow("not a temporary file") << "<Palvoric.INI>" << 24 * 60 << false;
+    QTest::newRow("not quite the prefix") << "<.palvoric-tmpfoo>" << 24 * 60 << false;
+}
+
+void TstAtomicFile::removesOnlyStaleTemporaries()
+{
+    QFETCH(QString, name);
+    QFETCH(int, ageMinutes);
+    QFETCH(bool, removed);
     // A writer that has ended: the pid of a child that has been waited for.
     QProcess ended;
     startChild(ended, {QStringLiteral("none")});
     QVERIFY(ended.waitForFinished());
-    const QString gone = QString::number(ended.processId());
-    const QStringList names = {
-        QStringLiteral(".palvoric-tmp-%1-1a2b").arg(gone),   // stale
-        QStringLiteral(".palvoric-tmp-garbage"),             // stale: no pid
-        QStringLiteral(".palvoric-tmp-%1-99").arg(getpid()), // ours: kept
-        QStringLiteral(".palvoric-tmp-1-77"),                // init runs: kept
-        QStringLiteral("Palvoric.INI"),                      // not ours: kept
-        QStringLiteral(".palvoric-tmpfoo"),                  // not ours: kept
-    };
-    for (const QString &name : names)
-        QVERIFY(writeFileBytes(dir.filePath(name), "x"));
-    QCOMPARE(removeStaleTemporaries(dir.path()), 2);
-    QStringList expected = names.mid(2);
-    expected.sort();
-    QCOMPARE(entriesOf(dir.path()), expected);
+    name.replace(u"GONE"_qs, QString::number(ended.processId()))
+        .replace(u"SELF"_qs, QString::number(getpid()))
+        .replace(u"HERE"_qs, QString::fromLatin1(thisMachineTag()));
+    QVERIFY(thisMachineTag() != "0123456789ab");
+    const QString fileName =
+        name.startsWith(u'<') ? name.mid(1).chopped(1) : QStringLiteral(".palvoric-tmp-") + name;
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath(fileName);
+    QVERIFY(writeFileBytes(path, "x"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    QVERIFY(file.setFileTime(QDateTime::currentDateTime().addSecs(-60 * ageMinutes),
+                             QFileDevice::FileModificationTime));
+    file.close();
+    QCOMPARE(removeStaleTemporaries(dir.path()), removed ? 1 : 0);
+    QCOMPARE(entryExists(path), !removed);
     QCOMPARE(removeStaleTemporaries(dir.filePath(QStringLiteral("missing"))), 0);
 }
 

@@ -28,12 +28,13 @@ quint64 inodeOf(const QString &path)
     return ::stat(QFile::encodeName(path).constData(), &status) == 0 ? status.st_ino : 0;
 }
 
-// The file a whole rewrite gives: what every write of a log must give, in place or not.
+// The file a whole rewrite of the journal gives: what every entry must give, in place or
+// not. Each entry is a line of its own.
 QByteArray rewritten(const QByteArray &bytes, const QString &section, const QString &key,
                      const QString &value)
 {
     IniDocument document = IniDocument::fromBytes(bytes);
-    document.setValue(section, key, value);
+    document.addValue(section, key, value);
     document.endLastLine();
     return document.toBytes();
 }
@@ -69,7 +70,8 @@ private slots:
     void dateAndTimeTexts();
     void systemClockByDefault();
     void threeOpeningsGiveTheSampleLogs();
-    void sameSecondKeepsTheLaterName();
+    void sameSecondKeepsBothEntries_data();
+    void sameSecondKeepsBothEntries();
     void caseOnlyDifferencesShareASection();
     void namesWithLineBreaksStayOnOneLine();
     void writeErrors();
@@ -162,15 +164,65 @@ void TstActivityLog::threeOpeningsGiveTheSampleLogs()
     QCOMPARE(folderLogPath(exeFolder), dir.path() + QStringLiteral("/_DOSSIERS.LOG"));
 }
 
-void TstActivityLog::sameSecondKeepsTheLaterName()
+void TstActivityLog::sameSecondKeepsBothEntries_data()
 {
+    QTest::addColumn<QByteArray>("before"); // the journal before the openings
+    QTest::addColumn<QStringList>("names"); // opened in this order, all at 09:14:27
+    QTest::addColumn<bool>("tidy");         // the tidy pass runs after them
+    QTest::addColumn<QByteArray>("journal");
+    QTest::addColumn<QByteArray>("folderLog");
+
+    const QByteArray dupont = "[DUPONT Marie]\r\n03/02/2022=09:14:27\r\n";
+    const QByteArray martin = "[MARTIN Paul]\r\n03/02/2022=09:14:27\r\n";
+    QTest::newRow("two workstations, two folders")
+        << QByteArray() << QStringList{u"DUPONT Marie"_qs, u"MARTIN Paul"_qs} << false
+        << QByteArray("[03/02/2022]\r\n09:14:27=DUPONT Marie\r\n09:14:27=MARTIN Paul\r\n")
+        << dupont + martin;
+    // The folder log keeps one key per day, holding the last time.
+    QTest::newRow("two workstations, the same folder")
+        << QByteArray() << QStringList{u"DUPONT Marie"_qs, u"DUPONT Marie"_qs} << false
+        << QByteArray("[03/02/2022]\r\n09:14:27=DUPONT Marie\r\n09:14:27=DUPONT Marie\r\n")
+        << dupont;
+    QTest::newRow("three in the same second")
+        << QByteArray("[03/02/2022]\r\n09:00:00=ROY Léa\r\n")
+        << QStringList{u"DUPONT Marie"_qs, u"MARTIN Paul"_qs, u"ROY Léa"_qs} << false
+        << QByteArray("[03/02/2022]\r\n09:00:00=ROY Léa\r\n09:14:27=DUPONT Marie\r\n"
+                      "09:14:27=MARTIN Paul\r\n09:14:27=ROY Léa\r\n")
+        << dupont + martin + "[ROY Léa]\r\n03/02/2022=09:14:27\r\n";
+    // A workstation whose clock is a day behind writes into a section before the last.
+    QTest::newRow("same second in an earlier day")
+        << QByteArray("[03/02/2022]\r\n09:14:27=DUPONT Marie\r\n\r\n[04/02/2022]\r\n"
+                      "08:00:00=ROY Léa\r\n")
+        << QStringList{u"MARTIN Paul"_qs} << false
+        << QByteArray("[03/02/2022]\r\n09:14:27=DUPONT Marie\r\n09:14:27=MARTIN Paul\r\n\r\n"
+                      "[04/02/2022]\r\n08:00:00=ROY Léa\r\n")
+        << martin;
+    QTest::newRow("then tidied") << QByteArray("[02/02/2022]\r\n18:00:00=ROY Léa\r\n")
+                                 << QStringList{u"DUPONT Marie"_qs, u"MARTIN Paul"_qs} << true
+                                 << QByteArray(
+                                        "[02/02/2022]\r\n18:00:00=ROY Léa\r\n\r\n[03/02/2022]\r\n"
+                                        "09:14:27=DUPONT Marie\r\n09:14:27=MARTIN Paul\r\n")
+                                 << dupont + "\r\n" + martin;
+}
+
+void TstActivityLog::sameSecondKeepsBothEntries()
+{
+    QFETCH(QByteArray, before);
+    QFETCH(QStringList, names);
+    QFETCH(bool, tidy);
+    QFETCH(QByteArray, journal);
+    QFETCH(QByteArray, folderLog);
     QTemporaryDir dir;
     const QString exeFolder = dir.path() + u'/';
+    if (!before.isEmpty())
+        QVERIFY(writeFileBytes(journalLogPath(exeFolder), before));
     ClockScope scope({at(3, 9, 14, 27)});
-    logOpening(QStringLiteral("DUPONT Marie"), exeFolder);
-    logOpening(QStringLiteral("MARTIN Paul"), exeFolder);
-    QCOMPARE(readFileBytes(journalLogPath(exeFolder)),
-             QByteArray("[03/02/2022]\r\n09:14:27=MARTIN Paul\r\n"));
+    for (const QString &name : names)
+        logOpening(name, exeFolder);
+    if (tidy)
+        tidyActivityLogs(exeFolder);
+    QCOMPARE(readFileBytes(journalLogPath(exeFolder)), journal);
+    QCOMPARE(readFileBytes(folderLogPath(exeFolder)), folderLog);
 }
 
 void TstActivityLog::caseOnlyDifferencesShareASection()
@@ -243,7 +295,7 @@ void TstActivityLog::entriesAtTheEndAreAppendedInPlace()
     const QString journal = journalLogPath(exeFolder);
     const QString folderLog = folderLogPath(exeFolder);
     ClockScope scope({at(3, 9, 0, 0), at(3, 9, 0, 1), at(3, 9, 5, 0), at(3, 9, 5, 1),
-                      at(4, 8, 0, 0), at(4, 8, 0, 1)});
+                      at(4, 8, 0, 0), at(4, 8, 0, 1), at(4, 8, 0, 0), at(4, 8, 0, 2)});
     logOpening(QStringLiteral("DUPONT Marie"), exeFolder);
     const quint64 journalInode = inodeOf(journal);
     const quint64 folderLogInode = inodeOf(folderLog);
@@ -269,6 +321,14 @@ void TstActivityLog::entriesAtTheEndAreAppendedInPlace()
                         "[MARTIN Luc]\r\n03/02/2022=09:05:01\r\n"));
     QCOMPARE(inodeOf(journal), journalInode);
     QVERIFY(inodeOf(folderLog) != folderLogInode);
+
+    // Another workstation's opening in the same second: a line of its own, still added
+    // in place.
+    logOpening(QStringLiteral("MARTIN Luc"), exeFolder);
+    QCOMPARE(readFileBytes(journal),
+             QByteArray("[03/02/2022]\r\n09:00:00=DUPONT Marie\r\n09:05:00=MARTIN Luc\r\n"
+                        "[04/02/2022]\r\n08:00:00=DUPONT Marie\r\n08:00:00=MARTIN Luc\r\n"));
+    QCOMPARE(inodeOf(journal), journalInode);
 }
 
 void TstActivityLog::tornAppendIsReadAndRepaired()

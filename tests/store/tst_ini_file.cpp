@@ -25,6 +25,8 @@ class TstIniFile : public QObject
 private slots:
     void writes_data();
     void writes();
+    void addsALineOfItsOwn_data();
+    void addsALineOfItsOwn();
     void reads_data();
     void reads();
     void readLimit();
@@ -117,6 +119,56 @@ void TstIniFile::writes()
     iniWriteString(section, key, value, path);
     QCOMPARE(readFileBytes(path), after);
     QCOMPARE(iniReadString(section, key, QStringLiteral("<default>"), path), value);
+}
+
+void TstIniFile::addsALineOfItsOwn_data()
+{
+    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<QString>("section");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QByteArray>("after");
+
+    QTest::newRow("empty file") << QByteArray() << u"03/02/2022"_qs << u"09:14:27"_qs
+                                << u"DUPONT Marie"_qs
+                                << QByteArray("[03/02/2022]\r\n09:14:27=DUPONT Marie\r\n");
+    QTest::newRow("same key in the last section")
+        << QByteArray("[03/02/2022]\r\n09:14:27=DUPONT Marie\r\n") << u"03/02/2022"_qs
+        << u"09:14:27"_qs << u"MARTIN Paul"_qs
+        << QByteArray("[03/02/2022]\r\n09:14:27=DUPONT Marie\r\n09:14:27=MARTIN Paul\r\n");
+    QTest::newRow("same key and value")
+        << QByteArray("[03/02/2022]\r\n09:14:27=DUPONT Marie\r\n") << u"03/02/2022"_qs
+        << u"09:14:27"_qs << u"DUPONT Marie"_qs
+        << QByteArray("[03/02/2022]\r\n09:14:27=DUPONT Marie\r\n09:14:27=DUPONT Marie\r\n");
+    QTest::newRow("same key in an earlier section, before its empty lines")
+        << QByteArray("[A]\r\nk=1\r\nj=2\r\n\r\n[B]\r\nk=3\r\n") << u"a"_qs << u"K"_qs << u"4"_qs
+        << QByteArray("[A]\r\nk=1\r\nj=2\r\nK=4\r\n\r\n[B]\r\nk=3\r\n");
+    QTest::newRow("first of duplicate sections")
+        << QByteArray("[A]\r\nk=1\r\n[B]\r\n[A]\r\nk=2\r\n") << u"A"_qs << u"k"_qs << u"3"_qs
+        << QByteArray("[A]\r\nk=1\r\nk=3\r\n[B]\r\n[A]\r\nk=2\r\n");
+    QTest::newRow("blank lines end the last section")
+        << QByteArray("[A]\r\nk=1\r\n\r\n") << u"A"_qs << u"k"_qs << u"2"_qs
+        << QByteArray("[A]\r\nk=1\r\nk=2\r\n\r\n");
+    QTest::newRow("torn last line gets its line end")
+        << QByteArray("[A]\r\nk=1") << u"A"_qs << u"k"_qs << u"2"_qs
+        << QByteArray("[A]\r\nk=1\r\nk=2\r\n");
+    QTest::newRow("file keeps its LF line ends") << QByteArray("[A]\nk=1\n") << u"A"_qs << u"k"_qs
+                                                 << u"2"_qs << QByteArray("[A]\nk=1\nk=2\n");
+}
+
+void TstIniFile::addsALineOfItsOwn()
+{
+    QFETCH(QByteArray, before);
+    QFETCH(QString, section);
+    QFETCH(QString, key);
+    QFETCH(QString, value);
+    QFETCH(QByteArray, after);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("_JOURNAL.LOG"));
+    if (!before.isEmpty())
+        QVERIFY(writeFileBytes(path, before));
+    iniAddString(section, key, value, path);
+    QCOMPARE(readFileBytes(path), after);
 }
 
 void TstIniFile::reads_data()

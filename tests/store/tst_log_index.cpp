@@ -13,10 +13,10 @@ using namespace store;
 namespace {
 
 QString expectedRewrite(QByteArrayView bytes, const QString &section, const QString &key,
-                        const QString &value, bool *changed)
+                        const QString &value, IniKeyRule rule, bool *changed)
 {
     IniDocument document = IniDocument::fromBytes(bytes);
-    *changed = document.setValue(section, key, value);
+    *changed = document.writeValue(section, key, value, rule);
     return QString::fromLatin1(document.toBytes().toHex());
 }
 
@@ -75,11 +75,14 @@ GeneratedFile generateFile(QRandomGenerator &random)
 
 } // namespace
 
+Q_DECLARE_METATYPE(store::IniKeyRule)
+
 class TstLogIndex : public QObject
 {
     Q_OBJECT
 
 private slots:
+    void appendIsWhatARewriteGives_data();
     void appendIsWhatARewriteGives();
     void quickPathTaken_data();
     void quickPathTaken();
@@ -87,8 +90,16 @@ private slots:
     void followsWhatOthersAppend();
 };
 
+void TstLogIndex::appendIsWhatARewriteGives_data()
+{
+    QTest::addColumn<IniKeyRule>("rule");
+    QTest::newRow("a value replaced (settings, folder log)") << IniKeyRule::ReplaceValue;
+    QTest::newRow("a line of its own (journal)") << IniKeyRule::AddLine;
+}
+
 void TstLogIndex::appendIsWhatARewriteGives()
 {
+    QFETCH(IniKeyRule, rule);
     static const QStringList sections = {
         u"A"_qs,      u"a"_qs,        u"b"_qs,          u"k"_qs,      u"K"_qs, u"ß"_qs, u"é"_qs,
         u"\u00c9"_qs, u"nouvelle"_qs, u"DUPONT [2]"_qs, u"Łukasz"_qs, u"s"_qs, u"ς"_qs};
@@ -110,8 +121,8 @@ void TstLogIndex::appendIsWhatARewriteGives()
             index.reset(file.bytes, {});
 
         bool changed = false;
-        const QString expected = expectedRewrite(file.bytes, section, key, value, &changed);
-        const std::optional<QByteArray> lines = index.appendedLines(section, key, value);
+        const QString expected = expectedRewrite(file.bytes, section, key, value, rule, &changed);
+        const std::optional<QByteArray> lines = index.appendedLines(section, key, value, rule);
         const QByteArray context =
             QByteArray(file.bytes.toHex() + ' ' + section.toUtf8() + ' ' + key.toUtf8());
         if (lines) {
@@ -128,14 +139,14 @@ void TstLogIndex::appendIsWhatARewriteGives()
         // decides as an index of the new file would.
         ++followedRewrites;
         IniDocument document = IniDocument::fromBytes(file.bytes);
-        document.setValue(section, key, value);
+        document.writeValue(section, key, value, rule);
         const QByteArray rewritten = document.toBytes();
         index.rebase(rewritten, {});
         LogIndex fresh;
         fresh.reset(rewritten, {});
         for (const QString &next : sections) {
-            QVERIFY2(index.appendedLines(next, u"z"_qs, u"v"_qs) ==
-                         fresh.appendedLines(next, u"z"_qs, u"v"_qs),
+            QVERIFY2(index.appendedLines(next, u"z"_qs, u"v"_qs, rule) ==
+                         fresh.appendedLines(next, u"z"_qs, u"v"_qs, rule),
                      QByteArray(context + " then " + next.toUtf8()).constData());
         }
     }
@@ -150,30 +161,50 @@ void TstLogIndex::quickPathTaken_data()
     QTest::addColumn<QString>("section");
     QTest::addColumn<QString>("key");
     QTest::addColumn<QByteArray>("appended"); // empty: the file is rewritten
+    QTest::addColumn<IniKeyRule>("rule");
+    const IniKeyRule replace = IniKeyRule::ReplaceValue;
+    const IniKeyRule add = IniKeyRule::AddLine;
 
     const QByteArray journal = "[02/02/2022]\r\n09:00:00=MARTIN Luc\r\n\r\n"
                                "[03/02/2022]\r\n09:14:27=DUPONT Marie\r\n";
-    QTest::newRow("today's section last")
-        << journal << u"03/02/2022"_qs << u"10:00:00"_qs << QByteArray("10:00:00=Hélène\r\n");
+    QTest::newRow("today's section last") << journal << u"03/02/2022"_qs << u"10:00:00"_qs
+                                          << QByteArray("10:00:00=Hélène\r\n") << replace;
     QTest::newRow("a new day") << journal << u"04/02/2022"_qs << u"08:00:00"_qs
-                               << QByteArray("[04/02/2022]\r\n08:00:00=Hélène\r\n");
+                               << QByteArray("[04/02/2022]\r\n08:00:00=Hélène\r\n") << replace;
     QTest::newRow("same second again")
-        << journal << u"03/02/2022"_qs << u"09:14:27"_qs << QByteArray();
+        << journal << u"03/02/2022"_qs << u"09:14:27"_qs << QByteArray() << replace;
     QTest::newRow("an earlier day")
-        << journal << u"02/02/2022"_qs << u"10:00:00"_qs << QByteArray();
-    QTest::newRow("blank line ends the file") << journal + "\r\n"
-                                              << u"03/02/2022"_qs << u"10:00:00"_qs << QByteArray();
+        << journal << u"02/02/2022"_qs << u"10:00:00"_qs << QByteArray() << replace;
+    QTest::newRow("blank line ends the file")
+        << journal + "\r\n"
+        << u"03/02/2022"_qs << u"10:00:00"_qs << QByteArray() << replace;
     QTest::newRow("torn last line")
-        << journal + "10:00" << u"03/02/2022"_qs << u"11:00:00"_qs << QByteArray();
+        << journal + "10:00" << u"03/02/2022"_qs << u"11:00:00"_qs << QByteArray() << replace;
     const QByteArray folderLog = "[DUPONT [2]]\r\n03/02/2022=09:14:27\r\n";
-    QTest::newRow("a bracket in a folder name")
-        << folderLog << u"DUPONT [2]"_qs << u"04/02/2022"_qs << QByteArray("04/02/2022=Hélène\r\n");
-    QTest::newRow("unix line ends")
-        << QByteArray("[A]\nx=1\n") << u"B"_qs << u"k"_qs << QByteArray("[B]\nk=Hélène\n");
+    QTest::newRow("a bracket in a folder name") << folderLog << u"DUPONT [2]"_qs << u"04/02/2022"_qs
+                                                << QByteArray("04/02/2022=Hélène\r\n") << replace;
+    QTest::newRow("unix line ends") << QByteArray("[A]\nx=1\n") << u"B"_qs << u"k"_qs
+                                    << QByteArray("[B]\nk=Hélène\n") << replace;
     QTest::newRow("windows-1252 log") << QByteArray("[CAF\xc9]\r\nx=1\r\n") << u"café"_qs << u"k"_qs
-                                      << QByteArray("k=H\xe9l\xe8ne\r\n");
+                                      << QByteArray("k=H\xe9l\xe8ne\r\n") << replace;
+    // A journal entry gets a line of its own, the same second's included; it goes at the
+    // end only when its section is the last one and no blank line ends it.
+    QTest::newRow("same second again, a line of its own")
+        << journal << u"03/02/2022"_qs << u"09:14:27"_qs << QByteArray("09:14:27=Hélène\r\n")
+        << add;
+    QTest::newRow("a new second, a line of its own")
+        << journal << u"03/02/2022"_qs << u"10:00:00"_qs << QByteArray("10:00:00=Hélène\r\n")
+        << add;
+    QTest::newRow("a new day, a line of its own")
+        << journal << u"04/02/2022"_qs << u"08:00:00"_qs
+        << QByteArray("[04/02/2022]\r\n08:00:00=Hélène\r\n") << add;
+    QTest::newRow("same second in an earlier day, a line of its own")
+        << journal << u"02/02/2022"_qs << u"09:00:00"_qs << QByteArray() << add;
+    QTest::newRow("blank line ends the file, a line of its own")
+        << journal + "\r\n"
+        << u"03/02/2022"_qs << u"09:14:27"_qs << QByteArray() << add;
     QTest::newRow("utf-16 log") << QByteArray("\xff\xfe[\0A\0]\0\r\0\n\0", 12) << u"A"_qs << u"k"_qs
-                                << QByteArray();
+                                << QByteArray() << replace;
 }
 
 void TstLogIndex::quickPathTaken()
@@ -182,9 +213,10 @@ void TstLogIndex::quickPathTaken()
     QFETCH(QString, section);
     QFETCH(QString, key);
     QFETCH(QByteArray, appended);
+    QFETCH(IniKeyRule, rule);
     LogIndex index;
     index.reset(file, {});
-    const std::optional<QByteArray> lines = index.appendedLines(section, key, u"Hélène"_qs);
+    const std::optional<QByteArray> lines = index.appendedLines(section, key, u"Hélène"_qs, rule);
     QCOMPARE(lines.value_or(QByteArray()), appended);
 }
 
@@ -215,9 +247,14 @@ void TstLogIndex::followsWhatOthersAppend()
         return;
     LogIndex whole;
     whole.reset(QByteArray(read + added), {});
-    for (const QString &section : {u"A"_qs, u"B"_qs, u"C"_qs})
-        QCOMPARE(index.appendedLines(section, u"z"_qs, u"v"_qs),
-                 whole.appendedLines(section, u"z"_qs, u"v"_qs));
+    // A key the added lines hold ("y") and one no line holds ("z").
+    for (const IniKeyRule rule : {IniKeyRule::ReplaceValue, IniKeyRule::AddLine}) {
+        for (const QString &section : {u"A"_qs, u"B"_qs, u"C"_qs}) {
+            for (const QString &key : {u"y"_qs, u"z"_qs})
+                QCOMPARE(index.appendedLines(section, key, u"v"_qs, rule),
+                         whole.appendedLines(section, key, u"v"_qs, rule));
+        }
+    }
 }
 
 QTEST_GUILESS_MAIN(TstLogIndex)

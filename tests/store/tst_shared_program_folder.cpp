@@ -364,9 +364,10 @@ void TstSharedProgramFolder::simultaneousHistoryAdditionsAreAllKept()
 void TstSharedProgramFolder::anotherWorkstationsSaveIsNoLeftover()
 {
     QTemporaryDir dir;
-    // The temporary file of a save in progress, by a process this machine does not know
-    // (another workstation's).
-    const QString temporary = dir.filePath(QStringLiteral(".palvoric-tmp-999999999-1a2b"));
+    // The temporary file of a save in progress by another workstation: its process id
+    // means nothing here.
+    const QString temporary =
+        dir.filePath(QStringLiteral(".palvoric-tmp-999999999-1a2b-0123456789ab"));
     QVERIFY(writeFileBytes(temporary, "[DOSSIER]\r\n"));
     QProcess holder;
     startChild(holder, {QStringLiteral("hold"), dir.path(), QStringLiteral("0")});
@@ -376,10 +377,20 @@ void TstSharedProgramFolder::anotherWorkstationsSaveIsNoLeftover()
     QCOMPARE(removeLeftoverSaves(dir.path(), std::chrono::milliseconds(200)), 0);
     QVERIFY(entryExists(temporary));
 
-    // Once the save is over, what it left is a leftover.
+    // The lock is free again, but nothing here tells whether that workstation still
+    // writes its file (a lock on a file server may not reach every client): kept.
     holder.write("go\n");
     QVERIFY(holder.waitForFinished(30000));
     QCOMPARE(holder.exitCode(), 0);
+    QCOMPARE(removeLeftoverSaves(dir.path()), 0);
+    QVERIFY(entryExists(temporary));
+
+    // Untouched for two hours, it is a leftover whoever made it.
+    QFile file(temporary);
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    QVERIFY(file.setFileTime(QDateTime::currentDateTime().addSecs(-2 * 60 * 60),
+                             QFileDevice::FileModificationTime));
+    file.close();
     QCOMPARE(removeLeftoverSaves(dir.path()), 1);
     QVERIFY(!entryExists(temporary));
 }
