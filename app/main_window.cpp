@@ -19,6 +19,7 @@
 #include "search/folder_search.h"
 #include "search/search_history.h"
 #include "store/activity_log.h"
+#include "store/activity_log_writer.h"
 #include "store/ini_file.h"
 #include "store/program_folders.h"
 #include "store/window_settings.h"
@@ -56,6 +57,7 @@ MainWindow::MainWindow(Desktop &desktop, const QStringList &arguments, QWidget *
     m_dropTarget = new ShellDropTarget(this);
     // Started now: it prepares the sort while the window comes up.
     replaceSearcher({});
+    replaceLogWrite({});
     wireEvents();
     guard([this] { loadSettings(); });
 }
@@ -136,12 +138,22 @@ void MainWindow::showEvent(QShowEvent *event)
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
+    // The openings not yet in the logs get a few seconds to reach them, shared by the
+    // whole close; a disk that keeps them longer does not keep the window.
+    const QDeadlineTimer logsDeadline(m_logWait);
     // When the session ends, the program ends with it without the closing steps: nothing
     // may keep the logout waiting (an error box) or cancel it (a close refused). Otherwise
     // a failed save keeps the window open: the user's settings are not lost silently.
-    if (!m_sessionEnding && !guard([this] { saveSettings(); })) {
+    if (m_sessionEnding)
+        m_logWriter->disconnect(this);
+    else if (!guard([&] { saveSettingsAfterLogs(logsDeadline); })) {
         event->ignore();
         return;
+    }
+    const QStringList unwritten = m_logWriter->waitForPending(logsDeadline);
+    if (!unwritten.isEmpty() && !m_sessionEnding) {
+        reportHandlerError(m_desktop, store::unwrittenOpeningsMessage(
+                                          unwritten, store::programFolders().dataFolder));
     }
     event->accept();
     // No search writes to the list of a closed window.
@@ -219,6 +231,14 @@ void MainWindow::loadSettings()
 
 void MainWindow::saveSettings()
 {
+    saveSettingsAfterLogs(QDeadlineTimer(m_logWait));
+}
+
+void MainWindow::saveSettingsAfterLogs(QDeadlineTimer logsDeadline)
+{
+    // Before the lock: the writer takes it for each of its writes.
+    const bool tidyLogs =
+        m_ui.actionTidyLogs->isChecked() && m_logWriter->waitForPending(logsDeadline).isEmpty();
     // The whole sequence at once: another copy of the program closing at the same moment
     // saves before or after it, never in between.
     const QString settingsFile = store::settingsFilePath();
@@ -240,7 +260,8 @@ void MainWindow::saveSettings()
     const QString dataFolder = store::programFolders().dataFolder;
     search::saveHistory(search::historyFilePath(dataFolder), history, m_historyState);
 
-    if (m_ui.actionTidyLogs->isChecked())
+    // With openings still unwritten the logs are tidied at a later close.
+    if (tidyLogs)
         store::tidyActivityLogs(dataFolder);
 }
 
@@ -415,6 +436,16 @@ void MainWindow::replaceSearcher(search::BackgroundSearch::Searcher searcher)
     m_search = std::make_unique<search::BackgroundSearch>(QLocale::system(), std::move(searcher));
     connect(m_search.get(), &search::BackgroundSearch::finished, this,
             guarded(&MainWindow::onSearchFinished));
+}
+
+void MainWindow::replaceLogWrite(store::ActivityLogWriter::Write write,
+                                 std::chrono::milliseconds logWait)
+{
+    m_logWait = logWait;
+    m_logWriter = std::make_unique<store::ActivityLogWriter>(std::move(write));
+    // In the standard error box, as if the opening had failed in its own handler.
+    connect(m_logWriter.get(), &store::ActivityLogWriter::writeFailed, this,
+            [this](const QString &message) { reportHandlerError(m_desktop, message); });
 }
 
 search::SearchRequest MainWindow::searchRequest() const

@@ -7,11 +7,14 @@
 #include "app/start_folder_browse.h"
 #include "search/background_search.h"
 #include "search/search_history.h"
+#include "store/activity_log_writer.h"
 #include "store/window_settings.h"
 
+#include <QDeadlineTimer>
 #include <QStringList>
 #include <QWidget>
 
+#include <chrono>
 #include <memory>
 #include <optional>
 
@@ -48,6 +51,14 @@ public:
     void replaceSearcher(search::BackgroundSearch::Searcher searcher);
     // True while a search typed in the box runs longer than a keystroke.
     bool isSearching() const { return m_typedTicket != 0; }
+
+    // How long a close, or a tidy pass of the logs, waits for the openings not yet written
+    // to the activity logs.
+    static constexpr std::chrono::milliseconds kLogWait{5000};
+    // The openings are then written through write, on the log writer's own thread, and
+    // waited for at most logWait (tests give a slow or a blocked disk this way).
+    void replaceLogWrite(store::ActivityLogWriter::Write write,
+                         std::chrono::milliseconds logWait = kLogWait);
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -97,6 +108,10 @@ private:
     void applyFilter(FilterFunction filter);
 
     void onFirstShow();
+    // saveSettings, with the tidy pass of the logs (option on) only once the openings
+    // handed to the log writer are written, waited for until logsDeadline: the tidy pass
+    // rewrites the logs and must never run while one of them is being written.
+    void saveSettingsAfterLogs(QDeadlineTimer logsDeadline);
     void wireEvents();
     search::SearchRequest searchRequest() const;
     void showResult(const QString &text, search::SearchMode mode, QStringList lines);
@@ -137,6 +152,8 @@ private:
     search::SearchRequest m_typedRequest;
     // The loop an action's search waits in, when it waits.
     QEventLoop *m_searchWait = nullptr;
+    std::unique_ptr<store::ActivityLogWriter> m_logWriter;
+    std::chrono::milliseconds m_logWait = kLogWait;
 };
 
 template<class Handler> bool MainWindow::guard(Handler &&handler)

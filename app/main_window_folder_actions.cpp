@@ -12,7 +12,7 @@
 #include "search/folder_search.h"
 #include "search/result_filters.h"
 #include "search/search_history.h"
-#include "store/activity_log.h"
+#include "store/activity_log_writer.h"
 #include "store/program_folders.h"
 #include "store/stored_names.h"
 
@@ -117,7 +117,8 @@ void MainWindow::openCurrentFolder()
     // Set by the program: no search runs, the list keeps its lines.
     m_ui.searchBox->setEditText(entry);
     addToSearchHistory(m_ui.searchBox, entry);
-    store::logOpening(entry, store::programFolders().dataFolder);
+    // Written on the log writer's thread; a failure shows in its own error box.
+    m_logWriter->logOpening(entry, store::programFolders().dataFolder);
     putOnClipboard(m_desktop, entry);
     const QString path = search::entryPath(startFolder(), entry);
     const folderops::Opening opening = folderops::openFolder(

@@ -2,7 +2,9 @@
 // (LD_PRELOAD) into the benchmark, it makes each opening of the folder named by
 // PALVORIC_SLOW_FOLDER, and each read of its entries, wait PALVORIC_SLOW_MS milliseconds,
 // as a round trip to the server would. It counts the enumerations begun (openings) and
-// finished (the read that finds the end), for the benchmark to report.
+// finished (the read that finds the end), for the benchmark to report. With
+// PALVORIC_SLOW_FILES set, each opening of a file inside the folder waits as long (the
+// activity logs and their lock file on a share, for the logs benchmark).
 
 #include <atomic>
 #include <cerrno>
@@ -34,6 +36,19 @@ bool isSlowFolder(const char *path)
            (path[length] == '\0' || (path[length] == '/' && path[length + 1] == '\0'));
 }
 
+// A file inside the slow folder, when PALVORIC_SLOW_FILES asks for them.
+bool isInSlowFolder(const char *path)
+{
+    const char *folder = std::getenv("PALVORIC_SLOW_FOLDER");
+    if (!folder || !path || !std::getenv("PALVORIC_SLOW_FILES"))
+        return false;
+    size_t length = std::strlen(folder);
+    while (length > 1 && folder[length - 1] == '/')
+        --length;
+    return std::strncmp(path, folder, length) == 0 && path[length] == '/' &&
+           path[length + 1] != '\0';
+}
+
 void wait()
 {
     const char *delay = std::getenv("PALVORIC_SLOW_MS");
@@ -49,6 +64,8 @@ int opened(int fd, const char *path)
         wait();
         slowFd[fd] = true;
         ++begun;
+    } else if (fd >= 0 && isInSlowFolder(path)) {
+        wait();
     }
     return fd;
 }

@@ -110,14 +110,35 @@ QString logTimeText(const QTime &time, const QLocale &locale)
     return locale.toString(time, longTimeFormatWithoutZone(locale));
 }
 
+namespace {
+
+void writeJournalEntry(const QString &entry, const QString &exeFolder, const QDateTime &time,
+                       const QLocale &locale)
+{
+    iniAddString(logDateText(time.date(), locale), logTimeText(time.time(), locale), entry,
+                 journalLogPath(exeFolder));
+}
+
+void writeFolderLogEntry(const QString &entry, const QString &exeFolder, const QDateTime &time,
+                         const QLocale &locale)
+{
+    iniAppendString(entry, logDateText(time.date(), locale), logTimeText(time.time(), locale),
+                    folderLogPath(exeFolder));
+}
+
+} // namespace
+
 void logOpening(const QString &entry, const QString &exeFolder)
 {
-    const QDateTime journalTime = activeClock().now();
-    iniAddString(logDateText(journalTime.date()), logTimeText(journalTime.time()), entry,
-                 journalLogPath(exeFolder));
-    const QDateTime folderTime = activeClock().now();
-    iniAppendString(entry, logDateText(folderTime.date()), logTimeText(folderTime.time()),
-                    folderLogPath(exeFolder));
+    writeJournalEntry(entry, exeFolder, activeClock().now(), QLocale());
+    writeFolderLogEntry(entry, exeFolder, activeClock().now(), QLocale());
+}
+
+void logOpening(const QString &entry, const QString &exeFolder, const QDateTime &openedAt,
+                const QLocale &locale)
+{
+    writeJournalEntry(entry, exeFolder, openedAt, locale);
+    writeFolderLogEntry(entry, exeFolder, openedAt, locale);
 }
 
 void tidyActivityLogs(const QString &exeFolder)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDate>
+#include <QDateTime>
 #include <QLocale>
 #include <QString>
 #include <QTime>
@@ -29,6 +30,11 @@ QString longTimeFormatWithoutZone(const QLocale &locale);
 // the moment of its write. Raises "Impossible d'écrire dans <path>" at the first write
 // that fails; the journal entry stays when the folder log fails.
 void logOpening(const QString &entry, const QString &exeFolder);
+// The same with the moment of the opening given, as texts of locale in both logs: for a
+// write made later than the opening (store/activity_log_writer.h), on a thread that must
+// not read the clock or the default locale, which a test may be changing.
+void logOpening(const QString &entry, const QString &exeFolder, const QDateTime &openedAt,
+                const QLocale &locale);
 
 // Tidies both logs when the window closes (with the option on): the journal first, then
 // the folder log.

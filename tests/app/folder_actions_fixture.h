@@ -3,7 +3,8 @@
 // The fixture of the window tests on the actions of the current line: a temporary folder
 // standing for the executable's (program files and logs) with a start folder of patients,
 // the home trash under it (XDG_DATA_HOME), a fixed clock, French date and time texts and
-// a scripted desktop. Each test makes its window with makeForm(search).
+// a scripted desktop. Each test makes its window with makeForm(search); its log writer
+// writes through m_disk, which tells when the openings are written.
 
 #include "app/desktop.h"
 #include "app/dialogs.h"
@@ -20,6 +21,7 @@
 #include "tests/support/environment_scope.h"
 #include "tests/support/file_helpers.h"
 #include "tests/support/store/fixed_clock.h"
+#include "tests/support/store/gated_log_write.h"
 #include "tests/support/testdir.h"
 
 #include <QObject>
@@ -68,12 +70,15 @@ protected:
                              QDateTime(QDate(2022, 2, 3), QTime(9, 14, 28))});
         store::setClock(m_clock.get());
         m_desktop = std::make_unique<ScriptedDesktop>();
+        m_disk = std::make_unique<GatedLogWrite>();
+        m_disk->open();
     }
 
     void tearDown()
     {
         // The window goes first: its tray icon talks to the desktop until the end.
         m_form.reset();
+        m_disk.reset();
         store::setClock(nullptr);
         const QStringList failures = m_desktop->failures();
         m_desktop.reset();
@@ -86,6 +91,7 @@ protected:
     MainWindow &makeForm(const QString &search)
     {
         m_form = std::make_unique<MainWindow>(*m_desktop, QStringList{search});
+        m_form->replaceLogWrite(m_disk->write());
         // Before the window is shown, as a stored start folder would be.
         m_form->ui().startFolderEdit->setText(m_dir->filePath(u"patients"_qs));
         m_form->show();
@@ -126,5 +132,6 @@ protected:
     std::unique_ptr<ScriptedDesktop> m_desktop;
     std::unique_ptr<MainWindow> m_form;
     std::unique_ptr<store::FixedClock> m_clock;
+    std::unique_ptr<GatedLogWrite> m_disk;
     std::unique_ptr<EnvironmentScope> m_dataHome;
 };

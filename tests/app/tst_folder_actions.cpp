@@ -1,6 +1,7 @@
 // Opening the current line's folder and copying its name, on real widgets (offscreen)
-// with a scripted desktop: history, logs, clipboard, file browser, the balloon, and the
-// lines the user selects with the mouse or the arrow keys.
+// with a scripted desktop: history, logs (written off the window's thread, and waited for
+// at close), clipboard, file browser, the balloon, and the lines the user selects with
+// the mouse or the arrow keys.
 #include "tests/app/folder_actions_fixture.h"
 
 #include "app/tray_notice.h"
@@ -40,8 +41,10 @@ private Q_SLOTS:
     void sameSecondAndSameDay();
     void noCurrentLineWarns_data();
     void noCurrentLineWarns();
-    void failingLogStopsTheOpening_data();
-    void failingLogStopsTheOpening();
+    void failingLogShowsItsError_data();
+    void failingLogShowsItsError();
+    void closeWritesTheLogsFirst();
+    void closeDoesNotWaitPastItsBound();
     void noFileBrowser();
     void folderGoneSinceTheSearch();
     void startFolderReadAfresh();
@@ -108,12 +111,13 @@ void TestFolderActions::doubleClickOpens()
     QCOMPARE(lines(), before);
     QCOMPARE(ui.searchBox->count(), 1);
     QCOMPARE(ui.searchBox->itemText(0), entry);
-    // One entry in each log, each with the time of its own write; a line break in the
-    // name shows there as its picture.
+    // One entry in each log, both with the moment of the opening; a line break in the name
+    // shows there as its picture.
+    QVERIFY(m_disk->waitUntilWritten(1));
     QString logged = entry;
     logged.replace(u'\n', QChar(0x240A));
     QCOMPARE(journal(u"03/02/2022"_qs, u"09:14:27"_qs), logged);
-    QCOMPARE(folderLog(entry, u"03/02/2022"_qs), u"09:14:28"_qs);
+    QCOMPARE(folderLog(entry, u"03/02/2022"_qs), u"09:14:27"_qs);
     QCOMPARE(m_desktop->errorBoxes().size(), 0);
 }
 
@@ -179,6 +183,7 @@ void TestFolderActions::sameSecondAndSameDay()
     QCOMPARE(ui.searchBox->count(), 2);
     QCOMPARE(ui.searchBox->itemText(0), u"DUPONT Mariette"_qs);
     QCOMPARE(ui.searchBox->itemText(1), u"dupont jean"_qs);
+    QVERIFY(m_disk->waitUntilWritten(3));
     // Same second: the journal keeps the later name; same day: one key per folder.
     QCOMPARE(journal(u"03/02/2022"_qs, u"09:20:03"_qs), u"DUPONT Jean"_qs);
     QCOMPARE(folderLog(u"DUPONT Mariette"_qs, u"03/02/2022"_qs), u"09:20:03"_qs);
@@ -219,14 +224,16 @@ void TestFolderActions::noCurrentLineWarns()
     QVERIFY(!entryExists(m_dir->filePath(u"data"_qs)));
 }
 
-void TestFolderActions::failingLogStopsTheOpening_data()
+void TestFolderActions::failingLogShowsItsError_data()
 {
     QTest::addColumn<bool>("journalFails");
     QTest::newRow("journal refused") << true;
     QTest::newRow("folder log refused") << false;
 }
 
-void TestFolderActions::failingLogStopsTheOpening()
+// The opening does not wait for the logs: the folder opens, and the failed write shows
+// its error box when it is known.
+void TestFolderActions::failingLogShowsItsError()
 {
     QFETCH(bool, journalFails);
     // A read-only log is refused even to root.
@@ -236,15 +243,63 @@ void TestFolderActions::failingLogStopsTheOpening()
     MainWindow &form = makeForm(u"dupont j"_qs);
     form.ui().actionFolderOpen->trigger();
 
+    QCOMPARE(form.ui().searchBox->itemText(0), u"DUPONT Jean"_qs);
+    QCOMPARE(m_desktop->clipboardText(), u"DUPONT Jean"_qs);
+    QCOMPARE(m_desktop->openedFolders(), QStringList{patient(u"DUPONT Jean"_qs)});
+    QTRY_COMPARE(m_desktop->errorBoxes().size(), 1);
     QCOMPARE(lastErrorText(),
              errorBoxText(u"Impossible d'écrire dans "_qs + m_dir->filePath(refused)));
-    // Done before the failing step: the history (and the journal when the folder log failed).
-    QCOMPARE(form.ui().searchBox->itemText(0), u"DUPONT Jean"_qs);
+    // The journal keeps its entry when only the folder log failed.
     QCOMPARE(journal(u"03/02/2022"_qs, u"09:14:27"_qs),
              journalFails ? u"<none>"_qs : u"DUPONT Jean"_qs);
-    // Not done: the clipboard and the opening.
-    QCOMPARE(m_desktop->clipboardHistory(), QStringList());
-    QCOMPARE(m_desktop->openedFolders(), QStringList());
+}
+
+// A close waits for the openings not yet written, then tidies the logs: the blank line
+// between the folder log's sections comes after both writes.
+void TestFolderActions::closeWritesTheLogsFirst()
+{
+    MainWindow &form = makeForm(u"dupont"_qs);
+    // Each write as slow as a far share: both still to be written when the close begins.
+    form.replaceLogWrite(slowLogWrite(std::chrono::milliseconds(300)));
+    for (const QString &entry : {u"DUPONT Jean"_qs, u"DUPONT Mariette"_qs}) {
+        selectLine(entry);
+        form.ui().actionFolderOpen->trigger();
+    }
+    QVERIFY(form.ui().actionTidyLogs->isChecked());
+    QVERIFY(form.close());
+    QCOMPARE(readFileBytes(store::journalLogPath(exeFolder())),
+             QByteArray("[03/02/2022]\r\n09:14:27=DUPONT Jean\r\n09:14:28=DUPONT Mariette\r\n"));
+    QCOMPARE(readFileBytes(store::folderLogPath(exeFolder())),
+             QByteArray("[DUPONT Jean]\r\n03/02/2022=09:14:27\r\n\r\n"
+                        "[DUPONT Mariette]\r\n03/02/2022=09:14:28\r\n"));
+    QCOMPARE(m_desktop->errorBoxes().size(), 0);
+}
+
+// A disk that keeps the writes past the bound does not keep the window: it closes, and
+// says which openings were not written; the logs are not tidied under the write.
+void TestFolderActions::closeDoesNotWaitPastItsBound()
+{
+    // Logs the tidy pass would change: two sections with no blank line between them.
+    const QByteArray untidy = "[01/02/2022]\r\n08:00:00=MARTIN Paul\r\n"
+                              "[02/02/2022]\r\n08:00:00=DURAND Anne\r\n";
+    m_dir->createFile(u"bin/_JOURNAL.LOG"_qs, untidy);
+    MainWindow &form = makeForm(u"dupont j"_qs);
+    GatedLogWrite heldDisk;
+    form.replaceLogWrite(heldDisk.write(), std::chrono::milliseconds(100));
+    form.ui().actionFolderOpen->trigger();
+    QVERIFY(heldDisk.waitUntilBegun(1));
+    QVERIFY(form.close());
+    QVERIFY(!form.isVisible());
+    QCOMPARE(m_desktop->errorBoxes().size(), 1);
+    QCOMPARE(lastErrorText(),
+             errorBoxText(store::unwrittenOpeningsMessage({u"DUPONT Jean"_qs}, exeFolder())));
+    QVERIFY(entryExists(store::settingsFilePath()));
+    QCOMPARE(readFileBytes(store::journalLogPath(exeFolder())), untidy);
+    // The write goes on when the disk lets it.
+    heldDisk.open();
+    QVERIFY(heldDisk.waitUntilWritten(1));
+    QCOMPARE(readFileBytes(store::journalLogPath(exeFolder())),
+             untidy + "[03/02/2022]\r\n09:14:27=DUPONT Jean\r\n");
 }
 
 void TestFolderActions::noFileBrowser()
@@ -259,8 +314,9 @@ void TestFolderActions::noFileBrowser()
                           u"(xdg-open)"_qs));
     // The history and the logs stay written.
     QCOMPARE(form.ui().searchBox->itemText(0), u"DUPONT Jean"_qs);
+    QVERIFY(m_disk->waitUntilWritten(1));
     QCOMPARE(journal(u"03/02/2022"_qs, u"09:14:27"_qs), u"DUPONT Jean"_qs);
-    QCOMPARE(folderLog(u"DUPONT Jean"_qs, u"03/02/2022"_qs), u"09:14:28"_qs);
+    QCOMPARE(folderLog(u"DUPONT Jean"_qs, u"03/02/2022"_qs), u"09:14:27"_qs);
 }
 
 void TestFolderActions::folderGoneSinceTheSearch()
@@ -271,6 +327,7 @@ void TestFolderActions::folderGoneSinceTheSearch()
     QCOMPARE(m_desktop->openedFolders(), QStringList());
     QCOMPARE(lastErrorText(), errorBoxText(u"Le dossier \""_qs + patient(u"DUPONT Jean"_qs) +
                                            u"\" est introuvable"_qs));
+    QVERIFY(m_disk->waitUntilWritten(1));
     QCOMPARE(journal(u"03/02/2022"_qs, u"09:14:27"_qs), u"DUPONT Jean"_qs);
 }
 
@@ -303,7 +360,8 @@ void TestFolderActions::busyClipboard()
     form.ui().actionFolderOpen->trigger();
     QCOMPARE(m_desktop->errorBoxes().size(), 2);
     QCOMPARE(lastErrorText(), message);
-    QCOMPARE(folderLog(u"DUPONT Jean"_qs, u"03/02/2022"_qs), u"09:14:28"_qs);
+    QVERIFY(m_disk->waitUntilWritten(1));
+    QCOMPARE(folderLog(u"DUPONT Jean"_qs, u"03/02/2022"_qs), u"09:14:27"_qs);
     QCOMPARE(m_desktop->openedFolders(), QStringList());
 }
 
