@@ -268,11 +268,20 @@ int ClaimFolder::take(const QString &path, Clock::time_point deadline, QString *
         }
         if (error == EINTR)
             continue;
-        if (error != EEXIST)
+        // Two clients making the folder at the same moment: smbnetfs may answer the one
+        // that lost with EIO rather than EEXIST. The claim, or its absence, tells.
+        const bool mayBeTaken =
+            error == EEXIST || error == EIO || error == EACCES || error == EBUSY;
+        if (!mayBeTaken)
+            return error;
+        if (error != EEXIST && Clock::now() >= deadline)
             return error;
         const std::optional<QByteArray> current = readClaim(encoded);
-        if (!current)
+        if (!current) {
+            if (error != EEXIST)
+                pause(std::chrono::milliseconds(5));
             continue; // released meanwhile
+        }
         if (isAbandoned(encoded, *current)) {
             // Only the claim judged: another waiter may have replaced it by its own since.
             if (readClaim(encoded) == current)
