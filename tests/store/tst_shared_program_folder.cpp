@@ -239,29 +239,29 @@ void TstSharedProgramFolder::cleanupTestCase()
 }
 
 // clients: 0 for a local folder, else the SMB clients the workstations use.
-enum Clients { kLocal, kOneSmbnetfs, kTwoSmbnetfs, kSmbnetfsAndGvfs };
+enum Clients { Local, OneSmbnetfs, TwoSmbnetfs, SmbnetfsAndGvfs };
 
 void TstSharedProgramFolder::addPlaces()
 {
     QTest::addColumn<int>("clients");
-    QTest::newRow("local folder") << int(kLocal);
-    QTest::newRow("SMB share, one smbnetfs client") << int(kOneSmbnetfs);
-    QTest::newRow("SMB share, two smbnetfs clients") << int(kTwoSmbnetfs);
-    QTest::newRow("SMB share, smbnetfs and gvfs clients") << int(kSmbnetfsAndGvfs);
+    QTest::newRow("local folder") << int(Local);
+    QTest::newRow("SMB share, one smbnetfs client") << int(OneSmbnetfs);
+    QTest::newRow("SMB share, two smbnetfs clients") << int(TwoSmbnetfs);
+    QTest::newRow("SMB share, smbnetfs and gvfs clients") << int(SmbnetfsAndGvfs);
 }
 
 void TstSharedProgramFolder::addPlacesOfOneClient()
 {
     QTest::addColumn<int>("clients");
-    QTest::newRow("local folder") << int(kLocal);
-    QTest::newRow("SMB share, one smbnetfs client") << int(kOneSmbnetfs);
+    QTest::newRow("local folder") << int(Local);
+    QTest::newRow("SMB share, one smbnetfs client") << int(OneSmbnetfs);
 }
 
 std::unique_ptr<QTemporaryDir> TstSharedProgramFolder::newFolder(int clients) const
 {
     return std::make_unique<QTemporaryDir>(
-        clients != kLocal ? m_share->path() + QStringLiteral("/programme-XXXXXX")
-                          : QDir::tempPath() + QStringLiteral("/tst_shared_program_folder-XXXXXX"));
+        clients != Local ? m_share->path() + QStringLiteral("/programme-XXXXXX")
+                         : QDir::tempPath() + QStringLiteral("/tst_shared_program_folder-XXXXXX"));
 }
 
 QStringList TstSharedProgramFolder::stationPaths(const QString &path, int clients,
@@ -269,9 +269,9 @@ QStringList TstSharedProgramFolder::stationPaths(const QString &path, int client
 {
     QStringList paths;
     for (int station = 0; station < stations; ++station) {
-        if (station % 2 == 0 || clients == kLocal || clients == kOneSmbnetfs)
+        if (station % 2 == 0 || clients == Local || clients == OneSmbnetfs)
             paths.append(path);
-        else if (clients == kTwoSmbnetfs)
+        else if (clients == TwoSmbnetfs)
             paths.append(m_share->throughClient(path, 1));
         else
             paths.append(m_gvfs->path() + path.mid(m_share->path().size()));
@@ -282,9 +282,9 @@ QStringList TstSharedProgramFolder::stationPaths(const QString &path, int client
 // The folder a test works in, or a skip that says why the share cannot be had.
 #define PROGRAM_FOLDER(dir)                                                                        \
     QFETCH(int, clients);                                                                          \
-    if (clients != kLocal && !m_share->isMounted())                                                \
+    if (clients != Local && !m_share->isMounted())                                                 \
         QSKIP(qPrintable(m_share->skipReason()));                                                  \
-    if (clients == kSmbnetfsAndGvfs && !(m_gvfs && m_gvfs->isMounted()))                           \
+    if (clients == SmbnetfsAndGvfs && !(m_gvfs && m_gvfs->isMounted()))                            \
         QSKIP(qPrintable(m_gvfs ? m_gvfs->skipReason() : QStringLiteral("no share")));             \
     const std::unique_ptr<QTemporaryDir> dir = newFolder(clients);                                 \
     QVERIFY(dir->isValid())
