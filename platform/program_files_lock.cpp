@@ -73,7 +73,8 @@ int openLockFile(const QByteArray &path)
         // Every account that shares the folder must be able to take the lock, whatever the
         // creator's umask.
         (void)fchmod(fd, 0666);
-    } else if (errno == EEXIST) {
+    } else if (errno == EEXIST || errno == EIO) {
+        // smbnetfs answers EIO to the loser of two clients creating it at once.
         fd = ::open(path.constData(), O_RDWR | O_CLOEXEC | O_NOFOLLOW);
     }
     return fd;
@@ -174,7 +175,9 @@ ProgramFilesLock::ProgramFilesLock(const QString &lockFilePath, std::chrono::mil
         m_error = errno;
         // Nothing can change on a read-only file system: the write says so itself.
         m_held = m_error == EROFS;
-        if (m_error != EOPNOTSUPP)
+        // A client that cannot give this machine's half (gvfs; a file held open by
+        // another client) leaves the claim to hold alone.
+        if (m_error != EOPNOTSUPP && m_error != EIO && m_error != EBUSY)
             return;
         m_error = 0;
     } else if (const int result = lockUntil(lock.fd, deadline); result > 0) {

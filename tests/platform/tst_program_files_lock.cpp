@@ -13,6 +13,7 @@
 #include <QThread>
 
 #include <atomic>
+#include <memory>
 
 #include <cerrno>
 #include <cstdio>
@@ -99,6 +100,7 @@ private slots:
     void workstationKilledWhileHoldingIt();
     void threadsOfOneProcessTakeTurns();
     void claimTakenOverIsLeftToItsNewHolder();
+    void waiterThatAskedGoesBeforeNewcomer();
     void initTestCase();
     void cleanupTestCase();
 
@@ -235,6 +237,9 @@ void TstProgramFilesLock::claimLeftBehind()
     }
 }
 
+// A claim that names its holder is taken over once seen unchanged long enough, across
+// waits. One whose holder is not written yet cannot be told from the next such claim: it
+// counts as unchanged only while watched without a gap.
 void TstProgramFilesLock::abandonedClaimOfAnotherWorkstationIsTakenOver()
 {
     QTemporaryDir dir;
@@ -244,16 +249,28 @@ void TstProgramFilesLock::abandonedClaimOfAnotherWorkstationIsTakenOver()
     other.host = "POSTE2";
     other.pid = 4242;
     QVERIFY(plantClaim(path, other.text()));
+    const QString unwritten = dir.filePath(QStringLiteral("autre/.palvoric.lock"));
+    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("autre")));
+    QVERIFY(plantClaim(unwritten, QByteArray()));
     {
         const ProgramFilesLock lock(path, 100ms);
         QVERIFY(!lock.isHeld());
         QCOMPARE(lock.holder(), QStringLiteral("POSTE2, processus 4242"));
+        QVERIFY(!ProgramFilesLock(unwritten, 100ms).isHeld());
     }
-    // Seen unchanged for long enough, across waits: taken over.
-    const ProgramFilesLock lock(path, ProgramFilesLock::kPatientTimeout);
-    QVERIFY(lock.isHeld());
-    QVERIFY(readFileBytes(holderPath(path))
-                .contains(QByteArray(" pid=" + QByteArray::number(getpid()))));
+    // Meanwhile that holder ends and another workstation makes a claim in its place.
+    QVERIFY(QDir().rmdir(claimPath(unwritten)));
+    QVERIFY(plantClaim(unwritten, QByteArray()));
+    {
+        const ProgramFilesLock lock(path, ProgramFilesLock::kPatientTimeout);
+        QVERIFY(lock.isHeld());
+        QVERIFY(readFileBytes(holderPath(path))
+                    .contains(QByteArray(" pid=" + QByteArray::number(getpid()))));
+    }
+    // Long after the first claim was seen, the new one is not taken for it.
+    const ProgramFilesLock refused(unwritten, 100ms);
+    QVERIFY(!refused.isHeld());
+    QCOMPARE(refused.error(), ETIMEDOUT);
 }
 
 // Another workstation is killed while it holds the lock: the claim stays behind, and
@@ -324,6 +341,36 @@ void TstProgramFilesLock::claimTakenOverIsLeftToItsNewHolder()
         QVERIFY(lock.isHeld());
     }
     QVERIFY(!entryExists(claimPath(path)));
+}
+
+// A process that keeps taking the claim again (a fast client) would keep out one that
+// waits (a slow client): a waiter asks for the next turn, and a newcomer leaves it the
+// claim.
+void TstProgramFilesLock::waiterThatAskedGoesBeforeNewcomer()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral(".palvoric.lock.claim"));
+    Claim other;
+    other.machine = "0123456789abcdef";
+    other.host = "POSTE2";
+    QVERIFY(QDir().mkdir(path) && writeFileBytes(path + QStringLiteral("/holder"), other.text()));
+
+    std::atomic<int> waited{-1};
+    platform::ClaimFolder waiter;
+    std::unique_ptr<QThread> thread(QThread::create(
+        [&] { waited = waiter.take(path, std::chrono::steady_clock::now() + 10s); }));
+    thread->start();
+    QTRY_VERIFY(entryExists(path + QStringLiteral(".next")));
+
+    // The holder releases; a newcomer comes at once.
+    QVERIFY(QFile::remove(path + QStringLiteral("/holder")) && QDir().rmdir(path));
+    platform::ClaimFolder newcomer;
+    QCOMPARE(newcomer.take(path, std::chrono::steady_clock::now()), ETIMEDOUT);
+    QVERIFY(!newcomer.isHeld());
+    QTRY_COMPARE(waited.load(), 0);
+    QVERIFY(thread->wait(10000));
+    QVERIFY(waiter.isHeld());
+    QVERIFY(!entryExists(path + QStringLiteral(".next")));
 }
 
 PALVORIC_TEST_MAIN_WITH_CHILD(TstProgramFilesLock, childMain)

@@ -197,9 +197,9 @@ class TstSharedProgramFolder : public QObject
 private slots:
     void initTestCase();
     void cleanupTestCase();
-    void simultaneousOpeningsLoseNoEntry_data() { addPlacesOfOneClient(); }
+    void simultaneousOpeningsLoseNoEntry_data() { addPlacesOfSmbnetfs(); }
     void simultaneousOpeningsLoseNoEntry();
-    void simultaneousKeyWritesLoseNoKey_data() { addPlacesOfOneClient(); }
+    void simultaneousKeyWritesLoseNoKey_data() { addPlacesOfSmbnetfs(); }
     void simultaneousKeyWritesLoseNoKey();
     void simultaneousSavesLeaveOneWholeSet_data() { addPlaces(); }
     void simultaneousSavesLeaveOneWholeSet();
@@ -211,9 +211,9 @@ private slots:
 
 private:
     static void addPlaces();
-    // Without the rows of two clients: several hundred writes a second from both clients
-    // still fail now and then to take the lock in time there.
-    static void addPlacesOfOneClient();
+    // Without the row of gvfs: under several hundred writes a second through both clients,
+    // an entry or two of 1,600 is still lost there.
+    static void addPlacesOfSmbnetfs();
     std::unique_ptr<QTemporaryDir> newFolder(int clients) const;
     // path as each of stations workstations sees it: on a share with two clients, the
     // even stations go through the first smbnetfs client and the odd ones through the
@@ -250,11 +250,12 @@ void TstSharedProgramFolder::addPlaces()
     QTest::newRow("SMB share, smbnetfs and gvfs clients") << int(SmbnetfsAndGvfs);
 }
 
-void TstSharedProgramFolder::addPlacesOfOneClient()
+void TstSharedProgramFolder::addPlacesOfSmbnetfs()
 {
     QTest::addColumn<int>("clients");
     QTest::newRow("local folder") << int(Local);
     QTest::newRow("SMB share, one smbnetfs client") << int(OneSmbnetfs);
+    QTest::newRow("SMB share, two smbnetfs clients") << int(TwoSmbnetfs);
 }
 
 std::unique_ptr<QTemporaryDir> TstSharedProgramFolder::newFolder(int clients) const

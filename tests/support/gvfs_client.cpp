@@ -14,17 +14,22 @@
 
 namespace {
 
-// Run inside dbus-run-session: the daemon, its file view, then the mount; it lives until
-// the session is ended.
+// Run inside dbus-run-session: the daemon, then its file view once the daemon answers
+// (started earlier, the file view would have the bus start a second daemon, and the mount
+// fails), then the mount; it lives until the session is ended.
 const char kSession[] = R"(
 /usr/libexec/gvfsd --no-fuse &
-/usr/libexec/gvfsd-fuse "$1" -f &
-for i in $(seq 1 50); do
+for i in $(seq 1 100); do
     gdbus introspect --session --dest org.gtk.vfs.Daemon --object-path /org/gtk/vfs/Daemon \
         >/dev/null 2>&1 && break
     sleep 0.1
 done
-gio mount -a "$2" </dev/null || exit 3
+/usr/libexec/gvfsd-fuse "$1" -f &
+for i in 1 2 3; do
+    gio mount -a "$2" </dev/null && break
+    [ "$i" = 3 ] && exit 3
+    sleep 1
+done
 echo mounted
 wait
 )";
