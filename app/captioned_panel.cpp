@@ -85,6 +85,7 @@ CaptionedPanel::CaptionedPanel(QWidget *parent)
     m_closeButton = new CaptionCloseButton(this);
     m_closeButton->setFocusPolicy(Qt::NoFocus);
     m_closeButton->setToolTip(QString());
+    m_closeButton->setAccessibleName(QStringLiteral("Fermer"));
     m_closeButton->hide();
     connect(m_closeButton, &QAbstractButton::clicked, this, &CaptionedPanel::closeButtonClicked);
     updateMargins();

@@ -6,7 +6,7 @@ install(TARGETS Palvoric RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 # The command as typed in a terminal. The program finds its own files from its real
 # name, so both names share one settings file.
 install(CODE "file(CREATE_LINK Palvoric
-    \"\$ENV{DESTDIR}${CMAKE_INSTALL_FULL_BINDIR}/palvoric\" SYMBOLIC)")
+    \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/palvoric\" SYMBOLIC)")
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/resources/org.palvoric.Palvoric.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/resources/pictures/palvoric.svg

@@ -12,6 +12,7 @@
 #include <QComboBox>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
@@ -338,8 +339,15 @@ MainWindowUi buildMainWindowUi(QWidget *window)
     ui.startFolderEdit->browseButton()->setAccessibleName(QStringLiteral("Parcourir les dossiers"));
     ui.startFolderPanel->closeButton()->setAccessibleName(
         QStringLiteral("Masquer le dossier de départ"));
-    ui.searchBox->setAccessibleName(QStringLiteral("Nom cherché"));
-    ui.searchBox->lineEdit()->setAccessibleName(QStringLiteral("Nom cherché"));
+    // An editable combo box takes its text as its name: a label (never shown) names it,
+    // as a screen reader finds labels, and its field is named too.
+    auto *searchLabel = new QLabel(QStringLiteral("Nom cherché"), ui.searchPanel);
+    searchLabel->setObjectName(QStringLiteral("searchLabel"));
+    searchLabel->setBuddy(ui.searchBox);
+    searchLabel->hide();
+    ui.searchBox->setAccessibleName(searchLabel->text());
+    ui.searchBox->lineEdit()->setAccessibleName(searchLabel->text());
+    ui.searchBox->view()->setAccessibleName(QStringLiteral("Recherches précédentes"));
     ui.copyButton->setAccessibleName(ui.actionFolderCopyName->iconText());
     ui.resultList->setAccessibleName(QStringLiteral("Dossiers trouvés"));
     auto describeCount = [list = ui.resultList, box = ui.searchBox](const QString &caption) {

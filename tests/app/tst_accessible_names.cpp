@@ -7,8 +7,10 @@
 
 #include <QAbstractButton>
 #include <QAccessible>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QToolButton>
 
 namespace {
@@ -39,6 +41,10 @@ QWidget *element(const MainWindowUi &ui, const QString &path)
         return ui.searchBox;
     if (path == u"searchBox edit")
         return ui.searchBox->lineEdit();
+    if (path == u"history")
+        return ui.searchBox->view();
+    if (path == u"result panel's close")
+        return ui.resultPanel->closeButton();
     if (path == u"searchButton")
         return ui.searchButton;
     if (path == u"beginsWithCheck")
@@ -63,6 +69,7 @@ private Q_SLOTS:
 
     void names_data();
     void names();
+    void searchBoxIsLabelled();
     void panelsAreGroups();
     void countFollowsTheSearch();
 };
@@ -80,9 +87,9 @@ void TestAccessibleNames::names_data()
     QTest::newRow("panel's close button") << u"close"_qs << u"Masquer le dossier de départ"_qs;
     QTest::newRow("start-folder field") << u"startFolderEdit"_qs << u"Dossier de départ"_qs;
     QTest::newRow("browse button") << u"browse"_qs << u"Parcourir les dossiers"_qs;
-    // Its name is no longer the text typed in it.
-    QTest::newRow("search box") << u"searchBox"_qs << u"Nom cherché"_qs;
     QTest::newRow("search box's field") << u"searchBox edit"_qs << u"Nom cherché"_qs;
+    QTest::newRow("search history") << u"history"_qs << u"Recherches précédentes"_qs;
+    QTest::newRow("hidden close button") << u"result panel's close"_qs << u"Fermer"_qs;
     QTest::newRow("search button") << u"searchButton"_qs << u"Chercher"_qs;
     QTest::newRow("check box") << u"beginsWithCheck"_qs << u"Début"_qs;
     QTest::newRow("copy button") << u"copyButton"_qs << u"Copier le nom du dossier dans le PP"_qs;
@@ -97,6 +104,18 @@ void TestAccessibleNames::names()
     QWidget *widget = element(form.ui(), path);
     QVERIFY(widget);
     QTRY_COMPARE(accessibleText(widget, QAccessible::Name), name);
+}
+
+// An editable combo box reads out its text as its name; its label names it.
+void TestAccessibleNames::searchBoxIsLabelled()
+{
+    MainWindow &form = makeForm(u"dupont m"_qs);
+    QAccessibleInterface *box = QAccessible::queryAccessibleInterface(form.ui().searchBox);
+    QVERIFY(box);
+    QStringList labels;
+    for (const auto &[label, relation] : box->relations(QAccessible::Label))
+        labels.append(label->text(QAccessible::Name));
+    QCOMPARE(labels, QStringList{u"Nom cherché"_qs});
 }
 
 void TestAccessibleNames::panelsAreGroups()

@@ -71,10 +71,12 @@ void TestQtTranslations::folderChooser()
                      captions = captionsOf(dialog);
                      // The "Type" column of a folder, once the listing has reached it.
                      if (auto *model = dialog->findChild<QFileSystemModel *>()) {
-                         QTest::qWaitFor([&] {
+                         const bool listed = QTest::qWaitFor([&] {
                              folderType = model->type(model->index(patient));
                              return !folderType.isEmpty();
                          });
+                         if (!listed)
+                             folderType = QStringLiteral("<not listed>");
                      }
                      dialog->reject();
                  });
