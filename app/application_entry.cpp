@@ -1,6 +1,7 @@
 #include "app/application_entry.h"
 
 #include "app/app_resources.h"
+#include "app/command_options.h"
 #include "app/dialogs.h"
 #include "app/handler_guard.h"
 #include "app/main_window.h"
@@ -8,15 +9,62 @@
 #include "app/qt_translations.h"
 #include "app/theme.h"
 #include "platform/display_platform.h"
+#include "platform/exe_identity.h"
 #include "platform/move_records.h"
+#include "platform/version_section.h"
 #include "store/ini_file.h"
 #include "store/program_folders.h"
 
 #include <QApplication>
 #include <QIcon>
 
+#include <cstdio>
+
+namespace {
+
+// The full version held by the executable ("22.2.3.0").
+QString fullVersionText()
+{
+    const std::optional<platform::FileVersion> version =
+        platform::readFileVersion(platform::executablePath());
+    if (!version)
+        return QStringLiteral("(version inconnue)");
+    return QStringLiteral("%1.%2.%3.%4")
+        .arg(version->major)
+        .arg(version->minor)
+        .arg(version->patch)
+        .arg(version->build);
+}
+
+// Answers "--help" and "--version" on the standard output, before the toolkit starts:
+// they need no display. Returns true when one was answered.
+bool answerCommandRequest(int argc, char **argv)
+{
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    QString text;
+    switch (commandRequest(arguments)) {
+    case CommandRequest::Window:
+        return false;
+    case CommandRequest::Help:
+        text = commandHelpText(QString::fromLocal8Bit(argc > 0 ? argv[0] : ""));
+        break;
+    case CommandRequest::Version:
+        text = commandVersionText(fullVersionText());
+        break;
+    }
+    const QByteArray bytes = text.toLocal8Bit();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+    return true;
+}
+
+} // namespace
+
 int runApplication(int argc, char **argv)
 {
+    if (answerCommandRequest(argc, argv))
+        return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
     // Under Wayland, X11 where the session offers it: the window's place, its level and
     // the notice's corner need it (platform/display_platform.h).
     const QByteArray display = platform::preferredQtPlatform(platform::currentDisplayEnvironment());
@@ -29,7 +77,7 @@ int runApplication(int argc, char **argv)
     initAppResources();
     installQtTranslations(app);
     QApplication::setApplicationName(QStringLiteral("Palvoric"));
-    QApplication::setDesktopFileName(QStringLiteral("palvoric"));
+    QApplication::setDesktopFileName(QString::fromLatin1(kDesktopEntryName));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/pictures/palvoric.svg")));
 
     QtDesktop desktop;

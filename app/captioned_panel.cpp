@@ -1,6 +1,7 @@
 #include "app/captioned_panel.h"
 
 #include <QAbstractButton>
+#include <QAccessibleWidget>
 #include <QEnterEvent>
 #include <QEvent>
 #include <QPainter>
@@ -57,11 +58,22 @@ protected:
     }
 };
 
+// A panel is a group of elements for assistive technologies, not a frame of its own.
+QAccessibleInterface *panelAccessible(const QString &className, QObject *object)
+{
+    if (className == QLatin1StringView(CaptionedPanel::staticMetaObject.className()) &&
+        object->isWidgetType())
+        return new QAccessibleWidget(static_cast<QWidget *>(object), QAccessible::Grouping);
+    return nullptr;
+}
+
 } // namespace
 
 CaptionedPanel::CaptionedPanel(QWidget *parent)
     : QFrame(parent), m_bandColor(palette().color(QPalette::Button))
 {
+    static const bool factoryInstalled = (QAccessible::installFactory(panelAccessible), true);
+    Q_UNUSED(factoryInstalled);
     setFrameStyle(QFrame::Box | QFrame::Plain);
     setLineWidth(1);
     setForegroundRole(QPalette::WindowText);
@@ -73,6 +85,7 @@ CaptionedPanel::CaptionedPanel(QWidget *parent)
     m_closeButton = new CaptionCloseButton(this);
     m_closeButton->setFocusPolicy(Qt::NoFocus);
     m_closeButton->setToolTip(QString());
+    m_closeButton->setAccessibleName(QStringLiteral("Fermer"));
     m_closeButton->hide();
     connect(m_closeButton, &QAbstractButton::clicked, this, &CaptionedPanel::closeButtonClicked);
     updateMargins();
@@ -84,6 +97,9 @@ void CaptionedPanel::setCaption(const QString &caption)
         return;
     m_caption = caption;
     update(bandRect());
+    // The caption is painted: the name is what a screen reader reads of it.
+    setAccessibleName(caption);
+    Q_EMIT captionChanged(caption);
 }
 
 void CaptionedPanel::setBandColor(const QColor &color)

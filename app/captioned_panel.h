@@ -9,6 +9,8 @@ class QAbstractButton;
 // A panel with a coloured caption band along its top edge, optionally a close button in
 // the band. It never hides itself: the close button only raises closeButtonClicked().
 // Children go into contentArea(), laid out below the band with 3-pixel margins.
+//
+// A screen reader reads the panel as a group named by its caption, told of each change.
 class CaptionedPanel : public QFrame
 {
     Q_OBJECT
@@ -34,6 +36,7 @@ public:
 
 Q_SIGNALS:
     void closeButtonClicked();
+    void captionChanged(const QString &caption);
 
 protected:
     void paintEvent(QPaintEvent *event) override;

@@ -1,5 +1,7 @@
 #include "app/desktop_notifications.h"
 
+#include "app/app_resources.h"
+
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
@@ -35,7 +37,7 @@ void DesktopNotifications::send(const Notice &notice)
     QDBusMessage call =
         QDBusMessage::createMethodCall(kService, kPath, kInterface, QStringLiteral("Notify"));
     QVariantMap hints;
-    hints.insert(QStringLiteral("desktop-entry"), QStringLiteral("palvoric"));
+    hints.insert(QStringLiteral("desktop-entry"), QString::fromLatin1(kDesktopEntryName));
     // A confirmation that passes by: not kept in the desktop's list of notices.
     hints.insert(QStringLiteral("transient"), true);
     call << QStringLiteral("Palvoric") << m_shownId << QStringLiteral("palvoric") << notice.title

@@ -203,9 +203,12 @@ void MainWindow::loadSettings()
     settings.options = options();
     const QScreen *screen = QGuiApplication::primaryScreen();
     const QRect workArea = screen ? screen->availableGeometry() : QRect();
+    // The practice's defaults first, then what the user saved over them.
+    const store::ProgramFolders folders = store::programFolders();
+    store::loadWindowDefaults(settings, folders.defaultStartFolder, folders.defaultsFile);
+    const QString startFolder = settings.startFolder;
     try {
-        store::loadWindowSettings(settings, platform::exeBaseName(), workArea,
-                                  store::programFolders().defaultStartFolder);
+        store::loadWindowSettings(settings, platform::exeBaseName(), workArea, startFolder);
     } catch (...) {
         applyOuterGeometry(settings.geometry); // the values read before the bad one stay
         throw;

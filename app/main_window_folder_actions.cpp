@@ -74,8 +74,10 @@ void MainWindow::wireFolderActions()
 {
     connect(m_ui.actionFolderOpen, &QAction::triggered, this,
             guarded(&MainWindow::openCurrentFolder));
-    // A double click anywhere in the list opens the current line.
+    // A double click anywhere in the list, or Enter there, opens the current line.
     connect(m_ui.resultList, &ResultListView::listDoubleClicked, this,
+            guarded(&MainWindow::openCurrentFolder));
+    connect(m_ui.resultList, &ResultListView::enterPressed, this,
             guarded(&MainWindow::openCurrentFolder));
 
     // The copy: the action (button, menu item, Ctrl+C), and every line the user selects

@@ -12,6 +12,7 @@
 #include <QComboBox>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
@@ -327,6 +328,35 @@ MainWindowUi buildMainWindowUi(QWidget *window)
                                QKeySequence(Qt::CTRL | Qt::Key_Q));
     listShortcut(ui.actionQuit);
     ui.listContextMenu->addAction(ui.actionQuit);
+
+    // What a screen reader says of the elements that show no text of their own: the fields
+    // by what they hold, the picture-only buttons by what they do. The panels are named by
+    // their captions (CaptionedPanel); the list and the search box also carry the list's
+    // caption, the count of what was found, as their description, which a screen reader
+    // reads out when it changes under the focus.
+    ui.startFolderEdit->setAccessibleName(QStringLiteral("Dossier de départ"));
+    ui.startFolderEdit->lineEdit()->setAccessibleName(QStringLiteral("Dossier de départ"));
+    ui.startFolderEdit->browseButton()->setAccessibleName(QStringLiteral("Parcourir les dossiers"));
+    ui.startFolderPanel->closeButton()->setAccessibleName(
+        QStringLiteral("Masquer le dossier de départ"));
+    // An editable combo box takes its text as its name: a label (never shown) names it,
+    // as a screen reader finds labels, and its field is named too.
+    auto *searchLabel = new QLabel(QStringLiteral("Nom cherché"), ui.searchPanel);
+    searchLabel->setObjectName(QStringLiteral("searchLabel"));
+    searchLabel->setBuddy(ui.searchBox);
+    searchLabel->hide();
+    ui.searchBox->setAccessibleName(searchLabel->text());
+    ui.searchBox->lineEdit()->setAccessibleName(searchLabel->text());
+    ui.searchBox->view()->setAccessibleName(QStringLiteral("Recherches précédentes"));
+    ui.copyButton->setAccessibleName(ui.actionFolderCopyName->iconText());
+    ui.resultList->setAccessibleName(QStringLiteral("Dossiers trouvés"));
+    auto describeCount = [list = ui.resultList, box = ui.searchBox](const QString &caption) {
+        list->setAccessibleDescription(caption);
+        box->setAccessibleDescription(caption);
+        box->lineEdit()->setAccessibleDescription(caption);
+    };
+    describeCount(ui.resultPanel->caption());
+    QObject::connect(ui.resultPanel, &CaptionedPanel::captionChanged, window, describeCount);
 
     auto *enterPresses = new EnterPressesFocusedButton(window);
     enterPresses->watch(ui.searchButton);

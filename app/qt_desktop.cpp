@@ -9,6 +9,7 @@
 #include <QClipboard>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileIconProvider>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QPushButton>
@@ -161,11 +162,28 @@ void QtDesktop::setTrayBalloonHiddenHandler(std::function<void()> handler)
     m_balloonHidden = std::move(handler);
 }
 
+namespace {
+
+// The chooser's "Type" column: Qt's French translations leave a folder's type in English.
+class FrenchFolderTypes : public QFileIconProvider
+{
+public:
+    QString type(const QFileInfo &info) const override
+    {
+        return info.isDir() && !info.isRoot() ? QStringLiteral("Dossier")
+                                              : QFileIconProvider::type(info);
+    }
+};
+
+} // namespace
+
 QString QtDesktop::chooseFolder(QWidget *parent, const QString &startFolder)
 {
     // A start folder that is not there opens the chooser at the root.
     const QString start = QFileInfo(startFolder).isDir() ? startFolder : QDir::rootPath();
+    FrenchFolderTypes types; // outlives the chooser, which does not own it
     QFileDialog chooser(parent, QString(), start);
+    chooser.setIconProvider(&types);
     chooser.setFileMode(QFileDialog::Directory);
     chooser.setOption(QFileDialog::ShowDirsOnly);
     // No title: Qt's own would be its English "Find Directory" or a translation of it.

@@ -184,6 +184,14 @@ void ResultListView::onClicked()
 
 void ResultListView::keyPressEvent(QKeyEvent *event)
 {
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+        modifiers == Qt::NoModifier) {
+        event->accept();
+        if (!event->isAutoRepeat())
+            Q_EMIT enterPressed();
+        return;
+    }
     const QScopedValueRollback<bool> selecting(m_userSelecting, true);
     QListView::keyPressEvent(event);
 }

@@ -17,7 +17,7 @@ class ResultListModel;
 // program does): a press that makes another line current, at the press, so also when the
 // press goes on into a drag; a click on the line already current, at the release. A
 // double click anywhere in it, below the last line too, is the list's own: it acts on the
-// current line.
+// current line, and so does Enter.
 //
 // A line is dragged within the list to nest its folder into another: pressing the left
 // button on a line arms a drag, which starts once the pointer has moved 5 pixels. While
@@ -86,6 +86,9 @@ Q_SIGNALS:
     void userSelectedLine();
     // A double click of the left button in the list's client area.
     void listDoubleClicked();
+    // Enter (the main key or the keypad's) pressed in the list: it opens the current
+    // line as a double click does. A held key tells it once.
+    void enterPressed();
 
 protected:
     void mousePressEvent(QMouseEvent *event) override;

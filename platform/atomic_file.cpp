@@ -53,6 +53,30 @@ bool writeAll(int fd, QByteArrayView data)
     return true;
 }
 
+// Gives a new file the mode of the old one it replaces and, for root, its owner, so that
+// the users who could change the file still can. A file system that keeps modes or owners
+// of its own (FAT, a share) refuses: what it gives the new file is then what it gave the
+// old one. Returns 0, or the error of a refusal that left the new file with another mode
+// or owner than the old one's.
+int keepModeAndOwner(int fd, const struct stat &old)
+{
+    const bool root = geteuid() == 0;
+    int error = 0;
+    // The owner first: changing it may clear set-id bits that the mode then restores.
+    if (root && fchown(fd, old.st_uid, old.st_gid) != 0)
+        error = errno;
+    if (fchmod(fd, old.st_mode & 07777) != 0 && error == 0)
+        error = errno;
+    if (error == 0)
+        return 0;
+    struct stat now;
+    if (fstat(fd, &now) != 0)
+        return errno;
+    const bool sameMode = (now.st_mode & 07777) == (old.st_mode & 07777);
+    const bool sameOwner = !root || (now.st_uid == old.st_uid && now.st_gid == old.st_gid);
+    return sameMode && sameOwner ? 0 : error;
+}
+
 // A file server refuses to replace a file that is still open: another workstation reading
 // it, or this machine's own last close, which a FUSE client passes on to the server a
 // moment later. The refusal ends with the handle, so the rename is tried again for about
@@ -158,10 +182,8 @@ bool writeFileAtomically(const QString &path, QByteArrayView data, QString *erro
     if (!writeAll(file.fd, data))
         return abandon(errno);
     if (hadOld) {
-        // Best effort: a file system without modes or owners keeps its own.
-        (void)fchmod(file.fd, old.st_mode & 07777);
-        if (geteuid() == 0)
-            (void)fchown(file.fd, old.st_uid, old.st_gid);
+        if (const int error = keepModeAndOwner(file.fd, old))
+            return abandon(error);
     }
     if (fdatasync(file.fd) != 0)
         return abandon(errno);

@@ -145,9 +145,13 @@ int copyEntry(int fromDir, const QByteArray &fromName, int toDir, const QByteArr
         target.truncate(length);
         if (symlinkat(target.constData(), toDir, toName.constData()) != 0)
             return failed(errno);
-        if (geteuid() == 0)
-            (void)fchownat(toDir, toName.constData(), status.st_uid, status.st_gid,
-                           AT_SYMLINK_NOFOLLOW);
+        // As for files (setAttributes()): a file system that keeps owners of its own
+        // refuses with EPERM.
+        if (geteuid() == 0 &&
+            fchownat(toDir, toName.constData(), status.st_uid, status.st_gid,
+                     AT_SYMLINK_NOFOLLOW) != 0 &&
+            errno != EPERM)
+            return failed(errno);
         const struct timespec times[2] = {status.st_atim, status.st_mtim};
         if (utimensat(toDir, toName.constData(), times, AT_SYMLINK_NOFOLLOW) != 0)
             return failed(errno);
@@ -201,8 +205,12 @@ int removeEntry(int dir, const QByteArray &name, const QByteArray &relative, boo
     }
     int firstError = 0;
     {
-        if (forceWritable)
-            (void)fchmodat(dir, name.constData(), 0700, 0);
+        if (forceWritable && fchmodat(dir, name.constData(), 0700, 0) != 0) {
+            const int error = errno;
+            // A folder that can be emptied as it is needs no other mode.
+            if (faccessat(dir, name.constData(), W_OK | X_OK, AT_EACCESS) != 0)
+                return failed(error);
+        }
         UniqueFd folder(openat(dir, name.constData(), kOpenFolder));
         if (!folder.isValid())
             return failed(errno);

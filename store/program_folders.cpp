@@ -6,10 +6,14 @@
 #include "errors/user_error.h"
 #include "platform/exe_identity.h"
 #include "platform/user_folders.h"
+#include "store/ini_file.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QMutex>
+
+#include <cerrno>
+#include <sys/stat.h>
 
 namespace store {
 
@@ -62,7 +66,27 @@ ProgramFolders programFoldersFor(const ProgramFolderFacts &facts)
         baseFolder(facts.dataHome, facts.home, QStringLiteral(".local/share")) + ownFolder;
     folders.defaultStartFolder = asFolder(facts.home);
     folders.revisionNotesFolder = asFolder(facts.packageDataFolder);
+    folders.defaultsFile = facts.defaultsFile;
+    // Only an absolute path: a relative one would depend on where the program started.
+    if (!facts.defaultsFile.isEmpty() && facts.sharedFolder.startsWith(QLatin1Char('/'))) {
+        folders.dataFolder = asFolder(QDir::cleanPath(facts.sharedFolder));
+        folders.sharedDataFolder = true;
+    }
     return folders;
+}
+
+QStringList defaultsFileCandidates(const QString &configDirs, const QString &settingsName)
+{
+    QStringList candidates;
+    for (const QString &folder : configDirs.split(QLatin1Char(':'), Qt::SkipEmptyParts)) {
+        if (folder.startsWith(QLatin1Char('/')))
+            candidates.append(asFolder(folder) + kProgramFolderName + QLatin1Char('/') +
+                              settingsName);
+    }
+    if (candidates.isEmpty())
+        candidates.append(QStringLiteral("/etc/xdg/") + kProgramFolderName + QLatin1Char('/') +
+                          settingsName);
+    return candidates;
 }
 
 ProgramFolderFacts currentProgramFolderFacts()
@@ -82,6 +106,16 @@ ProgramFolderFacts currentProgramFolderFacts()
     facts.home = platform::homeFolder();
     facts.configHome = qEnvironmentVariable("XDG_CONFIG_HOME");
     facts.dataHome = qEnvironmentVariable("XDG_DATA_HOME");
+    const QString settingsName = platform::exeBaseNameFromPath(facts.exePath) + kSettingsExtension;
+    for (const QString &candidate :
+         defaultsFileCandidates(qEnvironmentVariable("XDG_CONFIG_DIRS"), settingsName)) {
+        if (QFileInfo(candidate).isFile()) {
+            facts.defaultsFile = candidate;
+            facts.sharedFolder =
+                iniReadString(kSharedFolderSection, kSharedFolderKey, QString(), candidate);
+            break;
+        }
+    }
     return facts;
 }
 
@@ -104,6 +138,21 @@ void createProgramFolders(const ProgramFolders &folders)
     if (folders.portable)
         return; // beside the executable, which is there
     for (const QString &folder : folders.writtenFolders()) {
+        if (folders.sharedDataFolder && folder == folders.dataFolder) {
+            struct stat status;
+            int error = 0;
+            if (::stat(QFile::encodeName(folder).constData(), &status) != 0)
+                error = errno;
+            else if (!S_ISDIR(status.st_mode))
+                error = ENOTDIR;
+            if (error) {
+                throw palvoric::UserError(
+                    QStringLiteral(
+                        "Impossible d'ouvrir le dossier partagé \"%1\" nommé dans %2. %3")
+                        .arg(folder, folders.defaultsFile, errors::systemErrorText(error)));
+            }
+            continue;
+        }
         if (const int error = platform::makePrivateFolder(folder)) {
             throw palvoric::UserError(QStringLiteral("Impossible de créer le dossier \"%1\". %2")
                                           .arg(folder, errors::systemErrorText(error)));

@@ -27,6 +27,11 @@ inline const QString kStartFolderKey = QStringLiteral("DATA");
 inline const QString kDisplaySection = QStringLiteral("AFFICHER");
 inline const QString kStartFolderPanelKey = QStringLiteral("DOSSIER");
 
+// In the practice's defaults for installed copies (store/program_folders.h): the program
+// folder that every installed copy shares for its history, logs, lock and move records.
+inline const QString kSharedFolderSection = QStringLiteral("PARTAGE");
+inline const QString kSharedFolderKey = QStringLiteral("DOSSIER");
+
 // The files beside the program.
 inline const QString kSettingsExtension = QStringLiteral(".INI");
 inline const QString kHistoryFileName = QStringLiteral("liste.txt");

@@ -39,6 +39,21 @@ void loadWindowSettings(WindowSettings &settings, const QString &section, const 
         iniReadString(kStartFolderSection, kStartFolderKey, defaultStartFolder, file);
 }
 
+void loadWindowDefaults(WindowSettings &settings, const QString &defaultStartFolder,
+                        const QString &defaultsFile)
+{
+    if (defaultsFile.isEmpty()) { // an empty path would name the user's own settings
+        settings.startFolder = defaultStartFolder;
+        return;
+    }
+    WindowOptions &options = settings.options;
+    for (const OptionKey &option : kOptionKeys)
+        options.*option.value =
+            iniReadBool(kOptionsSection, option.key, options.*option.value, defaultsFile);
+    settings.startFolder =
+        iniReadString(kStartFolderSection, kStartFolderKey, defaultStartFolder, defaultsFile);
+}
+
 void saveWindowSettings(const WindowSettings &settings, const QString &section, const QString &file)
 {
     // One whole set of values, never a mix with another process's save.

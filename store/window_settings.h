@@ -33,6 +33,13 @@ struct WindowSettings
 void loadWindowSettings(WindowSettings &settings, const QString &section, const QRect &workArea,
                         const QString &defaultStartFolder, const QString &file = QString());
 
+// What a user starts with until he saves his own settings: the options and the start
+// folder of the practice's defaults file (store/program_folders.h) over those settings
+// holds and over defaultStartFolder. The geometry is each user's. An empty defaultsFile
+// reads nothing: settings.startFolder becomes defaultStartFolder. Never raises.
+void loadWindowDefaults(WindowSettings &settings, const QString &defaultStartFolder,
+                        const QString &defaultsFile);
+
 // Writes the geometry, the options, the start folder and the panel flag, in this order;
 // raises at the first write that fails.
 void saveWindowSettings(const WindowSettings &settings, const QString &section,

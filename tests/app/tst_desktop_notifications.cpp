@@ -119,7 +119,7 @@ void TestDesktopNotifications::noticeGoesToTheService()
     QCOMPARE(notice.expireTimeout, kTimeout);
     // The desktop finds the program's entry, and keeps no list of passing confirmations.
     QCOMPARE(notice.hints.value(QStringLiteral("desktop-entry")).toString(),
-             QStringLiteral("palvoric"));
+             QStringLiteral("org.palvoric.Palvoric"));
     QCOMPARE(notice.hints.value(QStringLiteral("transient")).toBool(), true);
 }
 

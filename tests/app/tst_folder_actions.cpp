@@ -37,7 +37,9 @@ private Q_SLOTS:
     void doubleClickOpens();
     void doubleClickBelowTheLastLine_data();
     void doubleClickBelowTheLastLine();
-    void ctrlOOpensInTheList();
+    void keyOpensInTheList_data();
+    void keyOpensInTheList();
+    void heldEnterOpensOnce();
     void sameSecondAndSameDay();
     void noCurrentLineWarns_data();
     void noCurrentLineWarns();
@@ -154,18 +156,45 @@ void TestFolderActions::doubleClickBelowTheLastLine()
     QCOMPARE(m_desktop->notices().size(), 0);
 }
 
-void TestFolderActions::ctrlOOpensInTheList()
+// The shortcut of the menu item, and Enter as on any list: the line opens as by a double
+// click, once per key press.
+void TestFolderActions::keyOpensInTheList_data()
 {
+    QTest::addColumn<int>("key");
+    QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+    QTest::newRow("Ctrl+O") << int(Qt::Key_O) << Qt::KeyboardModifiers(Qt::ControlModifier);
+    QTest::newRow("Enter") << int(Qt::Key_Return) << Qt::KeyboardModifiers();
+    QTest::newRow("keypad Enter") << int(Qt::Key_Enter)
+                                  << Qt::KeyboardModifiers(Qt::KeypadModifier);
+}
+
+void TestFolderActions::keyOpensInTheList()
+{
+    QFETCH(int, key);
+    QFETCH(Qt::KeyboardModifiers, modifiers);
     MainWindow &form = makeForm(u"dupont j"_qs);
     const MainWindowUi &ui = form.ui();
-    // Elsewhere in the window the shortcut does nothing.
-    QTest::keyClick(ui.searchBox->lineEdit(), Qt::Key_O, Qt::ControlModifier);
+    // Elsewhere in the window the key does not open the line.
+    QTest::keyClick(ui.searchBox->lineEdit(), Qt::Key(key), modifiers);
     QCOMPARE(m_desktop->openedFolders(), QStringList());
     ui.resultList->setFocus();
     QTRY_VERIFY(ui.resultList->hasFocus());
-    QTest::keyClick(ui.resultList, Qt::Key_O, Qt::ControlModifier);
+    QTest::keyClick(ui.resultList, Qt::Key(key), modifiers);
     QCOMPARE(m_desktop->openedFolders(), QStringList{patient(u"DUPONT Jean"_qs)});
     QCOMPARE(m_desktop->clipboardText(), u"DUPONT Jean"_qs);
+}
+
+void TestFolderActions::heldEnterOpensOnce()
+{
+    MainWindow &form = makeForm(u"dupont j"_qs);
+    const MainWindowUi &ui = form.ui();
+    ui.resultList->setFocus();
+    QTRY_VERIFY(ui.resultList->hasFocus());
+    QTest::simulateEvent(ui.resultList, true, Qt::Key_Return, Qt::NoModifier, QString(), false);
+    for (int i = 0; i < 3; ++i)
+        QTest::simulateEvent(ui.resultList, true, Qt::Key_Return, Qt::NoModifier, QString(), true);
+    QTest::simulateEvent(ui.resultList, false, Qt::Key_Return, Qt::NoModifier, QString(), false);
+    QCOMPARE(m_desktop->openedFolders(), QStringList{patient(u"DUPONT Jean"_qs)});
 }
 
 void TestFolderActions::sameSecondAndSameDay()

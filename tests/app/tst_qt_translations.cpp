@@ -5,8 +5,10 @@
 #include "tests/app/modal_driver.h"
 
 #include <QAbstractButton>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFileSystemModel>
 #include <QLabel>
 #include <QLibraryInfo>
 #include <QLineEdit>
@@ -58,16 +60,29 @@ void TestQtTranslations::folderChooser()
 {
     QTemporaryDir root;
     QVERIFY(root.isValid());
+    const QString patient = root.filePath(QStringLiteral("DUPONT Marie 2019"));
+    QVERIFY(QDir().mkdir(patient));
     QString title = QStringLiteral("<not shown>");
     QStringList captions;
+    QString folderType = QStringLiteral("<not listed>");
     m_driver.run([&] { return m_desktop.chooseFolder(nullptr, root.path()); },
                  [&](QDialog *dialog) {
                      title = dialog->windowTitle();
                      captions = captionsOf(dialog);
+                     // The "Type" column of a folder, once the listing has reached it.
+                     if (auto *model = dialog->findChild<QFileSystemModel *>()) {
+                         const bool listed = QTest::qWaitFor([&] {
+                             folderType = model->type(model->index(patient));
+                             return !folderType.isEmpty();
+                         });
+                         if (!listed)
+                             folderType = QStringLiteral("<not listed>");
+                     }
                      dialog->reject();
                  });
     QVERIFY(m_driver.acted());
     QCOMPARE(title, QString());
+    QCOMPARE(folderType, QStringLiteral("Dossier"));
     for (const char *french :
          {"Voir dans :", "Dossier :", "Fichiers de type :", "Choisir", "Annuler"}) {
         QVERIFY2(captions.contains(QString::fromUtf8(french)),

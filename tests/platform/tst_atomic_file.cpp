@@ -75,6 +75,8 @@ private slots:
     void readOnlyFileSystemKeepsOldFile();
     void failedDataSyncKeepsOldFile_data();
     void failedDataSyncKeepsOldFile();
+    void refusedModeOrOwner_data();
+    void refusedModeOrOwner();
     void fileStillOpenOnServer_data();
     void fileStillOpenOnServer();
     void qsaveFileReportsSuccessAfterFailedDataSync();
@@ -224,6 +226,58 @@ void TstAtomicFile::failedDataSyncKeepsOldFile()
     QCOMPARE(result.standardOutput.trimmed(), "failed " + qt_error_string(EIO).toUtf8());
     QCOMPARE(readFileBytes(path), old);
     QCOMPARE(entriesOf(dir.path()), QStringList{QStringLiteral("_JOURNAL.LOG")});
+}
+
+// A file system that refuses a new file the old one's mode or owner: the save goes on
+// when the new file has them all the same (FAT, where every file has the mount's), and
+// fails keeping the old file when it does not, so that no user loses a right to the file.
+void TstAtomicFile::refusedModeOrOwner_data()
+{
+    const mode_t mask = umask(0);
+    umask(mask);
+    const mode_t newFileMode = 0666 & ~mask;
+    const mode_t otherMode = newFileMode == 0600 ? 0640 : 0600;
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<uint>("oldMode");
+    QTest::addColumn<bool>("ownedByNobody");
+    QTest::addColumn<bool>("saved");
+    QTest::newRow("mode refused, the same given")
+        << u"fchmod"_qs << uint(newFileMode) << false << true;
+    QTest::newRow("mode refused, another given")
+        << u"fchmod"_qs << uint(otherMode) << false << false;
+    QTest::newRow("owner refused, the same given") << u"fchown"_qs << uint(0644) << false << true;
+    QTest::newRow("owner refused, another given") << u"fchown"_qs << uint(0644) << true << false;
+}
+
+void TstAtomicFile::refusedModeOrOwner()
+{
+    QFETCH(QString, fault);
+    QFETCH(uint, oldMode);
+    QFETCH(bool, ownedByNobody);
+    QFETCH(bool, saved);
+    if (faultLibraryPath().isEmpty())
+        QFAIL("the fault library (tests/support/faults) was not built with the tests");
+    if (fault == u"fchown" && geteuid() != 0)
+        QSKIP("only root gives a new file the old one's owner");
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("liste.txt"));
+    const QByteArray nativePath = QFile::encodeName(path);
+    QVERIFY(writeFileBytes(path, "old"));
+    QVERIFY(chmod(nativePath.constData(), mode_t(oldMode)) == 0);
+    if (ownedByNobody)
+        QVERIFY(chown(nativePath.constData(), 65534, 65534) == 0);
+    const ChildResult result =
+        runChild({QStringLiteral("atomic"), path, QStringLiteral("new")}, faultEnvironment(fault));
+    QVERIFY(result.finished);
+    QVERIFY2(result.standardError.contains(
+                 QByteArray("palvoric-faults: " + fault.toUtf8() + " failed with EPERM")),
+             result.standardError.constData());
+    QCOMPARE(result.exitCode, saved ? 0 : 1);
+    QCOMPARE(readFileBytes(path), saved ? QByteArray("new") : QByteArray("old"));
+    struct stat status;
+    QVERIFY(stat(nativePath.constData(), &status) == 0);
+    QCOMPARE(uint(status.st_mode & 07777), oldMode);
+    QCOMPARE(entriesOf(dir.path()), QStringList{QStringLiteral("liste.txt")});
 }
 
 void TstAtomicFile::fileStillOpenOnServer_data()

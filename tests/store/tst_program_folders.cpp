@@ -39,6 +39,14 @@ ProgramFolderFacts factsOf(const QString &exePath, bool writable, bool settingsP
     return facts;
 }
 
+ProgramFolderFacts withDefaults(ProgramFolderFacts facts, const QString &defaultsFile,
+                                const QString &sharedFolder = QString())
+{
+    facts.defaultsFile = defaultsFile;
+    facts.sharedFolder = sharedFolder;
+    return facts;
+}
+
 } // namespace
 
 class TestProgramFolders : public QObject
@@ -51,15 +59,21 @@ private Q_SLOTS:
     void rule();
     void writtenFolders_data();
     void writtenFolders();
+    void practiceDefaults_data();
+    void practiceDefaults();
+    void defaultsFileCandidates_data();
+    void defaultsFileCandidates();
 
     void factsOfThisCopy();
     void factsReadTheEnvironment();
+    void factsFindThePracticeDefaults();
     void readOnlyFolderMakesAnInstalledCopy();
     void decisionFollowsTheExecutable();
 
     void installedFoldersAreCreatedPrivate();
     void portableCopyCreatesNothing();
     void folderThatCannotBeMadeIsNamed();
+    void sharedFolderIsThePracticesToMake();
 };
 
 void TestProgramFolders::cleanup()
@@ -178,6 +192,74 @@ void TestProgramFolders::writtenFolders()
     QCOMPARE(programFoldersFor(facts).writtenFolders(), folders);
 }
 
+// The practice's defaults serve installed copies only; the program folder they name
+// takes the history, the logs, the lock and the move records, never the settings.
+void TestProgramFolders::practiceDefaults_data()
+{
+    QTest::addColumn<ProgramFolderFacts>("facts");
+    QTest::addColumn<QString>("defaultsFile");
+    QTest::addColumn<QString>("dataFolder");
+    QTest::addColumn<bool>("shared");
+
+    const QString usrBinExe = QStringLiteral("/usr/bin/Palvoric");
+    const QString defaults = QStringLiteral("/etc/xdg/palvoric/Palvoric.INI");
+    const QString ownData = QStringLiteral("/home/marie/.local/share/palvoric/");
+    const ProgramFolderFacts installed = factsOf(usrBinExe, false, false, true);
+    QTest::newRow("installed, no defaults") << installed << QString() << ownData << false;
+    QTest::newRow("installed, defaults without a program folder")
+        << withDefaults(installed, defaults) << defaults << ownData << false;
+    QTest::newRow("installed, a program folder")
+        << withDefaults(installed, defaults, u"/srv/palvoric"_qs) << defaults
+        << u"/srv/palvoric/"_qs << true;
+    QTest::newRow("installed, a program folder written loosely")
+        << withDefaults(installed, defaults, u"/srv//cabinet/../palvoric/"_qs) << defaults
+        << u"/srv/palvoric/"_qs << true;
+    QTest::newRow("installed, a relative program folder is none")
+        << withDefaults(installed, defaults, u"srv/palvoric"_qs) << defaults << ownData << false;
+    QTest::newRow("portable: the folder beside it, defaults or not")
+        << withDefaults(factsOf(u"/srv/cabinet/Palvoric"_qs, true, false, false), defaults,
+                        u"/srv/palvoric"_qs)
+        << QString() << u"/srv/cabinet/"_qs << false;
+}
+
+void TestProgramFolders::practiceDefaults()
+{
+    QFETCH(ProgramFolderFacts, facts);
+    QFETCH(QString, defaultsFile);
+    QFETCH(QString, dataFolder);
+    QFETCH(bool, shared);
+    const ProgramFolders folders = programFoldersFor(facts);
+    QCOMPARE(folders.defaultsFile, defaultsFile);
+    QCOMPARE(folders.dataFolder, dataFolder);
+    QCOMPARE(folders.sharedDataFolder, shared);
+    // The settings stay the user's own, or the portable copy's.
+    QCOMPARE(folders.settingsFile, programFoldersFor(withDefaults(facts, QString())).settingsFile);
+    QCOMPARE(folders.writtenFolders().last(), dataFolder);
+}
+
+void TestProgramFolders::defaultsFileCandidates_data()
+{
+    QTest::addColumn<QString>("configDirs");
+    QTest::addColumn<QStringList>("candidates");
+    const QString etc = QStringLiteral("/etc/xdg/palvoric/Palvoric.INI");
+    QTest::newRow("unset") << QString() << QStringList{etc};
+    QTest::newRow("one folder") << u"/opt/cabinet/etc"_qs
+                                << QStringList{u"/opt/cabinet/etc/palvoric/Palvoric.INI"_qs};
+    QTest::newRow("in order, slashes and empty entries taken out")
+        << u"/etc/xdg/xdg-ubuntu::/etc/xdg/"_qs
+        << QStringList{u"/etc/xdg/xdg-ubuntu/palvoric/Palvoric.INI"_qs, etc};
+    QTest::newRow("relative folders are left out")
+        << u"etc:./xdg:/srv/conf"_qs << QStringList{u"/srv/conf/palvoric/Palvoric.INI"_qs};
+    QTest::newRow("nothing absolute: the default") << u"etc:xdg"_qs << QStringList{etc};
+}
+
+void TestProgramFolders::defaultsFileCandidates()
+{
+    QFETCH(QString, configDirs);
+    QFETCH(QStringList, candidates);
+    QCOMPARE(store::defaultsFileCandidates(configDirs, QStringLiteral("Palvoric.INI")), candidates);
+}
+
 void TestProgramFolders::factsOfThisCopy()
 {
     TestDir dir;
@@ -216,6 +298,36 @@ void TestProgramFolders::factsReadTheEnvironment()
     QCOMPARE(facts.home, QStringLiteral("/home/marie"));
     QCOMPARE(facts.configHome, QStringLiteral("/srv/conf"));
     QCOMPARE(facts.dataHome, QString());
+}
+
+void TestProgramFolders::factsFindThePracticeDefaults()
+{
+    TestDir dir;
+    dir.createDirs({u"first/palvoric"_qs, u"second/palvoric"_qs});
+    platform::overrideExecutablePath(QStringLiteral("/usr/bin/Palvoric"));
+    const QString first = dir.filePath(QStringLiteral("first/palvoric/Palvoric.INI"));
+    const QString second = dir.filePath(QStringLiteral("second/palvoric/Palvoric.INI"));
+    const EnvironmentScope configDirs(
+        "XDG_CONFIG_DIRS",
+        QFile::encodeName(dir.filePath(u"first"_qs) + u':' + dir.filePath(u"second"_qs)));
+
+    QCOMPARE(currentProgramFolderFacts().defaultsFile, QString());
+
+    dir.createFile(QStringLiteral("second/palvoric/Palvoric.INI"),
+                   "[PARTAGE]\r\nDOSSIER=/srv/palvoric\r\n");
+    ProgramFolderFacts facts = currentProgramFolderFacts();
+    QCOMPARE(facts.defaultsFile, second);
+    QCOMPARE(facts.sharedFolder, QStringLiteral("/srv/palvoric"));
+
+    // The first folder that holds one wins, whatever the others say.
+    dir.createFile(QStringLiteral("first/palvoric/Palvoric.INI"), "[DOSSIER]\r\nDATA=/srv\r\n");
+    facts = currentProgramFolderFacts();
+    QCOMPARE(facts.defaultsFile, first);
+    QCOMPARE(facts.sharedFolder, QString());
+
+    // Named after the executable, as the user's own settings are.
+    platform::overrideExecutablePath(QStringLiteral("/usr/bin/Cabinet"));
+    QCOMPARE(currentProgramFolderFacts().defaultsFile, QString());
 }
 
 void TestProgramFolders::readOnlyFolderMakesAnInstalledCopy()
@@ -300,6 +412,40 @@ void TestProgramFolders::folderThatCannotBeMadeIsNamed()
                  .arg(folders.dataFolder, errors::systemErrorText(ENOTDIR)));
     // The settings folder, made first, is there.
     QCOMPARE(dir.permissions(QStringLiteral("home/.config/palvoric")), 0700);
+}
+
+void TestProgramFolders::sharedFolderIsThePracticesToMake()
+{
+    TestDir dir;
+    dir.createDir(QStringLiteral("home"));
+    const QString defaults = QStringLiteral("/etc/xdg/palvoric/Palvoric.INI");
+    const ProgramFolders folders =
+        programFoldersFor(withDefaults(factsOf(QStringLiteral("/usr/bin/Palvoric"), false, false,
+                                               true, {}, {}, dir.filePath(QStringLiteral("home"))),
+                                       defaults, dir.filePath(QStringLiteral("srv/palvoric"))));
+
+    // Missing: named, with the file that names it; the user's own folder is made.
+    QCOMPARE(userErrorOf([&] { createProgramFolders(folders); }),
+             QStringLiteral("Impossible d'ouvrir le dossier partagé \"%1\" nommé dans %2. %3")
+                 .arg(folders.dataFolder, defaults, errors::systemErrorText(ENOENT)));
+    QVERIFY(!entryExists(dir.filePath(QStringLiteral("srv"))));
+    QCOMPARE(dir.permissions(QStringLiteral("home/.config/palvoric")), 0700);
+    QVERIFY(!entryExists(dir.filePath(QStringLiteral("home/.local"))));
+
+    // A file in its place is no folder.
+    dir.createFile(QStringLiteral("srv/palvoric"), "");
+    QCOMPARE(userErrorOf([&] { createProgramFolders(folders); }),
+             QStringLiteral("Impossible d'ouvrir le dossier partagé \"%1\" nommé dans %2. %3")
+                 .arg(folders.dataFolder, defaults, errors::systemErrorText(ENOTDIR)));
+
+    // There: used as the practice made it, its rights untouched.
+    QVERIFY(QFile::remove(dir.filePath(QStringLiteral("srv/palvoric"))));
+    dir.createDir(QStringLiteral("srv/palvoric"));
+    QVERIFY(::chmod(QFile::encodeName(dir.filePath(QStringLiteral("srv/palvoric"))).constData(),
+                    02775) == 0);
+    createProgramFolders(folders);
+    QCOMPARE(dir.permissions(QStringLiteral("srv/palvoric")), 02775);
+    QVERIFY(!entryExists(dir.filePath(QStringLiteral("home/.local"))));
 }
 
 QTEST_GUILESS_MAIN(TestProgramFolders)

@@ -20,6 +20,7 @@
 #include <QTest>
 
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <vector>
 
@@ -30,13 +31,15 @@ namespace {
 constexpr int kWorkstations = 8;
 constexpr int kOpenings = 200;
 
-// Waits for the parent's word on standard input (one line).
+// Waits for the parent's word on standard input (one line). Without it (the parent
+// gone, its end of the pipe closed) the child ends without doing anything.
 void waitForGo()
 {
     std::fputs("ready\n", stdout);
     std::fflush(stdout);
     char line[16];
-    (void)std::fgets(line, sizeof line, stdin);
+    if (!std::fgets(line, sizeof line, stdin))
+        std::exit(4);
 }
 
 // "open FOLDER STATION": kOpenings openings, each at its own second of the day.

@@ -5,6 +5,7 @@
 #include "tests/support/file_helpers.h"
 #include "tests/support/small_tmpfs.h"
 
+#include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -38,6 +39,8 @@ private slots:
     void firstStartGivesDefaults();
     void loadStopsAtBadGeometry();
     void startFolderEmptyValueIsNotDefault();
+    void practiceDefaultsUnderUserSettings_data();
+    void practiceDefaultsUnderUserSettings();
     void saveStopsAtFirstFailure();
 };
 
@@ -256,6 +259,78 @@ void TstWindowSettings::startFolderEmptyValueIsNotDefault()
                        path);
     QCOMPARE(settings.startFolder, QString());
     QCOMPARE(settings.options.showStartFolder, true); // "AFFICHER" is not read
+}
+
+// The practice's defaults give a user his start folder and options until he saves his
+// own; his own settings win key by key; the geometry is never the practice's.
+void TstWindowSettings::practiceDefaultsUnderUserSettings_data()
+{
+    QTest::addColumn<QByteArray>("defaults"); // empty: no defaults file
+    QTest::addColumn<QByteArray>("user");     // empty: no settings file yet
+    QTest::addColumn<QString>("startFolder");
+    QTest::addColumn<QList<bool>>("states");
+    QTest::addColumn<QRect>("geometry");
+
+    const QList<bool> firstStart{true, false, true, true, false};
+    const QRect before(10, 10, 354, 399);
+    const QByteArray practice("[Palvoric]\r\nForm1=1:2:300:300\r\n"
+                              "[CASES_A_COCHER]\r\nchk_DEBUT=0\r\nchk_ACCENTS=1\r\n"
+                              "[DOSSIER]\r\nDATA=/srv/patients\r\n"
+                              "[PARTAGE]\r\nDOSSIER=/srv/palvoric\r\n");
+    QTest::newRow("no defaults, first start")
+        << QByteArray() << QByteArray() << u"/home/marie/"_qs << firstStart << before;
+    QTest::newRow("defaults, first start") << practice << QByteArray() << u"/srv/patients"_qs
+                                           << QList<bool>{false, false, true, true, true} << before;
+    QTest::newRow("defaults without a start folder")
+        << QByteArray("[CASES_A_COCHER]\r\nchk_LOG=0\r\n") << QByteArray() << u"/home/marie/"_qs
+        << QList<bool>{true, false, true, false, false} << before;
+    QTest::newRow("defaults, the user's own saved")
+        << practice
+        << QByteArray("[Palvoric]\r\nForm1=20:30:354:399\r\n[CASES_A_COCHER]\r\n"
+                      "chk_DEBUT=1\r\nchk_StayOnTop=0\r\nchk_DOSSIER=1\r\nchk_LOG=1\r\n"
+                      "chk_ACCENTS=0\r\n[DOSSIER]\r\nDATA=/home/marie/Patients\r\n")
+        << u"/home/marie/Patients"_qs << firstStart << QRect(20, 30, 354, 399);
+    QTest::newRow("defaults, the user's own from an older copy")
+        << practice << QByteArray("[CASES_A_COCHER]\r\nchk_DEBUT=1\r\n") << u"/srv/patients"_qs
+        << QList<bool>{true, false, true, true, true} << before;
+    QTest::newRow("defaults naming an empty start folder")
+        << QByteArray("[DOSSIER]\r\nDATA=\r\n") << QByteArray() << QString() << firstStart
+        << before;
+    QTest::newRow("defaults that are no settings")
+        << QByteArray("\x89PNG\r\n\x1a\n") << QByteArray() << u"/home/marie/"_qs << firstStart
+        << before;
+}
+
+void TstWindowSettings::practiceDefaultsUnderUserSettings()
+{
+    QFETCH(QByteArray, defaults);
+    QFETCH(QByteArray, user);
+    QFETCH(QString, startFolder);
+    QFETCH(QList<bool>, states);
+    QFETCH(QRect, geometry);
+    QTemporaryDir dir;
+    const QString defaultsPath = dir.filePath(QStringLiteral("etc/Palvoric.INI"));
+    const QString userPath = dir.filePath(QStringLiteral("Palvoric.INI"));
+    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("etc")));
+    if (!defaults.isEmpty())
+        QVERIFY(writeFileBytes(defaultsPath, defaults));
+    if (!user.isEmpty())
+        QVERIFY(writeFileBytes(userPath, user));
+    const QByteArray defaultsBefore = readFileBytes(defaultsPath);
+
+    WindowSettings settings;
+    settings.geometry = QRect(10, 10, 354, 399);
+    loadWindowDefaults(settings, QStringLiteral("/home/marie/"),
+                       defaults.isEmpty() ? QString() : defaultsPath);
+    const QString defaultStartFolder = settings.startFolder;
+    loadWindowSettings(settings, QStringLiteral("Palvoric"), kWorkArea, defaultStartFolder,
+                       userPath);
+    QCOMPARE(settings.startFolder, startFolder);
+    QCOMPARE(asList(settings.options), states);
+    QCOMPARE(settings.geometry, geometry);
+    // Reading writes nothing, the practice's file least of all.
+    QCOMPARE(readFileBytes(defaultsPath), defaultsBefore);
+    QCOMPARE(entryExists(userPath), !user.isEmpty());
 }
 
 void TstWindowSettings::saveStopsAtFirstFailure()

@@ -3,8 +3,9 @@
 // commas: "fdatasync", "fsync" and "rename" (rename, renameat, renameat2) fail with EIO;
 // "noreplace" makes renameat2 refuse any flag with EINVAL, as FUSE and NFS mounts do;
 // "tmpfile" makes open and openat refuse O_TMPFILE with EOPNOTSUPP, as file systems without
-// unnamed files do. Each failure it causes is announced on standard error, so that a test
-// can prove the call was made and failed. PALVORIC_KILL_AT_UNLINKAT=N kills the process
+// unnamed files do; "fchmod" and "fchown" refuse with EPERM, as a file system that keeps
+// modes or owners of its own does. Each failure it causes is announced on standard error, so that a
+// test can prove the call was made and failed. PALVORIC_KILL_AT_UNLINKAT=N kills the process
 // (SIGKILL) at its Nth call of unlinkat, before the call: a run killed in the middle of
 // removing what it copied. PALVORIC_BUSY_RENAMES=N makes the first N calls of renameat
 // fail with EBUSY, as a file server does while the file to be replaced is still open.
@@ -77,6 +78,22 @@ int fsync(int fd)
         return injected("fsync");
     static auto real = next<int (*)(int)>("fsync");
     return real(fd);
+}
+
+int fchmod(int fd, mode_t mode)
+{
+    if (faultWanted("fchmod"))
+        return injected("fchmod", EPERM, "EPERM");
+    static auto real = next<int (*)(int, mode_t)>("fchmod");
+    return real(fd, mode);
+}
+
+int fchown(int fd, uid_t owner, gid_t group)
+{
+    if (faultWanted("fchown"))
+        return injected("fchown", EPERM, "EPERM");
+    static auto real = next<int (*)(int, uid_t, gid_t)>("fchown");
+    return real(fd, owner, group);
 }
 
 int rename(const char *from, const char *to)
