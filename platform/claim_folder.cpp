@@ -174,7 +174,7 @@ bool madeByThisBoot(const QByteArray &content)
            field(content, "boot") == thisBootId();
 }
 
-// The claims this process holds now, of all its threads.
+// The claims this process holds or is taking now, of all its threads.
 QMutex heldMutex;
 QSet<QByteArray> &heldClaims()
 {
@@ -416,6 +416,25 @@ int ClaimFolder::take(const QString &path, Clock::time_point deadline, QString *
     if (encoded.isEmpty())
         return ENOENT;
     const QByteArray content = ownContent();
+    // Known as this process's own from before it is made: another thread of this process
+    // that finds it must not take it for a leftover.
+    struct Registration
+    {
+        QByteArray content;
+        bool kept = false;
+        explicit Registration(const QByteArray &claim) : content(claim)
+        {
+            const QMutexLocker locker(&heldMutex);
+            heldClaims().insert(content);
+        }
+        ~Registration()
+        {
+            if (kept)
+                return;
+            const QMutexLocker locker(&heldMutex);
+            heldClaims().remove(content);
+        }
+    } registration(content);
     Turn turn(encoded + ".next", content);
     ClaimWatch watch(encoded);
     const auto removeIfAbandoned = [&](const QByteArray &claim) {
@@ -447,8 +466,7 @@ int ClaimFolder::take(const QString &path, Clock::time_point deadline, QString *
             if (error == 0) {
                 m_path = encoded;
                 m_content = content;
-                const QMutexLocker locker(&heldMutex);
-                heldClaims().insert(content);
+                registration.kept = true;
                 return 0;
             }
             if (error == EINTR)

@@ -52,8 +52,17 @@ ReadStatus readFileContentsSettled(const QString &path, QByteArray *data, QStrin
 {
     constexpr int kChecks = 50;
     for (int check = 1;; ++check) {
-        const ReadStatus status = readFileContents(path, data, errorText, errorOut);
-        if (status != ReadStatus::Missing || check == kChecks || !saveInProgressBeside(path))
+        int error = 0;
+        const ReadStatus status = readFileContents(path, data, errorText, &error);
+        if (errorOut)
+            *errorOut = error;
+        // A client may answer EIO or EBUSY while another workstation still closes the
+        // file: it clears by itself.
+        const bool mayClear = status == ReadStatus::Missing
+                                  ? saveInProgressBeside(path)
+                                  : status == ReadStatus::Failed &&
+                                        (error == EIO || error == EBUSY || error == ETXTBSY);
+        if (check == kChecks || !mayClear)
             return status;
         const timespec pause{0, 20'000'000};
         nanosleep(&pause, nullptr);

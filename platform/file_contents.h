@@ -24,6 +24,8 @@ ReadStatus readFileContents(const QString &path, QByteArray *data, QString *erro
 // replacement is not one step on the server (the old file goes, then the new one comes).
 // A file found missing while a save's temporary file stands beside it is read again
 // until the save is over (at most about a second), so that it is never taken for absent.
+// A read refused with EIO or EBUSY (another workstation still closing the file) is tried
+// again for as long.
 ReadStatus readFileContentsSettled(const QString &path, QByteArray *data,
                                    QString *errorText = nullptr, int *error = nullptr);
 

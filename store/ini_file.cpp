@@ -170,7 +170,7 @@ void writeValue(const QString &section, const QString &key, const QString &value
     QByteArray bytes;
     IniDocument document;
     int error = 0;
-    switch (platform::readFileContents(path, &bytes, nullptr, &error)) {
+    switch (platform::readFileContentsSettled(path, &bytes, nullptr, &error)) {
     case platform::ReadStatus::Ok:
         document = IniDocument::fromBytes(bytes);
         break;
